@@ -1,0 +1,223 @@
+// Fills, lines, blits and icons: what lands where, and that nothing lands outside the clip.
+#include "platform/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+namespace plat {
+namespace {
+
+constexpr Color kRed = Rgb(255, 0, 0);
+constexpr Color kWhite = Rgb(255, 255, 255);
+
+int CountPixels(const Surface& s, Color c) {
+    int n = 0;
+    for (int y = 0; y < s.Height(); ++y) {
+        for (int x = 0; x < s.Width(); ++x) {
+            n += s.Pixel(x, y) == c;
+        }
+    }
+    return n;
+}
+
+// A colour that names its own position, so misplaced pixels are told apart.
+Color Tag(int x, int y) {
+    return Rgb(10 + x * 20, 10 + y * 20, 200);
+}
+
+TEST(CanvasFill, NegativeAndOversizedRectsStopAtTheSurfaceEdges) {
+    Surface s(10, 8);
+    Canvas c(&s);
+    c.FillRect(Rect{-5, -5, 3, 2}, kRed);
+    EXPECT_EQ(s.Pixel(0, 0), kRed);
+    EXPECT_EQ(s.Pixel(2, 1), kRed);
+    EXPECT_EQ(s.Pixel(3, 0), 0u);
+    EXPECT_EQ(s.Pixel(0, 2), 0u);
+    EXPECT_EQ(CountPixels(s, kRed), 6);
+
+    c.FillRect(Rect{INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2}, kWhite);
+    EXPECT_EQ(CountPixels(s, kWhite), 80);
+}
+
+TEST(CanvasFill, OriginAndClipMapWindowToSurface) {
+    Surface s(10, 10);
+    Canvas c(&s, Point{2, 3}, Rect{2, 3, 6, 7});
+    EXPECT_EQ(c.ClipRect(), (Rect{0, 0, 4, 4}));
+    c.FillRect(Rect{-100, -100, 100, 100}, kRed);
+    EXPECT_EQ(CountPixels(s, kRed), 16);
+    EXPECT_EQ(s.Pixel(2, 3), kRed);
+    EXPECT_EQ(s.Pixel(5, 6), kRed);
+    EXPECT_EQ(s.Pixel(6, 6), 0u);
+
+    c.IntersectClip(Rect{1, 1, 50, 2});
+    EXPECT_EQ(c.ClipRect(), (Rect{1, 1, 4, 2}));
+    c.SetPixel(0, 1, kWhite);  // left of the narrowed clip
+    c.SetPixel(1, 1, kWhite);
+    EXPECT_EQ(s.Pixel(2, 4), kRed);
+    EXPECT_EQ(s.Pixel(3, 4), kWhite);
+    EXPECT_EQ(c.GetPixel(1, 1), kWhite);
+}
+
+TEST(CanvasLine, LastPointIsNotDrawnInAnyDirection) {
+    Surface s(8, 8);
+    Canvas c(&s);
+    c.Line(0, 0, 4, 0, kRed);
+    EXPECT_EQ(s.Pixel(3, 0), kRed);
+    EXPECT_EQ(s.Pixel(4, 0), 0u);
+    c.Line(6, 5, 2, 5, kRed);  // right to left
+    EXPECT_EQ(s.Pixel(6, 5), kRed);
+    EXPECT_EQ(s.Pixel(3, 5), kRed);
+    EXPECT_EQ(s.Pixel(2, 5), 0u);
+    c.Line(0, 1, 3, 4, kWhite);  // diagonal
+    EXPECT_EQ(s.Pixel(0, 1), kWhite);
+    EXPECT_EQ(s.Pixel(2, 3), kWhite);
+    EXPECT_EQ(s.Pixel(3, 4), 0u);
+    EXPECT_EQ(CountPixels(s, kRed), 8);
+    EXPECT_EQ(CountPixels(s, kWhite), 3);
+}
+
+TEST(CanvasLine, PolylineDrawsCornersButNotTheEnd) {
+    Surface s(8, 8);
+    Canvas c(&s);
+    c.Polyline({{0, 0}, {4, 0}, {4, 4}}, kRed);
+    EXPECT_EQ(s.Pixel(4, 0), kRed);  // the corner belongs to the second segment
+    EXPECT_EQ(s.Pixel(4, 3), kRed);
+    EXPECT_EQ(s.Pixel(4, 4), 0u);
+    EXPECT_EQ(CountPixels(s, kRed), 8);
+    c.Polyline({{6, 6}}, kWhite);
+    EXPECT_EQ(CountPixels(s, kWhite), 0);
+}
+
+TEST(CanvasFrame, OutlineIsInsideTheRect) {
+    Surface s(8, 8);
+    Canvas c(&s);
+    c.FrameRect(Rect{1, 1, 5, 4}, kRed);
+    for (Point p : {Point{1, 1}, Point{4, 1}, Point{1, 3}, Point{4, 3}, Point{1, 2}, Point{4, 2}}) {
+        EXPECT_EQ(s.Pixel(p.x, p.y), kRed) << p.x << "," << p.y;
+    }
+    EXPECT_EQ(s.Pixel(2, 2), 0u);
+    EXPECT_EQ(s.Pixel(5, 1), 0u);
+    EXPECT_EQ(s.Pixel(1, 4), 0u);
+    EXPECT_EQ(CountPixels(s, kRed), 10);
+}
+
+// A packed bottom-up DIB written by hand: first row in memory is the bottom row, rows padded
+// to four bytes with a filler that must never show.
+struct HandDib {
+    int width;
+    int height;
+    int stride;
+    std::vector<uint8_t> bits;
+    HandDib(int w, int h) : width(w), height(h), stride((w * 3 + 3) & ~3) {
+        bits.assign(static_cast<size_t>(stride) * h, 0xEE);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                uint8_t* p = bits.data() + (h - 1 - y) * stride + x * 3;
+                const Color c = Tag(x, y);
+                p[0] = static_cast<uint8_t>(BlueOf(c));
+                p[1] = static_cast<uint8_t>(GreenOf(c));
+                p[2] = static_cast<uint8_t>(RedOf(c));
+            }
+        }
+    }
+    DibView View() const { return DibView{width, height, stride, bits.data()}; }
+};
+
+TEST(CanvasDib, BottomUpRowsWithPaddingLandTopDown) {
+    HandDib dib(5, 3);  // 15 bytes a row, padded to 16
+    Surface s(7, 5);
+    Canvas c(&s);
+    c.DrawDib(1, 1, 5, 3, dib.View(), 0, 0);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            EXPECT_EQ(s.Pixel(1 + x, 1 + y), Tag(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(s.Pixel(6, 1), 0u);
+    EXPECT_EQ(s.Pixel(0, 0), 0u);
+}
+
+TEST(CanvasDib, ClipsAgainstSourceAndDestination) {
+    HandDib dib(5, 3);
+    Surface s(4, 4);
+    Canvas c(&s);
+    // Starts left of and above the surface, asks for more than the DIB has.
+    c.DrawDib(-2, -1, 10, 10, dib.View(), 1, 0);
+    EXPECT_EQ(s.Pixel(0, 0), Tag(3, 1));
+    EXPECT_EQ(s.Pixel(1, 1), Tag(4, 2));
+    EXPECT_EQ(s.Pixel(2, 0), 0u);  // would be source column 5: outside the DIB
+    EXPECT_EQ(s.Pixel(0, 2), 0u);  // would be source row 3
+    // Negative source offsets move the picture right and down.
+    Surface t(4, 4);
+    Canvas ct(&t);
+    ct.DrawDib(0, 0, 4, 4, dib.View(), -1, -2);
+    EXPECT_EQ(t.Pixel(0, 0), 0u);
+    EXPECT_EQ(t.Pixel(1, 2), Tag(0, 0));
+    EXPECT_EQ(t.Pixel(3, 3), Tag(2, 1));
+}
+
+TEST(CanvasDib, ExtremeArgumentsNeitherReadNorWriteOutside) {
+    HandDib dib(5, 3);
+    Surface s(4, 4);
+    Canvas c(&s);
+    const int values[] = {INT_MIN, INT_MIN + 1, -7, -1, 0, 2, 4, INT_MAX - 1, INT_MAX};
+    for (int x : values) {
+        for (int w : values) {
+            for (int sx : values) {
+                c.DrawDib(x, x, w, w, dib.View(), sx, sx);
+            }
+        }
+    }
+    DibView bad = dib.View();
+    bad.stride = 2;  // shorter than a row
+    c.DrawDib(0, 0, 5, 3, bad, 0, 0);
+    Canvas none(nullptr);
+    none.DrawDib(0, 0, 5, 3, dib.View(), 0, 0);
+    none.FillRect(Rect{0, 0, 5, 5}, kRed);
+    SUCCEED();  // the sanitizer build is what watches for stray reads and writes
+}
+
+TEST(CanvasCopy, OverlappingCopyWithinOneSurfaceKeepsTheSource) {
+    Surface s(3, 5);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            s.SetPixel(x, y, Tag(x, y));
+        }
+    }
+    Canvas c(&s);
+    c.CopyFrom(0, 1, 3, 4, s, 0, 0);  // move everything one row down
+    for (int y = 1; y < 5; ++y) {
+        EXPECT_EQ(s.Pixel(1, y), Tag(1, y - 1)) << y;
+    }
+    Surface other(2, 2);
+    Canvas co(&other);
+    co.CopyFrom(-1, -1, 3, 3, s, 1, 1);
+    EXPECT_EQ(other.Pixel(0, 0), s.Pixel(2, 2));
+    EXPECT_EQ(other.Pixel(1, 1), 0u);  // source column 3 does not exist
+}
+
+TEST(CanvasIcon, AlphaZeroIsTransparentAndPartialAlphaBlends) {
+    Surface s(4, 2);
+    Canvas c(&s);
+    c.FillRect(Rect{0, 0, 4, 2}, kWhite);
+    Icon icon{3, 1, {0x00FF0000u, 0xFFFF0000u, 0x800000FFu}};
+    c.DrawIcon(0, 0, icon);
+    EXPECT_EQ(s.Pixel(0, 0), kWhite);
+    EXPECT_EQ(s.Pixel(1, 0), kRed);
+    const Color half = s.Pixel(2, 0);
+    EXPECT_EQ(BlueOf(half), 255);
+    EXPECT_NEAR(RedOf(half), 127, 2);
+    EXPECT_NEAR(GreenOf(half), 127, 2);
+    c.DrawIcon(-2, 1, icon);  // only the last column is on the surface
+    EXPECT_EQ(s.Pixel(0, 1), half);
+    EXPECT_EQ(s.Pixel(1, 1), kWhite);
+
+    Icon shortPixels{4, 4, {0xFF000000u}};  // claims more pixels than it has
+    c.DrawIcon(0, 0, shortPixels);
+    EXPECT_EQ(s.Pixel(0, 0), kWhite);
+}
+
+}  // namespace
+}  // namespace plat

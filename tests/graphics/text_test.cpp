@@ -1,0 +1,278 @@
+// Fonts and text layout: metrics, where DrawText puts its lines, breaking, ellipsis, prefixes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/canvas.h"
+#include "platform/font_face.h"
+
+namespace plat {
+namespace {
+
+constexpr Color kWhite = Rgb(255, 255, 255);
+constexpr Color kBlack = Rgb(0, 0, 0);
+
+// Bounds of everything that is not white.
+Rect InkBounds(const Surface& s) {
+    Rect ink;
+    for (int y = 0; y < s.Height(); ++y) {
+        for (int x = 0; x < s.Width(); ++x) {
+            if (s.Pixel(x, y) != kWhite) {
+                ink = ink.Union(Rect{x, y, x + 1, y + 1});
+            }
+        }
+    }
+    return ink;
+}
+
+bool SamePixels(const Surface& a, const Surface& b) {
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (a.Pixel(x, y) != b.Pixel(x, y)) {
+                ADD_FAILURE() << "first difference at " << x << "," << y;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A white surface with a canvas drawing black 12-pixel text transparently.
+struct Page {
+    Surface surface;
+    Canvas canvas;
+    explicit Page(int w = 120, int h = 60, int height = 12) : surface(w, h), canvas(&surface) {
+        canvas.FillRect(Rect{0, 0, w, h}, kWhite);
+        canvas.SetFont(Font::Create(FontSpec{height}));
+        canvas.SetTextColor(kBlack);
+        canvas.SetBackgroundMode(BackgroundMode::kTransparent);
+    }
+};
+
+TEST(FontMetrics, PositiveHeightIsTheCellNegativeTheEm) {
+    for (int h : {10, 12, 14, 20}) {
+        const TextMetrics cell = Font::Create(FontSpec{h})->Metrics();
+        EXPECT_EQ(cell.height, h);
+        EXPECT_EQ(cell.ascent + cell.descent, h);
+        EXPECT_GT(cell.ascent, cell.descent);
+        EXPECT_GT(cell.internalLeading, 0);
+        EXPECT_LT(cell.internalLeading, h / 3 + 1);
+
+        const TextMetrics em = Font::Create(FontSpec{-h})->Metrics();
+        EXPECT_EQ(em.height - em.internalLeading, h);
+        EXPECT_GT(em.height, h);
+        EXPECT_GT(em.averageCharWidth, 0);
+        EXPECT_GE(em.maxCharWidth, em.averageCharWidth);
+    }
+}
+
+TEST(FontMetrics, NinaAndUnknownNamesResolveToInstalledSans) {
+    auto nina = Font::Create(FontSpec{12, 400, false, "Nina"});
+    ASSERT_FALSE(nina->Face()->IsBuiltin());
+    EXPECT_NE(nina->Face()->File().find("DejaVuSans"), std::string::npos);
+    auto unknown = Font::Create(FontSpec{12, 400, false, "No Such Face 123"});
+    EXPECT_EQ(unknown->Face()->File(), nina->Face()->File());
+    auto bold = Font::Create(FontSpec{12, 700});
+    EXPECT_NE(bold->Face()->File(), nina->Face()->File());
+    EXPECT_GT(bold->TextWidth("Wide text"), nina->TextWidth("Wide text"));
+    // Faces are shared, not loaded again.
+    EXPECT_EQ(Font::Create(FontSpec{12})->Face(), nina->Face());
+}
+
+TEST(TextOut, InkStaysInTheLineCellAndIsAntialiased) {
+    Page page;
+    const std::string text = "Hg jW|";
+    page.canvas.TextOut(10, 20, text);
+    const Rect ink = InkBounds(page.surface);
+    ASSERT_FALSE(ink.IsEmpty());
+    EXPECT_GE(ink.top, 20);
+    EXPECT_LE(ink.bottom, 20 + page.canvas.LineHeight());
+    EXPECT_GE(ink.left, 10 - 1);
+    EXPECT_LE(ink.right, 10 + page.canvas.TextWidth(text) + 1);
+    bool grey = false;
+    for (int y = ink.top; y < ink.bottom; ++y) {
+        for (int x = ink.left; x < ink.right; ++x) {
+            const int r = RedOf(page.surface.Pixel(x, y));
+            grey |= r > 0 && r < 255;
+        }
+    }
+    EXPECT_TRUE(grey);
+}
+
+TEST(TextOut, OpaqueModeFillsTheTextBox) {
+    Page page;
+    page.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
+    page.canvas.SetBackColor(Rgb(0, 0, 255));
+    page.canvas.TextOut(5, 5, "ab");
+    const int w = page.canvas.TextWidth("ab");
+    EXPECT_EQ(InkBounds(page.surface), (Rect{5, 5, 5 + w, 5 + page.canvas.LineHeight()}));
+}
+
+// DrawText with an alignment must put the line exactly where TextOut at the computed position
+// puts it.
+void ExpectPlacedLike(unsigned flags, int expectX, int expectY, const std::string& text) {
+    Page drawn;
+    Rect r{0, 0, 100, 30};
+    drawn.canvas.DrawText(text, &r, flags);
+    Page reference;
+    reference.canvas.TextOut(expectX, expectY, text);
+    EXPECT_TRUE(SamePixels(drawn.surface, reference.surface)) << "flags " << flags;
+}
+
+TEST(DrawText, AlignsHorizontallyAndVertically) {
+    Page page;
+    const std::string text = "Zoom";
+    const int w = page.canvas.TextWidth(text);
+    const int h = page.canvas.LineHeight();
+    ExpectPlacedLike(kTextSingleLine, 0, 0, text);
+    ExpectPlacedLike(kTextSingleLine | kTextCenter, (100 - w) / 2, 0, text);
+    ExpectPlacedLike(kTextSingleLine | kTextRight, 100 - w, 0, text);
+    ExpectPlacedLike(kTextSingleLine | kTextCenter | kTextVCenter, (100 - w) / 2, (30 - h) / 2,
+                     text);
+    ExpectPlacedLike(kTextSingleLine | kTextBottom, 0, 30 - h, text);
+    // Vertical placement belongs to single lines only.
+    ExpectPlacedLike(kTextVCenter, 0, 0, text);
+}
+
+TEST(DrawText, WordBreakBreaksAtBlanksAndInsideLongWords) {
+    Page page;
+    const int h = page.canvas.LineHeight();
+    Rect r{0, 0, page.canvas.TextWidth("aaa bbb"), 0};
+    EXPECT_EQ(page.canvas.DrawText("aaa bbb ccc ddd", &r, kTextWordBreak | kTextCalcRect), 2 * h);
+    EXPECT_EQ(r.Height(), 2 * h);
+    EXPECT_EQ(r.Width(), page.canvas.TextWidth("aaa bbb"));  // width kept
+
+    Rect narrow{0, 0, 3 * page.canvas.TextWidth("m"), 0};
+    EXPECT_EQ(page.canvas.DrawText("mmmmmmmmmm", &narrow, kTextWordBreak | kTextCalcRect), 4 * h);
+
+    // The break goes at the blank, not at the last character that fits.
+    Page wrapped;
+    Rect two{0, 0, wrapped.canvas.TextWidth("aaa bb"), 40};
+    wrapped.canvas.DrawText("aaa bbb", &two, kTextWordBreak);
+    Page reference;
+    reference.canvas.TextOut(0, 0, "aaa");
+    reference.canvas.TextOut(0, h, "bbb");
+    EXPECT_TRUE(SamePixels(wrapped.surface, reference.surface));
+
+    // Broken lines are drawn inside the rectangle even when clipping is off.
+    Rect box{10, 0, 10 + 3 * page.canvas.TextWidth("m"), 60};
+    page.canvas.DrawText("mmmmmmmmmm", &box, kTextWordBreak | kTextNoClip);
+    const Rect ink = InkBounds(page.surface);
+    EXPECT_LE(ink.right, box.right + 1);
+    EXPECT_GE(ink.bottom, 3 * h + 1);
+}
+
+TEST(DrawText, CalcRectMeasuresLinesAndNewlines) {
+    Page page;
+    const int h = page.canvas.LineHeight();
+    Rect r{5, 7, 6, 8};
+    EXPECT_EQ(page.canvas.DrawText("Slide show", &r, kTextSingleLine | kTextCalcRect), h);
+    EXPECT_EQ(r, (Rect{5, 7, 5 + page.canvas.TextWidth("Slide show"), 7 + h}));
+    Rect lines{0, 0, 0, 0};
+    page.canvas.DrawText("ab\r\nlonger line\nc", &lines, kTextCalcRect);
+    EXPECT_EQ(lines.Height(), 3 * h);
+    EXPECT_EQ(lines.Width(), page.canvas.TextWidth("longer line"));
+    EXPECT_EQ(InkBounds(page.surface), Rect{});  // measuring draws nothing
+}
+
+TEST(DrawText, TextIsClippedToTheRectUnlessNoClip) {
+    Page clipped;
+    Rect r{0, 0, 20, 30};
+    clipped.canvas.DrawText("Wide wide wide", &r, kTextSingleLine);
+    EXPECT_LE(InkBounds(clipped.surface).right, 20);
+    Page loose;
+    loose.canvas.DrawText("Wide wide wide", &r, kTextSingleLine | kTextNoClip);
+    EXPECT_GT(InkBounds(loose.surface).right, 30);
+}
+
+TEST(DrawText, EndEllipsisShortensAndMarksTheLine) {
+    Page page;
+    const std::string text = "Holiday pictures from the coast";
+    const int width = 60;
+    Rect r{0, 0, width, 20};
+    page.canvas.DrawText(text, &r, kTextSingleLine | kTextEndEllipsis | kTextNoClip);
+    // The longest start of the text that fits with the ellipsis.
+    std::string kept = text;
+    while (!kept.empty() && page.canvas.TextWidth(kept + "\u2026") > width) {
+        kept.pop_back();
+    }
+    while (!kept.empty() && kept.back() == ' ') {
+        kept.pop_back();
+    }
+    ASSERT_LT(kept.size(), text.size());
+    Page reference;
+    reference.canvas.TextOut(0, 0, kept + "\u2026");
+    EXPECT_TRUE(SamePixels(page.surface, reference.surface));
+    EXPECT_LE(InkBounds(page.surface).right, width + 1);
+}
+
+TEST(DrawText, EndEllipsisEndsTheLastLineThatFits) {
+    Page page;
+    const int h = page.canvas.LineHeight();
+    Rect r{0, 0, page.canvas.TextWidth("aaa bbb"), 2 * h};
+    EXPECT_EQ(page.canvas.DrawText("aaa bbb ccc ddd eee", &r, kTextWordBreak | kTextEndEllipsis),
+              2 * h);
+    EXPECT_LE(InkBounds(page.surface).bottom, 2 * h);
+}
+
+TEST(DrawText, PrefixesDropTheAmpersandAndUnderlineTheKey) {
+    Page drawn;
+    Rect r{0, 0, 100, 20};
+    drawn.canvas.DrawText("&File", &r, kTextSingleLine);
+    Page plain;
+    plain.canvas.TextOut(0, 0, "File");
+    const int baseline = plain.canvas.GetFont()->Metrics().ascent;
+    const int keyWidth = plain.canvas.TextWidth("F");
+    // Same glyphs; the only extra ink is a bar under the 'F' just below the baseline.
+    int extra = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            if (drawn.surface.Pixel(x, y) != plain.surface.Pixel(x, y)) {
+                EXPECT_EQ(y, baseline + 1);
+                EXPECT_LT(x, keyWidth);
+                ++extra;
+            }
+        }
+    }
+    EXPECT_GT(extra, 0);
+
+    Page doubled;
+    doubled.canvas.DrawText("R&&D", &r, kTextSingleLine);
+    Page literal;
+    literal.canvas.TextOut(0, 0, "R&D");
+    EXPECT_TRUE(SamePixels(doubled.surface, literal.surface));
+
+    Page raw;
+    raw.canvas.DrawText("&File", &r, kTextSingleLine | kTextNoPrefix);
+    Page rawRef;
+    rawRef.canvas.TextOut(0, 0, "&File");
+    EXPECT_TRUE(SamePixels(raw.surface, rawRef.surface));
+
+    Rect calc{0, 0, 0, 0};
+    raw.canvas.DrawText("&&a&b", &calc, kTextSingleLine | kTextCalcRect);
+    EXPECT_EQ(calc.Width(), raw.canvas.TextWidth("&ab"));
+}
+
+TEST(DrawText, OpaqueFillsEachLineStripOrTheWholeCentredRect) {
+    Page page(60, 60);
+    page.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
+    const Color back = Rgb(0, 0, 255);
+    page.canvas.SetBackColor(back);
+    const int h = page.canvas.LineHeight();
+    Rect r{2, 2, 50, 50};
+    page.canvas.DrawText("x", &r, kTextSingleLine);
+    EXPECT_EQ(page.surface.Pixel(49, 2), back);
+    EXPECT_EQ(page.surface.Pixel(49, 2 + h - 1), back);
+    EXPECT_EQ(page.surface.Pixel(49, 2 + h), kWhite);
+
+    Page centred(60, 60);
+    centred.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
+    centred.canvas.SetBackColor(back);
+    centred.canvas.DrawText("x", &r, kTextSingleLine | kTextVCenter);
+    EXPECT_EQ(centred.surface.Pixel(2, 2), back);
+    EXPECT_EQ(centred.surface.Pixel(49, 49), back);
+    EXPECT_EQ(centred.surface.Pixel(50, 49), kWhite);
+}
+
+}  // namespace
+}  // namespace plat
