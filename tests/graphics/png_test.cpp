@@ -1,6 +1,7 @@
 // Screenshots read back with libpng come out as the surface was.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
