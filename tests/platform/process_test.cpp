@@ -32,14 +32,6 @@ TEST(SplitCommandLine, FollowsThePhoneRuntimeRules) {
     EXPECT_EQ(plat::SplitCommandLine("\"open"), Strings{"open"});
 }
 
-TEST(FindExecutable, SearchesPath) {
-    EXPECT_EQ(plat::FindExecutable("sh").empty(), false);
-    EXPECT_EQ(plat::FindExecutable("/bin/sh"), "/bin/sh");
-    EXPECT_EQ(plat::FindExecutable("velloran-no-such-program"), "");
-    EXPECT_EQ(plat::FindExecutable("/etc/passwd"), "");  // not executable
-    EXPECT_EQ(plat::FindExecutable("/etc"), "");
-}
-
 class ProcessesTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_FALSE(device_.Root().empty()); }
@@ -66,6 +58,8 @@ TEST_F(ProcessesTest, WithLaunchingOffEverythingIsRecordedOnly) {
 TEST_F(ProcessesTest, UnmappedOrMissingProgramsFailWhenLaunching) {
     EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
     processes_.MapProgram("\\Windows\\tmail.exe", "velloran-no-such-program --x");
+    EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
+    processes_.MapProgram("\\Windows\\tmail.exe", "/etc/passwd");  // not executable
     EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
     EXPECT_TRUE(processes_.Started().empty());
 }
