@@ -1,0 +1,230 @@
+#include "imaging/jpeg_codec.h"
+
+#include <cstring>
+#include <vector>
+
+#include "imaging/fit.h"
+#include "imaging/jpeg_guard.h"
+#include "platform/device_fs.h"
+
+namespace imaging {
+
+namespace {
+
+long gMemoryLimit = 384L << 20;
+
+// The one open decode.
+struct DecodeState {
+    JpegErrorManager errors{};
+    jpeg_decompress_struct cinfo{};
+    bool created = false;
+    bool started = false;
+    bool failed = false;
+    bool cmyk = false;
+    bool invertedCmyk = false;
+    JDIMENSION rowsRead = 0;
+    std::vector<uint8_t> cmykRow;
+    plat::FilePtr file;
+};
+
+DecodeState& State() {
+    static DecodeState state;
+    return state;
+}
+
+uint8_t Multiply255(int a, int b) {
+    return static_cast<uint8_t>((a * b + 127) / 255);
+}
+
+// Adobe applications store CMYK inverted (255 = no ink); other writers store ink amounts.
+void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        bgr[0] = Multiply255(y, k);
+        bgr[1] = Multiply255(m, k);
+        bgr[2] = Multiply255(c, k);
+    }
+}
+
+// Picks the smallest scale M/8 whose output covers the picture fitted into the box.
+int ChooseScale(jpeg_decompress_struct* cinfo, int boxWidth, int boxHeight) {
+    int wantWidth = static_cast<int>(cinfo->image_width);
+    int wantHeight = static_cast<int>(cinfo->image_height);
+    if (boxWidth > 0 && boxHeight > 0) {
+        FitSize(wantWidth, wantHeight, boxWidth, boxHeight, &wantWidth, &wantHeight);
+    }
+    cinfo->scale_denom = 8;
+    for (unsigned m = 1; m <= 8; ++m) {
+        cinfo->scale_num = m;
+        if (!JpegGuardCalcOutputDimensions(cinfo)) {
+            return 0;
+        }
+        if (static_cast<int>(cinfo->output_width) >= wantWidth &&
+            static_cast<int>(cinfo->output_height) >= wantHeight) {
+            break;
+        }
+    }
+    return 1;
+}
+
+int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHeight) {
+    s.file = plat::DeviceFs::Open(path, "rb");
+    if (!s.file) {
+        return 0;
+    }
+    s.cinfo = jpeg_decompress_struct{};
+    s.cinfo.err = JpegInitErrors(&s.errors);
+    if (!JpegGuardCreateDecompress(&s.cinfo)) {
+        return 0;
+    }
+    s.created = true;
+    s.cinfo.mem->max_memory_to_use = gMemoryLimit;
+    jpeg_stdio_src(&s.cinfo, s.file.get());
+    if (!JpegGuardReadHeader(&s.cinfo)) {
+        return 0;
+    }
+    if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
+        // libjpeg turns YCCK into CMYK but not CMYK into BGR: that is done per row here.
+        s.cinfo.out_color_space = JCS_CMYK;
+        s.cmyk = true;
+        s.invertedCmyk = s.cinfo.saw_Adobe_marker;
+    } else {
+        s.cinfo.out_color_space = JCS_EXT_BGR;
+    }
+    // The integer transform gives the same pixels on every machine.
+    s.cinfo.dct_method = JDCT_ISLOW;
+    if (!ChooseScale(&s.cinfo, boxWidth, boxHeight)) {
+        return 0;
+    }
+    if (s.cinfo.output_width == 0 || s.cinfo.output_height == 0 ||
+        s.cinfo.output_width > static_cast<JDIMENSION>(kMaxDimension) ||
+        s.cinfo.output_height > static_cast<JDIMENSION>(kMaxDimension)) {
+        return 0;
+    }
+    if (!JpegGuardStartDecompress(&s.cinfo)) {
+        return 0;
+    }
+    s.started = true;
+    if (s.cmyk) {
+        s.cmykRow.assign(static_cast<size_t>(s.cinfo.output_width) * 4, 0);
+    }
+    return 1;
+}
+
+}  // namespace
+
+void SetJpegMemoryLimit(long bytes) {
+    gMemoryLimit = bytes;
+}
+
+int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, int* outWidth,
+                     int* outHeight, int* components) {
+    CloseFile();
+    DecodeState& s = State();
+    const int boxWidth = outWidth ? *outWidth : 0;
+    const int boxHeight = outHeight ? *outHeight : 0;
+    const int ok = OpenDecode(s, path, boxWidth, boxHeight);
+    if (fileWidth) {
+        *fileWidth = ok ? static_cast<int>(s.cinfo.image_width) : 0;
+    }
+    if (fileHeight) {
+        *fileHeight = ok ? static_cast<int>(s.cinfo.image_height) : 0;
+    }
+    if (outWidth) {
+        *outWidth = ok ? static_cast<int>(s.cinfo.output_width) : 0;
+    }
+    if (outHeight) {
+        *outHeight = ok ? static_cast<int>(s.cinfo.output_height) : 0;
+    }
+    if (components) {
+        *components = ok ? s.cinfo.num_components : 0;
+    }
+    if (!ok) {
+        s.failed = true;
+    }
+    return ok;
+}
+
+int GetJPGFileData(uint8_t* row) {
+    DecodeState& s = State();
+    if (!s.started) {
+        return 0;
+    }
+    const size_t rowBytes = static_cast<size_t>(s.cinfo.output_width) * 3;
+    if (s.failed || s.rowsRead >= s.cinfo.output_height) {
+        std::memset(row, 0, rowBytes);
+        return 0;
+    }
+    ++s.rowsRead;
+    JSAMPROW target = s.cmyk ? s.cmykRow.data() : row;
+    if (!JpegGuardReadScanline(&s.cinfo, target)) {
+        // A fatal error in the data: this and every later row stay black.
+        s.failed = true;
+        std::memset(row, 0, rowBytes);
+        return 0;
+    }
+    if (s.cmyk) {
+        CmykToBgr(s.cmykRow.data(), row, s.cinfo.output_width, s.invertedCmyk);
+    }
+    return 1;
+}
+
+void CloseFile() {
+    DecodeState& s = State();
+    if (s.created) {
+        jpeg_destroy_decompress(&s.cinfo);
+    }
+    s.created = s.started = s.failed = s.cmyk = s.invertedCmyk = false;
+    s.rowsRead = 0;
+    s.cmykRow = std::vector<uint8_t>();
+    s.file.reset();
+}
+
+int WriteJpegRows(const std::string& path, const uint8_t* rows, uint32_t bytesPerRow, int width,
+                  int height, const JpegWriteOptions& options) {
+    if (!rows || width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension ||
+        bytesPerRow < static_cast<uint32_t>(width) * 3) {
+        return 0;
+    }
+    plat::FilePtr file = plat::DeviceFs::Open(path, "wb");
+    if (!file) {
+        return 0;
+    }
+    JpegCompressJob job{rows,
+                        static_cast<long>(bytesPerRow),
+                        width,
+                        height,
+                        options.quality < 1 ? 1 : (options.quality > 100 ? 100 : options.quality),
+                        options.progressive ? 1 : 0,
+                        options.grayscale ? 1 : 0};
+    JpegErrorManager errors{};
+    jpeg_compress_struct cinfo{};
+    cinfo.err = JpegInitErrors(&errors);
+    int ok = JpegGuardCompress(&cinfo, file.get(), &job);
+    jpeg_destroy_compress(&cinfo);
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get())) {
+        ok = 0;
+    }
+    if (std::fclose(file.release()) != 0) {
+        ok = 0;
+    }
+    return ok;
+}
+
+int SaveJpgFile(const std::string& path, int quality, const uint8_t* rows, uint32_t bytesPerRow,
+                const BitmapInfoHeader& header, uint8_t* /*scratch*/) {
+    if (header.biBitCount != 24 || header.biCompression != 0) {
+        return 0;
+    }
+    JpegWriteOptions options;
+    options.quality = quality;
+    return WriteJpegRows(path, rows, bytesPerRow, header.biWidth, header.biHeight, options);
+}
+
+}  // namespace imaging

@@ -1,0 +1,50 @@
+// The JPEG library calls of the system, over libjpeg-turbo.
+//
+// One decode is open at a time and its state is private to this file:
+// GetJPGFileHeader -> up to output-height x GetJPGFileData -> CloseFile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "imaging/image_buffer.h"
+
+namespace imaging {
+
+// Opens a decode of the JPEG file at a device path. On entry *outWidth x *outHeight is the
+// wanted box; on return it is the exact size GetJPGFileData will deliver: the smallest scale
+// M/8 (M = 1..8) whose output still covers the picture fitted into the box, so that later
+// steps only ever reduce. A box that is not positive asks for the full size. *components
+// receives the file's colour component count. Result 1, or 0 when the file cannot be opened
+// or read (CloseFile is still expected).
+int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, int* outWidth,
+                     int* outHeight, int* components);
+
+// Writes the next row, top row first: output-width pixels of bytes blue, green, red. Grayscale
+// and CMYK/YCCK files arrive as BGR too. After a decoding error or past the last row the row
+// is black and the result 0.
+int GetJPGFileData(uint8_t* row);
+
+// Ends the open decode (safe to call when none is open).
+void CloseFile();
+
+// Writes 24-bit bottom-up rows described by `header` as a JPEG file at `quality`. The scratch
+// row is not needed by this encoder and may be null. Result 1, or 0 on any failure (the
+// caller removes the file).
+int SaveJpgFile(const std::string& path, int quality, const uint8_t* rows, uint32_t bytesPerRow,
+                const BitmapInfoHeader& header, uint8_t* scratch);
+
+// Further options for writing sample pictures.
+struct JpegWriteOptions {
+    int quality = 90;
+    bool progressive = false;
+    bool grayscale = false;
+};
+int WriteJpegRows(const std::string& path, const uint8_t* rows, uint32_t bytesPerRow, int width,
+                  int height, const JpegWriteOptions& options);
+
+// The most memory libjpeg may take for one decode (progressive files keep all coefficients:
+// about 71 MiB for 24 megapixels). Files needing more fail to open.
+void SetJpegMemoryLimit(long bytes);
+
+}  // namespace imaging
