@@ -7,10 +7,12 @@
 // and destroy them with jpeg_destroy_* after a failure.
 #pragma once
 
-#include <jpeglib.h>
-
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
 
 namespace imaging {
 
