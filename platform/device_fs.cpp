@@ -56,7 +56,9 @@ void DeviceFs::SetRoot(const std::string& hostFolder) {
     RootStorage() = root;
 }
 
-const std::string& DeviceFs::Root() { return RootStorage(); }
+const std::string& DeviceFs::Root() {
+    return RootStorage();
+}
 
 bool DeviceFs::IsValidPath(const std::string& devicePath) {
     if (devicePath.empty() || devicePath[0] != '\\') {

@@ -16,24 +16,25 @@ namespace plat {
 constexpr int kMaxPath = 259;
 
 struct FileInfo {
-    std::string name;            // last component ("\" for the root)
+    std::string name;  // last component ("\" for the root)
     bool isFolder = false;
     uint64_t size = 0;           // bytes; 0 for folders
     int64_t lastWriteTime = 0;   // seconds since 1970 (UTC)
     int64_t lastWriteNanos = 0;  // sub-second part, for stable ordering
     bool readOnly = false;
-    bool hidden = false;         // names starting with "." count as hidden
+    bool hidden = false;  // names starting with "." count as hidden
 };
 
 struct FileCloser {
     void operator()(std::FILE* f) const {
-        if (f) std::fclose(f);
+        if (f)
+            std::fclose(f);
     }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 class DeviceFs {
-public:
+  public:
     // The process-wide device root (set once by the host before the system starts).
     static void SetRoot(const std::string& hostFolder);
     static const std::string& Root();

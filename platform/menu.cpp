@@ -45,7 +45,8 @@ MenuItem* Menu::FindItem(int id) {
             return &item;
         }
         if (item.submenu) {
-            if (MenuItem* found = item.submenu->FindItem(id)) return found;
+            if (MenuItem* found = item.submenu->FindItem(id))
+                return found;
         }
     }
     return nullptr;
@@ -57,7 +58,8 @@ Menu* Menu::FindOwner(int id) {
             return this;
         }
         if (item.submenu) {
-            if (Menu* found = item.submenu->FindOwner(id)) return found;
+            if (Menu* found = item.submenu->FindOwner(id))
+                return found;
         }
     }
     return nullptr;
@@ -65,7 +67,8 @@ Menu* Menu::FindOwner(int id) {
 
 bool Menu::Check(int id, bool checked) {
     MenuItem* item = FindItem(id);
-    if (!item) return false;
+    if (!item)
+        return false;
     item->checked = checked;
     item->radio = false;
     return true;
@@ -85,21 +88,24 @@ bool Menu::CheckRadio(int first, int last, int id) {
 
 bool Menu::Enable(int id, bool enabled) {
     MenuItem* item = FindItem(id);
-    if (!item) return false;
+    if (!item)
+        return false;
     item->grayed = !enabled;
     return true;
 }
 
 bool Menu::SetText(int id, const std::string& text) {
     MenuItem* item = FindItem(id);
-    if (!item) return false;
+    if (!item)
+        return false;
     item->text = text;
     return true;
 }
 
 bool Menu::Remove(int id) {
     Menu* owner = FindOwner(id);
-    if (!owner) return false;
+    if (!owner)
+        return false;
     auto& v = owner->items_;
     v.erase(std::find_if(v.begin(), v.end(), [id](const MenuItem& i) { return i.id == id; }));
     return true;
@@ -133,7 +139,8 @@ char32_t AccessKeyOf(const std::string& text) {
 std::string PlainLabel(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\t') break;
+        if (text[i] == '\t')
+            break;
         if (text[i] == '&') {
             if (i + 1 < text.size() && text[i + 1] == '&') {
                 out += '&';
@@ -177,13 +184,18 @@ Tracker& Track() {
     return tracker;
 }
 
-bool Selectable(const MenuItem& item) { return !item.separator; }
+bool Selectable(const MenuItem& item) {
+    return !item.separator;
+}
 
-int ItemHeight(const MenuItem& item) { return item.separator ? kSeparatorHeight : kItemHeight; }
+int ItemHeight(const MenuItem& item) {
+    return item.separator ? kSeparatorHeight : kItemHeight;
+}
 
 int FirstSelectable(const Menu& menu) {
     for (int i = 0; i < menu.Count(); ++i) {
-        if (Selectable(menu.Items()[static_cast<size_t>(i)])) return i;
+        if (Selectable(menu.Items()[static_cast<size_t>(i)]))
+            return i;
     }
     return -1;
 }
@@ -199,7 +211,8 @@ void Layout(Level* level, int depth, bool rightSide) {
     int height = 2;
     for (const MenuItem& item : level->menu->Items()) {
         height += ItemHeight(item);
-        if (item.separator) continue;
+        if (item.separator)
+            continue;
         std::string label = PlainLabel(item.text);
         int w = font->TextWidth(label);
         const size_t tab = item.text.find('\t');
@@ -233,7 +246,8 @@ int VisibleBottomIndex(const Level& level) {
     const auto& items = level.menu->Items();
     for (int i = level.scrollTop; i < level.menu->Count(); ++i) {
         y += ItemHeight(items[static_cast<size_t>(i)]);
-        if (y > level.rect.bottom - 1) break;
+        if (y > level.rect.bottom - 1)
+            break;
         last = i;
     }
     return last;
@@ -280,9 +294,11 @@ void CloseLevel() {
 }
 
 void Activate(Level* level) {
-    if (level->selected < 0) return;
+    if (level->selected < 0)
+        return;
     MenuItem& item = level->menu->Items()[static_cast<size_t>(level->selected)];
-    if (item.separator) return;
+    if (item.separator)
+        return;
     if (item.grayed) {
         return;
     }
@@ -299,11 +315,13 @@ void Activate(Level* level) {
 
 void Move(Level* level, int step) {
     const int n = level->menu->Count();
-    if (n == 0 || FirstSelectable(*level->menu) < 0) return;
+    if (n == 0 || FirstSelectable(*level->menu) < 0)
+        return;
     int i = level->selected;
     for (int k = 0; k < n; ++k) {
         i = (i + step + n) % n;
-        if (Selectable(level->menu->Items()[static_cast<size_t>(i)])) break;
+        if (Selectable(level->menu->Items()[static_cast<size_t>(i)]))
+            break;
     }
     level->selected = i;
     KeepSelectionVisible(level);
@@ -311,12 +329,14 @@ void Move(Level* level, int step) {
 }
 
 void DrawMark(Canvas& c, const MenuItem& item, int x, int cy, Color color) {
-    if (!item.checked) return;
+    if (!item.checked)
+        return;
     if (item.radio) {
         // A round dot.
         for (int dy = -3; dy <= 3; ++dy) {
             for (int dx = -3; dx <= 3; ++dx) {
-                if (dx * dx + dy * dy <= 9) c.SetPixel(x + 5 + dx, cy + dy, color);
+                if (dx * dx + dy * dy <= 9)
+                    c.SetPixel(x + 5 + dx, cy + dy, color);
             }
         }
     } else {
@@ -351,8 +371,11 @@ void DrawLevel(Canvas& c, const Level& level) {
         }
         const bool sel = i == level.selected;
         const Rect row{r.left + 1, y, r.right - 1, y + h};
-        if (sel) c.FillRect(row, theme::kHighlight);
-        const Color fg = item.grayed ? theme::kGreyText : sel ? theme::kHighlightText : theme::kText;
+        if (sel)
+            c.FillRect(row, theme::kHighlight);
+        const Color fg = item.grayed ? theme::kGreyText
+                         : sel       ? theme::kHighlightText
+                                     : theme::kText;
         c.SetTextColor(fg);
         DrawMark(c, item, row.left + 2, y + h / 2, fg);
         const size_t tab = item.text.find('\t');
@@ -376,7 +399,8 @@ void DrawLevel(Canvas& c, const Level& level) {
     // Scroll hints when items are hidden above or below.
     if (level.scrollTop > 0) {
         const int cx = (r.left + r.right) / 2;
-        for (int k = 0; k < 3; ++k) c.Line(cx - k, r.top + 2 + k, cx + k + 1, r.top + 2 + k, theme::kBorder);
+        for (int k = 0; k < 3; ++k)
+            c.Line(cx - k, r.top + 2 + k, cx + k + 1, r.top + 2 + k, theme::kBorder);
     }
     if (last < level.menu->Count() - 1) {
         const int cx = (r.left + r.right) / 2;
@@ -388,7 +412,9 @@ void DrawLevel(Canvas& c, const Level& level) {
 
 }  // namespace
 
-bool MenuTrackerActive() { return Track().active; }
+bool MenuTrackerActive() {
+    return Track().active;
+}
 
 Menu* OpenPopupMenu() {
     const Tracker& t = Track();
@@ -404,7 +430,8 @@ void PaintOpenMenus(Surface* screen) {
 
 void DismissMenus() {
     Tracker& t = Track();
-    if (!t.active) return;
+    if (!t.active)
+        return;
     t.levels.clear();
     t.result = 0;
     t.done = true;
@@ -413,7 +440,8 @@ void DismissMenus() {
 
 void MenuTrackerKey(unsigned message, unsigned key) {
     Tracker& t = Track();
-    if (t.levels.empty()) return;
+    if (t.levels.empty())
+        return;
     Level* level = &t.levels.back();
     if (message == WM_CHAR) {
         return;
@@ -439,7 +467,8 @@ void MenuTrackerKey(unsigned message, unsigned key) {
             Activate(level);
             return;
         case VK_LEFT:
-            if (t.levels.size() > 1) CloseLevel();
+            if (t.levels.size() > 1)
+                CloseLevel();
             return;
         case VK_TBACK:
             CloseLevel();
@@ -456,10 +485,14 @@ void MenuTrackerKey(unsigned message, unsigned key) {
     }
     // Number keys, '*' and '#' choose the item with that access key.
     char32_t ch = 0;
-    if (key >= '0' && key <= '9') ch = key;
-    if (key == VK_TSTAR) ch = '*';
-    if (key == VK_TPOUND) ch = '#';
-    if (ch == 0) return;
+    if (key >= '0' && key <= '9')
+        ch = key;
+    if (key == VK_TSTAR)
+        ch = '*';
+    if (key == VK_TPOUND)
+        ch = '#';
+    if (ch == 0)
+        return;
     for (int i = 0; i < level->menu->Count(); ++i) {
         const MenuItem& item = level->menu->Items()[static_cast<size_t>(i)];
         if (!item.separator && AccessKeyOf(item.text) == ch) {

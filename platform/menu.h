@@ -15,11 +15,11 @@ class Menu;
 class Window;
 
 struct MenuItem {
-    int id = 0;                     // command id (0 for separators and submenus)
-    std::string text;               // with "&" before the access key, "\t" before a hint
+    int id = 0;        // command id (0 for separators and submenus)
+    std::string text;  // with "&" before the access key, "\t" before a hint
     bool separator = false;
     bool checked = false;
-    bool radio = false;             // the check shows as a dot
+    bool radio = false;  // the check shows as a dot
     bool grayed = false;
     std::unique_ptr<Menu> submenu;  // null unless the item opens a submenu
 };
@@ -27,12 +27,12 @@ struct MenuItem {
 // A template line: depth 0 items of a popup, depth+1 for the items of a submenu that follows.
 struct MenuTemplateItem {
     int depth;
-    int id;           // -1 for a separator, 0 for a submenu header
+    int id;  // -1 for a separator, 0 for a submenu header
     const char* text;
 };
 
 class Menu {
-public:
+  public:
     // Builds a popup from template lines, where each submenu header (id 0) is followed by its
     // own lines at depth + 1.
     static std::unique_ptr<Menu> FromTemplate(const std::vector<MenuTemplateItem>& lines);
@@ -59,7 +59,7 @@ public:
     void Append(MenuItem item) { Insert(Count(), std::move(item)); }
     void RemoveAt(int pos);
 
-private:
+  private:
     std::vector<MenuItem> items_;
 };
 

@@ -22,7 +22,8 @@ std::vector<BoxState*>& OpenBoxes() {
 }
 
 void DrawIconMark(Canvas& c, const std::string& icon, int cx, int cy) {
-    if (icon.empty()) return;
+    if (icon.empty())
+        return;
     Color fill = theme::kHighlight;
     const char* glyph = "i";
     if (icon == "question") {
@@ -38,7 +39,8 @@ void DrawIconMark(Canvas& c, const std::string& icon, int cx, int cy) {
     for (int dy = -r; dy <= r; ++dy) {
         for (int dx = -r; dx <= r; ++dx) {
             const int d = dx * dx + dy * dy;
-            if (d <= r * r) c.SetPixel(cx + dx, cy + dy, d >= (r - 1) * (r - 1) ? Rgb(40, 40, 40) : fill);
+            if (d <= r * r)
+                c.SetPixel(cx + dx, cy + dy, d >= (r - 1) * (r - 1) ? Rgb(40, 40, 40) : fill);
         }
     }
     c.SetFont(Font::Create(FontSpec{-16, 700, false, "Nina"}));
@@ -136,7 +138,8 @@ int MessageBox(Window*, const std::string& text, const std::string& caption, uns
         tmpl.buttons = {{IDOK, "OK", -1}};
     }
     SoftkeyBar* bar = SoftkeyBar::Create(window, tmpl);
-    if (bar) bar->OverrideBack(true);
+    if (bar)
+        bar->OverrideBack(true);
     ws.SetFocus(window);
     OpenBoxes().push_back(&box);
     ws.PushModal(ModalLoop{"messageBox", [&box] {
@@ -160,4 +163,3 @@ const MessageBoxInfo* OpenMessageBox() {
 }
 
 }  // namespace plat
-

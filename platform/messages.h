@@ -77,7 +77,11 @@ constexpr LPARAM kHotKeyReleased = 0x1000;
 constexpr WPARAM MakeWParam(unsigned low, unsigned high) {
     return static_cast<WPARAM>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
 }
-constexpr unsigned LowWord(uintptr_t v) { return static_cast<unsigned>(v & 0xFFFF); }
-constexpr unsigned HighWord(uintptr_t v) { return static_cast<unsigned>((v >> 16) & 0xFFFF); }
+constexpr unsigned LowWord(uintptr_t v) {
+    return static_cast<unsigned>(v & 0xFFFF);
+}
+constexpr unsigned HighWord(uintptr_t v) {
+    return static_cast<unsigned>((v >> 16) & 0xFFFF);
+}
 
 }  // namespace plat

@@ -49,7 +49,8 @@ void DrawStatusMarks(Canvas& c, int right, int top) {
     const Rect body{right - 22, top + 6, right - 6, top + 14};
     c.FrameRect(body, theme::kStripText);
     c.FillRect(Rect{body.right, body.top + 2, body.right + 2, body.bottom - 2}, theme::kStripText);
-    c.FillRect(Rect{body.left + 2, body.top + 2, body.left + 11, body.bottom - 2}, Rgb(120, 220, 120));
+    c.FillRect(Rect{body.left + 2, body.top + 2, body.left + 11, body.bottom - 2},
+               Rgb(120, 220, 120));
 }
 
 }  // namespace
@@ -85,33 +86,42 @@ SoftkeyBar::~SoftkeyBar() {
     }
 }
 
-bool SoftkeyBar::IsVisible() const { return window_ && window_->IsVisible(); }
+bool SoftkeyBar::IsVisible() const {
+    return window_ && window_->IsVisible();
+}
 
 void SoftkeyBar::Show(bool visible) {
-    if (window_) window_->Show(visible);
+    if (window_)
+        window_->Show(visible);
 }
 
 Menu* SoftkeyBar::Popup(int index) {
-    if (index < 0 || index >= PopupCount()) return nullptr;
+    if (index < 0 || index >= PopupCount())
+        return nullptr;
     return popups_[static_cast<size_t>(index)].get();
 }
 
 void SoftkeyBar::SetButtonLabel(int command, const std::string& label) {
     for (auto& b : buttons_) {
-        if (b.command == command) b.label = label;
+        if (b.command == command)
+            b.label = label;
     }
-    if (window_) window_->Invalidate(nullptr, false);
+    if (window_)
+        window_->Invalidate(nullptr, false);
 }
 
 void SoftkeyBar::EnableButton(int command, bool enabled) {
     for (size_t i = 0; i < buttons_.size(); ++i) {
-        if (buttons_[i].command == command) enabled_[i] = enabled;
+        if (buttons_[i].command == command)
+            enabled_[i] = enabled;
     }
-    if (window_) window_->Invalidate(nullptr, false);
+    if (window_)
+        window_->Invalidate(nullptr, false);
 }
 
 bool SoftkeyBar::ButtonEnabled(int index) const {
-    return index >= 0 && index < static_cast<int>(enabled_.size()) && enabled_[static_cast<size_t>(index)];
+    return index >= 0 && index < static_cast<int>(enabled_.size()) &&
+           enabled_[static_cast<size_t>(index)];
 }
 
 void SoftkeyBar::Press(int index) {
@@ -142,9 +152,9 @@ void SoftkeyBar::Paint(Surface* screen) {
         c.SetTextColor(enabled_[i] ? theme::kStripText : theme::kStripGreyText);
         Rect t = i == 0 ? Rect{r.left + 5, r.top + 1, r.left + half - 2, r.bottom}
                         : Rect{r.left + half + 2, r.top + 1, r.right - 5, r.bottom};
-        c.DrawText(buttons_[i].label, &t,
-                   kTextSingleLine | kTextVCenter | (i == 0 ? kTextLeft : kTextRight) |
-                       kTextEndEllipsis);
+        c.DrawText(
+            buttons_[i].label, &t,
+            kTextSingleLine | kTextVCenter | (i == 0 ? kTextLeft : kTextRight) | kTextEndEllipsis);
     }
     if (buttons_.size() == 2) {
         c.Line(r.left + half, r.top + 5, r.left + half, r.bottom - 4, Rgb(90, 104, 130));
@@ -153,7 +163,8 @@ void SoftkeyBar::Paint(Surface* screen) {
 
 SoftkeyBar* SoftkeyBar::FromWindow(Window* window) {
     for (auto& b : Bars()) {
-        if (b->window_ == window) return b.get();
+        if (b->window_ == window)
+            return b.get();
     }
     return nullptr;
 }
@@ -161,23 +172,24 @@ SoftkeyBar* SoftkeyBar::FromWindow(Window* window) {
 SoftkeyBar* SoftkeyBar::Find(Window* owner) {
     SoftkeyBar* found = nullptr;
     for (auto& b : Bars()) {
-        if (b->owner_ == owner && b->IsVisible()) found = b.get();
+        if (b->owner_ == owner && b->IsVisible())
+            found = b.get();
     }
     return found;
 }
 
 SoftkeyBar* SoftkeyBar::Active() {
     Window* top = WindowSystem::Get().TopWindow();
-    if (!top) return nullptr;
+    if (!top)
+        return nullptr;
     return Find(top);
 }
 
 void DestroyBarsOf(Window* owner) {
     auto& bars = Bars();
-    bars.erase(std::remove_if(bars.begin(), bars.end(),
-                              [owner](const std::unique_ptr<SoftkeyBar>& b) {
-                                  return b->Owner() == owner;
-                              }),
+    bars.erase(std::remove_if(
+                   bars.begin(), bars.end(),
+                   [owner](const std::unique_ptr<SoftkeyBar>& b) { return b->Owner() == owner; }),
                bars.end());
 }
 
@@ -186,11 +198,14 @@ void DestroyBarsOf(Window* owner) {
 void Shell::Init() {
     WindowSystem& ws = WindowSystem::Get();
     if (!ws.FindWindow("Tray", "Tray")) {
-        Window::Create("Tray", "Tray", Rect{0, 0, ws.ScreenWidth(), kTrayHeight}, nullptr, TrayProc);
+        Window::Create("Tray", "Tray", Rect{0, 0, ws.ScreenWidth(), kTrayHeight}, nullptr,
+                       TrayProc);
     }
 }
 
-Window* Shell::Tray() { return WindowSystem::Get().FindWindow("Tray", "Tray"); }
+Window* Shell::Tray() {
+    return WindowSystem::Get().FindWindow("Tray", "Tray");
+}
 
 Rect Shell::WorkArea() {
     const WindowSystem& ws = WindowSystem::Get();
@@ -198,7 +213,8 @@ Rect Shell::WorkArea() {
 }
 
 void Shell::MakeFullScreenDialog(Window* window) {
-    if (window) window->Move(WorkArea());
+    if (window)
+        window->Move(WorkArea());
 }
 
 bool Shell::StorageCardFolder(std::string* devicePath) {
@@ -211,7 +227,8 @@ bool Shell::StorageCardFolder(std::string* devicePath) {
 
 void Shell::PaintTray(Surface* screen) {
     Window* tray = Tray();
-    if (!tray || !tray->IsVisible()) return;
+    if (!tray || !tray->IsVisible())
+        return;
     Canvas c(screen);
     const Rect r = tray->Frame();
     theme::FillGradient(c, r, theme::kStripTop, theme::kStripBottom);

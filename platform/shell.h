@@ -16,7 +16,7 @@ constexpr int kSoftkeyBarHeight = 20;
 
 // A softkey bar resource: the menu whose popups the softkeys open, and the two buttons.
 struct SoftkeyButton {
-    int command;     // WM_COMMAND id when the button has no popup
+    int command;  // WM_COMMAND id when the button has no popup
     std::string label;
     int popupIndex;  // index of the popup in the bar's menu, or -1
 };
@@ -28,7 +28,7 @@ struct SoftkeyBarTemplate {
 };
 
 class SoftkeyBar {
-public:
+  public:
     // Creates a bar for `owner` (a top-level window); WM_COMMAND goes to the owner.
     static SoftkeyBar* Create(Window* owner, const SoftkeyBarTemplate& tmpl);
     ~SoftkeyBar();
@@ -58,7 +58,7 @@ public:
     // The visible bar of a top-level window, if any.
     static SoftkeyBar* Find(Window* owner);
 
-private:
+  private:
     Window* owner_ = nullptr;
     Window* window_ = nullptr;
     int templateId_ = 0;
@@ -72,7 +72,7 @@ private:
 void DestroyBarsOf(Window* owner);
 
 class Shell {
-public:
+  public:
     // Creates the title strip; call once after the window system is set up.
     static void Init();
     static Window* Tray();

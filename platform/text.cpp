@@ -123,7 +123,11 @@ std::vector<size_t> CodePointOffsets(std::string_view s) {
     while (i < s.size()) {
         offsets.push_back(i);
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        size_t len = c < 0x80             ? 1
+                     : (c & 0xE0) == 0xC0 ? 2
+                     : (c & 0xF0) == 0xE0 ? 3
+                     : (c & 0xF8) == 0xF0 ? 4
+                                          : 1;
         size_t k = 1;
         while (k < len && i + k < s.size() &&
                (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80) {
@@ -136,23 +140,30 @@ std::vector<size_t> CodePointOffsets(std::string_view s) {
 }
 
 char32_t FoldCase(char32_t c) {
-    if (c >= 'A' && c <= 'Z') return c + 32;
-    if (c < 0x80) return c;
+    if (c >= 'A' && c <= 'Z')
+        return c + 32;
+    if (c < 0x80)
+        return c;
     // Latin-1 supplement (except the multiplication sign).
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return c + 32;
     // Latin Extended-A: pairs of upper/lower case.
     if (c >= 0x100 && c <= 0x17F) {
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) {
             return (c % 2 == 1) ? c + 1 : c;
         }
-        if (c == 0x178) return 0xFF;
+        if (c == 0x178)
+            return 0xFF;
         return (c % 2 == 0) ? c + 1 : c;
     }
     // Greek.
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
+        return c + 32;
     // Cyrillic.
-    if (c >= 0x410 && c <= 0x42F) return c + 32;
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    if (c >= 0x410 && c <= 0x42F)
+        return c + 32;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 80;
     return c;
 }
 
@@ -167,11 +178,14 @@ int CompareNoCase(std::string_view a, std::string_view b) {
             return p < q ? -1 : 1;
         }
     }
-    if (x.size() == y.size()) return 0;
+    if (x.size() == y.size())
+        return 0;
     return x.size() < y.size() ? -1 : 1;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return CompareNoCase(a, b) == 0;
+}
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
     std::string out;

@@ -28,7 +28,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // printf-style formatting of texts from the string table, type-checked: only %s, %d, %u,
 // %x, %%, with optional width and zero padding. Arguments that do not match give "?".
 class FormatArg {
-public:
+  public:
     FormatArg(const std::string& s) : isText_(true), text_(s) {}
     FormatArg(const char* s) : isText_(true), text_(s ? s : "") {}
     FormatArg(int v) : number_(v) {}
@@ -41,7 +41,7 @@ public:
     const std::string& Text() const { return text_; }
     long long Number() const { return number_; }
 
-private:
+  private:
     bool isText_ = false;
     std::string text_;
     long long number_ = 0;

@@ -6,6 +6,10 @@
 #include "platform/font.h"
 #include "platform/geometry.h"
 
+namespace plat {
+class Canvas;
+}
+
 namespace plat::theme {
 
 constexpr Color kStripTop = Rgb(40, 52, 74);
@@ -24,6 +28,6 @@ constexpr Color kSeparator = Rgb(200, 200, 200);
 std::shared_ptr<Font> UiFont();
 std::shared_ptr<Font> UiBoldFont();
 // Vertical gradient between two colours over `rect`.
-void FillGradient(class Canvas& canvas, const Rect& rect, Color top, Color bottom);
+void FillGradient(Canvas& canvas, const Rect& rect, Color top, Color bottom);
 
 }  // namespace plat::theme

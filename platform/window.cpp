@@ -105,7 +105,8 @@ void Window::SetTitle(const std::string& title) {
 
 Window* Window::Child(int id) const {
     for (Window* c : children_) {
-        if (c->id_ == id) return c;
+        if (c->id_ == id)
+            return c;
     }
     return nullptr;
 }
@@ -170,7 +171,8 @@ void Window::Invalidate(const Rect* rect, bool erase) {
     erase_ = erase_ || erase;
     // Children under the invalid area are painted again over the parent.
     for (Window* child : children_) {
-        const Rect inChild = r.Intersect(child->frame_).Offset(-child->frame_.left, -child->frame_.top);
+        const Rect inChild =
+            r.Intersect(child->frame_).Offset(-child->frame_.left, -child->frame_.top);
         if (!inChild.IsEmpty()) {
             child->Invalidate(&inChild, erase);
         }
@@ -198,7 +200,8 @@ void Window::Update() {
         }
     }
     for (Window* child : std::vector<Window*>(children_)) {
-        if (child->alive_) child->Update();
+        if (child->alive_)
+            child->Update();
     }
 }
 
@@ -228,7 +231,8 @@ void Window::SetScrollRange(int min, int max, bool redraw) {
     scroll_.pos = std::clamp(scroll_.pos, min, std::max(min, max));
     if (had != HasScrollBar()) {
         // The client area changed width.
-        Send(WM_SIZE, 0, static_cast<LPARAM>(MakeWParam(ClientRect().Width(), ClientRect().Height())));
+        Send(WM_SIZE, 0,
+             static_cast<LPARAM>(MakeWParam(ClientRect().Width(), ClientRect().Height())));
         Invalidate(nullptr, true);
     } else if (redraw && HasScrollBar()) {
         WindowSystem::Get().MarkScreenDirty();
@@ -244,7 +248,9 @@ void Window::SetScrollPos(int pos, bool redraw) {
     }
 }
 
-void Window::SetScrollPage(int page) { scroll_.page = page; }
+void Window::SetScrollPage(int page) {
+    scroll_.page = page;
+}
 
 void Window::DrawScrollBar(Surface* surface) {
     if (!HasScrollBar() || !visible_) {
@@ -286,6 +292,8 @@ void Window::Post(unsigned message, WPARAM wParam, LPARAM lParam) {
     WindowSystem::Get().Post(this, message, wParam, lParam);
 }
 
-void Window::PaintTree(Surface*) { Update(); }
+void Window::PaintTree(Surface*) {
+    Update();
+}
 
 }  // namespace plat

@@ -27,7 +27,7 @@ struct ScrollInfo {
 };
 
 class Window {
-public:
+  public:
     // Creates a top-level window (parent null) or a child (frame relative to the parent's
     // client area). WM_CREATE is sent before this returns; when it answers -1 the window is
     // destroyed again and null is returned.
@@ -61,7 +61,10 @@ public:
 
     // Adds `rect` (client coordinates; null for everything) to the update region.
     void Invalidate(const Rect* rect, bool erase);
-    void Validate() { invalid_ = Rect{}; erase_ = false; }
+    void Validate() {
+        invalid_ = Rect{};
+        erase_ = false;
+    }
     const Rect& UpdateRect() const { return invalid_; }
     bool NeedsPaint() const { return !invalid_.IsEmpty(); }
     // Paints now if anything is invalid (WM_ERASEBKGND, WM_PAINT), children included.
@@ -93,7 +96,7 @@ public:
     void DrawScrollBar(Surface* surface);
     ~Window();
 
-private:
+  private:
     Window() = default;
     void DestroyTree();
 

@@ -37,7 +37,9 @@ void WindowSystem::Shutdown() {
     host_ = nullptr;
 }
 
-uint64_t WindowSystem::Now() const { return host_ ? host_->NowMs() : 0; }
+uint64_t WindowSystem::Now() const {
+    return host_ ? host_->NowMs() : 0;
+}
 
 void WindowSystem::Post(Window* window, unsigned message, WPARAM wParam, LPARAM lParam) {
     {
@@ -195,7 +197,8 @@ void WindowSystem::RouteKey(const Message& m) {
                 target = bar->Owner();
             }
             if (target) {
-                const LPARAM lp = static_cast<LPARAM>(VK_TBACK << 16) | (down ? 0 : kHotKeyReleased);
+                const LPARAM lp =
+                    static_cast<LPARAM>(VK_TBACK << 16) | (down ? 0 : kHotKeyReleased);
                 target->Send(WM_HOTKEY, 0, lp);
             }
             return;
@@ -303,7 +306,8 @@ Window* WindowSystem::Focus() const {
     Window* top = TopWindow();
     if (focus_ && IsWindow(focus_) && top) {
         const Window* root = focus_;
-        while (root->Parent()) root = root->Parent();
+        while (root->Parent())
+            root = root->Parent();
         if (root == top) {
             return focus_;
         }

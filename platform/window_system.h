@@ -19,7 +19,7 @@ namespace plat {
 
 // What a host provides: time, waiting for input, showing the screen.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     // Milliseconds on the host clock (real or virtual).
     virtual uint64_t NowMs() = 0;
@@ -53,7 +53,7 @@ struct ModalLoop {
 };
 
 class WindowSystem {
-public:
+  public:
     static WindowSystem& Get();
 
     void Init(Host* host, int screenWidth, int screenHeight);
@@ -104,7 +104,8 @@ public:
     // Modal loops, innermost last.
     void PushModal(ModalLoop loop) { modals_.push_back(std::move(loop)); }
     void PopModal() {
-        if (!modals_.empty()) modals_.pop_back();
+        if (!modals_.empty())
+            modals_.pop_back();
     }
     const std::vector<ModalLoop>& Modals() const { return modals_; }
 
@@ -125,7 +126,7 @@ public:
     void CollectGarbage();
     void ScheduleDelete(Window* window) { graveyard_.emplace_back(window); }
 
-private:
+  private:
     struct Timer {
         Window* window;
         int id;

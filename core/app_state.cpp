@@ -1,0 +1,95 @@
+#include "core/app_state.h"
+
+#include "browser/file_list.h"
+#include "browser/thumbnail_view.h"
+#include "core/app.h"
+#include "core/paths.h"
+#include "imaging/image_buffer.h"
+#include "platform/text.h"
+#include "slideshow/image_painter.h"
+
+std::string DefaultFolder() {
+    std::string folder;
+    ProgramFolder(&folder);
+    return JoinPath(folder, "Samples");
+}
+
+AppState::AppState() {
+    slideShow = nullptr;
+    viewMode = kThumbnail;
+    currentImage.reset();
+    const std::string defaultFolder = DefaultFolder();
+    homeDirectory = GetStringSetting(ids::kMainSection, ids::kHomeDirectory, defaultFolder);
+    workDirectory = GetStringSetting(ids::kMainSection, ids::kWorkDirectory, defaultFolder);
+    // Paths longer than a device path can be are not paths: fall back as for a missing one.
+    if (!plat::DeviceFs::IsValidPath(homeDirectory)) {
+        homeDirectory = defaultFolder;
+    }
+    if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(workDirectory)) {
+        workDirectory = defaultFolder;
+    }
+    orientation = static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOrientation, 0));
+    if (orientation < 0 || orientation > 2) {
+        orientation = 0;
+    }
+    thumbnailLayout =
+        static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kThumbnailLayout, 0));
+    showFileName = GetIntSetting(ids::kMainSection, ids::kShowFileName, 0) != 0;
+    thumbMaxView = GetIntSetting(ids::kMainSection, ids::kThumbMaxView, 1) != 0;
+    loadSizeLevel =
+        static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOptimizedMemory, 0));
+    if (loadSizeLevel < 0 || loadSizeLevel > 2) {
+        loadSizeLevel = 0;
+    }
+    backgroundColor = 0xC4C4C4;
+    font = plat::Font::Create(plat::FontSpec{12, 400, false, "Nina"});
+    fontHeight = 12;
+    fileList = std::make_unique<FileList>();
+    // Draws the image view and the slide show; lives as long as the application object.
+    imagePainter = std::make_unique<ImagePainter>();
+}
+
+AppState::~AppState() = default;
+
+int AppState::SetCurrentFolder(const std::string& path, bool repaint) {
+    if (!Exists(path)) {
+        return 0;
+    }
+    if (plat::EqualsNoCase(path, workDirectory)) {
+        return 1;
+    }
+    workDirectory = path;
+    fileList->Scan(workDirectory);
+    fileList->Select(0);
+    UpdateScroll(this);
+    if (repaint && mainWindow) {
+        mainWindow->Invalidate(nullptr, true);
+    }
+    return 1;
+}
+
+void AppState::Refresh() {
+    fileList->Scan(workDirectory);
+    fileList->Select(0);
+    UpdateScroll(this);
+    if (mainWindow) {
+        mainWindow->Invalidate(nullptr, true);
+    }
+}
+
+bool AppState::SetHomeFolder(const std::string& path) {
+    if (!Exists(path)) {
+        return false;
+    }
+    homeDirectory = path;
+    return true;
+}
+
+void GoToFolder(AppState* app, const std::string& folder) {
+    if (!Exists(folder)) {
+        ShowMessageText(plat::FormatText(LoadStr(ids::kFolderMissing), {folder}),
+                        plat::MB_OK | plat::MB_ICONEXCLAMATION);
+        return;
+    }
+    app->SetCurrentFolder(folder, true);
+}

@@ -1,0 +1,91 @@
+// The single application object: everything the main window shows and the user has chosen.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/font.h"
+#include "platform/geometry.h"
+#include "platform/window.h"
+
+class FileList;
+class ImagePainter;
+class SlideShowPlayer;
+namespace plat {
+class SoftkeyBar;
+}
+namespace imaging {
+class ImageBuffer;
+}
+
+enum ViewMode : int16_t { kThumbnail = 0, kImage = 1, kTree = 2, kSlideShow = 3 };
+
+struct AppState {
+    AppState();
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    plat::Window* mainWindow = nullptr;
+    plat::SoftkeyBar* browseMenuBar = nullptr;
+    std::unique_ptr<FileList> fileList;
+    int16_t screenWidth = 0;
+    int16_t clientHeight = 0;
+    plat::SoftkeyBar* imageMenuBar = nullptr;
+    int16_t firstVisibleIndex = 0;
+    int16_t thumbnailLayout = 0;
+    int16_t cellWidth = 50;
+    int16_t cellHeight = 50;
+    bool showFolderBar = true;
+    int16_t gridHeight = 168;
+    bool thumbMaxView = true;
+    std::unique_ptr<imaging::ImageBuffer> currentImage;
+    int32_t panX = 0;
+    int32_t panY = 0;
+    bool fullScreen = false;
+    std::string currentImagePath;
+    int16_t loadSizeLevel = 0;
+    int32_t zoomPercent = 100;
+    int32_t zoomFactor = 1;
+    // Image-view geometry.
+    int32_t sourceX = 0;
+    int32_t sourceY = 0;
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    int32_t viewWidth = 0;
+    int32_t viewHeight = 0;
+    int32_t pictureWidth = 0;
+    int32_t pictureHeight = 0;
+    int32_t zoomedWidth = 0;
+    int32_t zoomedHeight = 0;
+    std::unique_ptr<ImagePainter> imagePainter;
+    SlideShowPlayer* slideShow = nullptr;
+    ViewMode viewMode = kThumbnail;
+    std::string workDirectory;
+    std::string homeDirectory;
+    plat::Color backgroundColor = 0xC4C4C4;
+    int16_t orientation = 0;
+    bool showFileName = false;
+    std::shared_ptr<plat::Font> font;
+    int16_t fontHeight = 12;
+    // "Exit" or a system close arrived while a slide show ran: close once the show is over.
+    bool closeRequested = false;
+
+    // Folder operations of the browser.
+    int SetCurrentFolder(const std::string& path, bool repaint);
+    void Refresh();
+    // Returns false (home unchanged) when `path` does not exist.
+    bool SetHomeFolder(const std::string& path);
+};
+
+// The default picture folder: the program folder's "Samples".
+std::string DefaultFolder();
+
+// The main window and its modes.
+void SetViewMode(AppState* app, ViewMode mode);
+void SetFullScreen(AppState* app, bool on);
+plat::SoftkeyBar* ActiveMenuBar(AppState* app);
+void ShowMenuBarForMode(AppState* app);
+// Goes to `folder`, or says it does not exist.
+void GoToFolder(AppState* app, const std::string& folder);

@@ -1,0 +1,54 @@
+#include "core/settings.h"
+
+#include "core/app.h"
+#include "platform/registry.h"
+
+bool SettingsStore::Open(const std::string& makerName, const std::string& exeBaseName) {
+    const std::string key = "Software\\" + makerName + "\\" + exeBaseName;
+    key_ = plat::Registry::Instance().CreateKey(key) ? key : std::string();
+    return true;
+}
+
+int32_t SettingsStore::GetInt(const std::string& section, const std::string& name,
+                              int32_t defaultValue) const {
+    uint32_t value = 0;
+    if (key_.empty() || !plat::Registry::Instance().GetDword(key_ + "\\" + section, name, &value)) {
+        return defaultValue;
+    }
+    return static_cast<int32_t>(value);
+}
+
+bool SettingsStore::SetInt(const std::string& section, const std::string& name, int32_t value) {
+    return !key_.empty() && plat::Registry::Instance().SetDword(key_ + "\\" + section, name,
+                                                                static_cast<uint32_t>(value));
+}
+
+std::string SettingsStore::GetString(const std::string& section, const std::string& name,
+                                     const std::string& defaultText) const {
+    std::string text;
+    if (key_.empty() || !plat::Registry::Instance().GetString(key_ + "\\" + section, name, &text)) {
+        return defaultText;
+    }
+    return text;
+}
+
+bool SettingsStore::SetString(const std::string& section, const std::string& name,
+                              const std::string& text) {
+    return !key_.empty() && plat::Registry::Instance().SetString(key_ + "\\" + section, name, text);
+}
+
+int32_t GetIntSetting(int sectionId, int nameId, int32_t defaultValue) {
+    return App().settings.GetInt(LoadStr(sectionId), LoadStr(nameId), defaultValue);
+}
+
+bool SetIntSetting(int sectionId, int nameId, int32_t value) {
+    return App().settings.SetInt(LoadStr(sectionId), LoadStr(nameId), value);
+}
+
+std::string GetStringSetting(int sectionId, int nameId, const std::string& defaultText) {
+    return App().settings.GetString(LoadStr(sectionId), LoadStr(nameId), defaultText);
+}
+
+bool SetStringSetting(int sectionId, int nameId, const std::string& text) {
+    return App().settings.SetString(LoadStr(sectionId), LoadStr(nameId), text);
+}

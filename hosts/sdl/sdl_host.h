@@ -1,0 +1,42 @@
+// The SDL host: a real window showing the phone's screen, keyboard and game controller
+// input, the host clock and the beep.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "hosts/host_options.h"
+#include "platform/single_instance.h"
+#include "platform/window_system.h"
+
+class SdlHost : public plat::Host {
+  public:
+    SdlHost(const HostOptions& options, plat::SingleInstance* instance);
+    ~SdlHost() override;
+    // False (with a message printed) when there is no display or SDL cannot start.
+    bool Open();
+
+    uint64_t NowMs() override { return SDL_GetTicks64(); }
+    void WaitForEvents(int64_t timeoutMs) override;
+    void PollEvents() override;
+    void Present(const plat::Surface& screen, bool waitCursor) override;
+    void BringToFront() override;
+    void Wake() override;
+    void Beep() override;
+
+  private:
+    void Handle(const SDL_Event& event);
+    void Key(unsigned vk, bool down, bool repeat);
+    void CheckRaise();
+
+    HostOptions options_;
+    plat::SingleInstance* instance_;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    SDL_AudioDeviceID audio_ = 0;
+    uint32_t wakeEvent_ = 0;
+    unsigned heldKey_ = 0;
+    int heldRepeat_ = 0;
+};

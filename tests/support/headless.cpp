@@ -1,0 +1,301 @@
+#include "tests/support/headless.h"
+
+#include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+namespace {
+
+const Json& NullJson() {
+    static const Json null;
+    return null;
+}
+
+struct Parser {
+    const std::string& s;
+    size_t i = 0;
+    void Skip() {
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+            ++i;
+    }
+    bool Value(Json* out) {
+        Skip();
+        if (i >= s.size())
+            return false;
+        const char c = s[i];
+        if (c == '{') {
+            out->kind = Json::kObject;
+            ++i;
+            Skip();
+            if (i < s.size() && s[i] == '}')
+                return ++i, true;
+            for (;;) {
+                Json key;
+                if (!Value(&key) || key.kind != Json::kString)
+                    return false;
+                Skip();
+                if (i >= s.size() || s[i] != ':')
+                    return false;
+                ++i;
+                Json v;
+                if (!Value(&v))
+                    return false;
+                out->fields[key.text] = std::move(v);
+                Skip();
+                if (i < s.size() && s[i] == ',') {
+                    ++i;
+                    continue;
+                }
+                if (i < s.size() && s[i] == '}')
+                    return ++i, true;
+                return false;
+            }
+        }
+        if (c == '[') {
+            out->kind = Json::kArray;
+            ++i;
+            Skip();
+            if (i < s.size() && s[i] == ']')
+                return ++i, true;
+            for (;;) {
+                Json v;
+                if (!Value(&v))
+                    return false;
+                out->items.push_back(std::move(v));
+                Skip();
+                if (i < s.size() && s[i] == ',') {
+                    ++i;
+                    continue;
+                }
+                if (i < s.size() && s[i] == ']')
+                    return ++i, true;
+                return false;
+            }
+        }
+        if (c == '"') {
+            out->kind = Json::kString;
+            ++i;
+            while (i < s.size() && s[i] != '"') {
+                if (s[i] == '\\' && i + 1 < s.size()) {
+                    ++i;
+                    switch (s[i]) {
+                        case 'n':
+                            out->text += '\n';
+                            break;
+                        case 't':
+                            out->text += '\t';
+                            break;
+                        case 'r':
+                            out->text += '\r';
+                            break;
+                        case 'u': {
+                            const unsigned cp = std::stoul(s.substr(i + 1, 4), nullptr, 16);
+                            out->text += static_cast<char>(cp);
+                            i += 4;
+                            break;
+                        }
+                        default:
+                            out->text += s[i];
+                    }
+                } else {
+                    out->text += s[i];
+                }
+                ++i;
+            }
+            return i < s.size() && s[i++] == '"';
+        }
+        if (s.compare(i, 4, "true") == 0) {
+            out->kind = Json::kBool;
+            out->boolean = true;
+            i += 4;
+            return true;
+        }
+        if (s.compare(i, 5, "false") == 0) {
+            out->kind = Json::kBool;
+            i += 5;
+            return true;
+        }
+        if (s.compare(i, 4, "null") == 0) {
+            i += 4;
+            return true;
+        }
+        char* end = nullptr;
+        out->number = std::strtod(s.c_str() + i, &end);
+        if (end == s.c_str() + i)
+            return false;
+        out->kind = Json::kNumber;
+        i = static_cast<size_t>(end - s.c_str());
+        return true;
+    }
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+const Json& Json::operator[](const std::string& key) const {
+    const auto it = fields.find(key);
+    return it == fields.end() ? NullJson() : it->second;
+}
+
+const Json& Json::operator[](size_t index) const {
+    return index < items.size() ? items[index] : NullJson();
+}
+
+bool ParseJson(const std::string& text, Json* out) {
+    Parser p{text};
+    return p.Value(out);
+}
+
+TempDevice::TempDevice() {
+    char tmpl[] = "/tmp/velloran-test-XXXXXX";
+    const char* made = ::mkdtemp(tmpl);
+    root_ = made ? made : "/tmp/velloran-test-failed";
+}
+
+TempDevice::~TempDevice() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+std::string TempDevice::Host(const std::string& devicePath) const {
+    std::string out = root_;
+    for (char c : devicePath)
+        out += c == '\\' ? '/' : c;
+    return out;
+}
+
+void TempDevice::MakeFolder(const std::string& devicePath) const {
+    std::error_code ec;
+    std::filesystem::create_directories(Host(devicePath), ec);
+}
+
+void TempDevice::WriteFile(const std::string& devicePath, const std::string& bytes) const {
+    std::filesystem::create_directories(std::filesystem::path(Host(devicePath)).parent_path());
+    std::ofstream out(Host(devicePath), std::ios::binary);
+    out << bytes;
+}
+
+bool TempDevice::Exists(const std::string& devicePath) const {
+    return std::filesystem::exists(Host(devicePath));
+}
+
+std::string TempDevice::ReadFile(const std::string& devicePath) const {
+    return Slurp(Host(devicePath));
+}
+
+void TempDevice::SkipSampleInstall() const {
+    MakeFolder("\\Program Files\\Velloran\\Samples");
+    MakeFolder("\\Program Files\\Velloran\\Help");
+    WriteFile("\\Program Files\\Velloran\\Help\\index.htm", "<html></html>");
+}
+
+RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot,
+                      const std::vector<std::string>& extraArgs) {
+    RunResult result;
+    const std::string statePath = device.Root() + ".state.json";
+    const std::string shotPath = device.Root() + ".shot.png";
+    const std::string errPath = device.Root() + ".stderr.txt";
+    std::vector<std::string> args = {VELLORAN_BINARY, "--headless", "--device-root", device.Root(),
+                                     "--keys",        keys,         "--state",       statePath};
+    if (screenshot) {
+        args.push_back("--screenshot");
+        args.push_back(shotPath);
+        result.screenshot = shotPath;
+    }
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::FILE* err = std::freopen(errPath.c_str(), "w", stderr);
+        (void)err;
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.stateText = Slurp(statePath);
+    result.stderrText = Slurp(errPath);
+    ParseJson(result.stateText, &result.state);
+    std::remove(statePath.c_str());
+    std::remove(errPath.c_str());
+    return result;
+}
+
+bool ReadPng(const std::string& hostPath, Png* out) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, hostPath.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> buffer(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr))
+        return false;
+    out->width = static_cast<int>(image.width);
+    out->height = static_cast<int>(image.height);
+    out->pixels.resize(static_cast<size_t>(out->width) * out->height);
+    for (size_t i = 0; i < out->pixels.size(); ++i) {
+        out->pixels[i] = (uint32_t{buffer[i * 3]} << 16) | (uint32_t{buffer[i * 3 + 1]} << 8) |
+                         buffer[i * 3 + 2];
+    }
+    return true;
+}
+
+std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    const int stride = (width * 3 + 3) & ~3;
+    const uint32_t dataSize = static_cast<uint32_t>(stride * height);
+    std::string out;
+    const auto u16 = [&](uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    const auto u32 = [&](uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    out += "BM";
+    u32(54 + dataSize);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(static_cast<uint32_t>(width));
+    u32(static_cast<uint32_t>(height));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(dataSize);
+    u32(2835);
+    u32(2835);
+    u32(0);
+    u32(0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            out += static_cast<char>(b);
+            out += static_cast<char>(g);
+            out += static_cast<char>(r);
+        }
+        for (int p = width * 3; p < stride; ++p)
+            out += '\0';
+    }
+    return out;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,72 @@
+// Running the program through its headless host from tests, and reading what it reports.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace testing_support {
+
+// A parsed JSON value (enough for the state the host writes).
+struct Json {
+    enum Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = kNull;
+    bool boolean = false;
+    double number = 0;
+    std::string text;
+    std::vector<Json> items;
+    std::map<std::string, Json> fields;
+
+    const Json& operator[](const std::string& key) const;
+    const Json& operator[](size_t index) const;
+    bool IsNull() const { return kind == kNull; }
+    int Int() const { return static_cast<int>(number); }
+    size_t Size() const { return kind == kArray ? items.size() : fields.size(); }
+};
+bool ParseJson(const std::string& text, Json* out);
+
+// A device root in a fresh temporary folder, removed afterwards.
+class TempDevice {
+  public:
+    TempDevice();
+    ~TempDevice();
+    const std::string& Root() const { return root_; }
+    // Host path of a device path ("\a\b.jpg").
+    std::string Host(const std::string& devicePath) const;
+    void MakeFolder(const std::string& devicePath) const;
+    void WriteFile(const std::string& devicePath, const std::string& bytes) const;
+    bool Exists(const std::string& devicePath) const;
+    std::string ReadFile(const std::string& devicePath) const;
+    // An empty program folder with a Samples folder, so the first start installs nothing.
+    void SkipSampleInstall() const;
+
+  private:
+    std::string root_;
+};
+
+struct RunResult {
+    int exitCode = -1;
+    Json state;
+    std::string stateText;
+    std::string screenshot;  // host path of the PNG, when asked for
+    std::string stderrText;
+};
+
+// Runs `velloran --headless --device-root ROOT --keys KEYS --state ... [--screenshot ...]`.
+RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot = false,
+                      const std::vector<std::string>& extraArgs = {});
+
+// Reads an 8-bit RGB(A) PNG; pixel (x, y) as 0xRRGGBB.
+struct Png {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+bool ReadPng(const std::string& hostPath, Png* png);
+
+// Writes a small 24-bit BMP of one colour (for test folders).
+std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b);
+
+}  // namespace testing_support
