@@ -1,0 +1,94 @@
+// The image view: one picture of the current folder with zoom, pan, quarter turns and full
+// screen.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/canvas.h"
+
+struct AppState;
+namespace imaging {
+class ImageBuffer;
+}
+
+// The zoom and pan model of the view, apart from drawing. Zoom n >= 1 magnifies n times,
+// n <= -2 reduces to 1/|n|; the steps are -8 .. -2, 1 .. 8. panX is the zoomed-pixel column at
+// the view's left edge, or -1 when the zoomed picture is narrower than the view (it is then
+// centred at offsetX and cannot be panned); panY likewise.
+struct ImageLayout {
+    int32_t zoomFactor = 1;
+    int32_t panX = 0;
+    int32_t panY = 0;
+    int32_t sourceX = 0;
+    int32_t sourceY = 0;
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    int32_t viewWidth = 0;
+    int32_t viewHeight = 0;
+    int32_t pictureWidth = 0;
+    int32_t pictureHeight = 0;
+    int32_t zoomedWidth = 0;
+    int32_t zoomedHeight = 0;
+    // The window's client area the picture is laid out in.
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+};
+
+enum PanDirection { kPanUp, kPanLeft, kPanRight, kPanDown };
+enum class ZoomResult { kChanged, kAtLimit, kRefused };
+
+// Window coordinate to picture coordinate (truncated to a 16-bit value) and back; `roundUp`
+// gives the last window pixel that the picture pixel covers when magnifying.
+int ToSourceX(const ImageLayout& layout, int x);
+int ToSourceY(const ImageLayout& layout, int y);
+int ToScreenX(const ImageLayout& layout, int x, bool roundUp);
+int ToScreenY(const ImageLayout& layout, int y, bool roundUp);
+// Recomputes the geometry from the picture size, the client size and the zoom, centring the
+// picture on each axis.
+void LayoutImage(ImageLayout* layout);
+// One zoom step in or out, keeping the picture point at the window centre where the picture
+// overflows the view. kAtLimit at 8 and 1/8 (the caller beeps); kRefused when the picture
+// would exceed 30000 pixels or shrink a side below one pixel.
+ZoomResult ZoomLayout(ImageLayout* layout, bool in);
+// Pans by repeat x 8 zoomed pixels; false when nothing moved.
+bool PanLayout(ImageLayout* layout, PanDirection direction, int repeat);
+// The window rectangle to paint and the picture rectangle that fills it (right and bottom
+// exclusive, as the painter takes them); false when there is nothing to paint.
+bool ImagePaintRects(const ImageLayout& layout, plat::Rect* dst, plat::Rect* src);
+// The orientation after a turn command (40027 Original, 40028 Left, 40029 Right) from
+// `orientation`, with the angle to turn the picture by (+90 counter-clockwise, -90 clockwise):
+// 1 turn, 0 nothing to do, -1 not possible (beep).
+int NextOrientation(int orientation, int command, int* newOrientation, int* angle);
+
+// The model of the application's view and back.
+ImageLayout GetImageLayout(const AppState* app);
+void SetImageLayout(AppState* app, const ImageLayout& layout);
+int ToSourceX(const AppState* app, int x);
+int ToSourceY(const AppState* app, int y);
+int ToScreenX(const AppState* app, int x, bool roundUp);
+int ToScreenY(const AppState* app, int y, bool roundUp);
+
+// Opens entry `index` of the file list; 1 on success.
+int OpenImage(AppState* app, int index);
+// Makes `image` (may be null) the picture of the view and hands back the previous one; the
+// caller keeps it or lets it go.
+std::unique_ptr<imaging::ImageBuffer> SetCurrentImage(AppState* app,
+                                                      std::unique_ptr<imaging::ImageBuffer> image);
+// Title "(n)name" of the picture shown, or the program's name outside the image view.
+void UpdateTitle(AppState* app);
+// Recomputes the zoom and pan layout for the window's current size (nothing outside the
+// image view).
+void ComputeImageLayout(AppState* app);
+void PaintImage(AppState* app, plat::Canvas& canvas, const plat::Rect& paintRect);
+void OnImageKey(AppState* app, unsigned key, int repeat);
+// Commands of the image view.
+void ZoomIn(AppState* app);
+void ZoomOut(AppState* app);
+// `fromKey`: the '0' key, which also resets the pan and the zoom percentage; the menu form
+// does nothing at zoom 1.
+void ActualSize(AppState* app, bool fromKey);
+void Pan(AppState* app, PanDirection direction, int repeat);
+// `command`: 40027 Original, 40028 Left, 40029 Right.
+void Rotate(AppState* app, int command);
+void ToggleFullScreen(AppState* app);
