@@ -1,0 +1,208 @@
+#include "imaging/jpeg_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "imaging/picture_writers.h"
+#include "test_support.h"
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+namespace imaging {
+namespace {
+
+using testing::FillGradient;
+using testing::MakePicture;
+
+class JpegCodecTest : public testing::DeviceRootTest {
+  protected:
+    void WriteGradientJpeg(const std::string& path, int width, int height,
+                           JpegWriteOptions options = JpegWriteOptions{}) {
+        ImageBuffer image;
+        MakePicture(&image, width, height);
+        FillGradient(&image);
+        ASSERT_EQ(WriteJpegFile(path, image, options), 1);
+    }
+    // Decodes every row of the open file into a picture of the returned size.
+    void ReadAll(int width, int height, ImageBuffer* out) {
+        MakePicture(out, width, height);
+        for (int y = 0; y < height; ++y) {
+            GetJPGFileData(out->RowPtr(y));
+        }
+    }
+};
+
+TEST_F(JpegCodecTest, ChoosesTheSmallestCoveringScale) {
+    struct Case {
+        int width, height, boxWidth, boxHeight, outWidth, outHeight;
+    } cases[] = {
+        {1600, 1200, 176, 220, 200, 150},  // fitted 176 x 132: 1/8 covers it
+        {1600, 1200, 352, 440, 400, 300},  // fitted 352 x 264: 2/8
+        {1200, 1600, 220, 176, 150, 200},  // turned box
+        {400, 300, 176, 220, 200, 150},    // fitted 176 x 132: 4/8 (3/8 is 150 x 113)
+        {100, 80, 176, 220, 100, 80},      // within the box: full size
+        {1600, 1200, 0, 0, 1600, 1200},    // no box: full size
+        {1000, 10, 80, 80, 125, 2},        // fitted 80 x 1
+        {33, 17, 8, 8, 9, 5},              // fitted 8 x 4: 1/8 gives 5 x 3, 2/8 9 x 5
+    };
+    for (const Case& c : cases) {
+        WriteGradientJpeg("\\a.jpg", c.width, c.height);
+        int fw = 0, fh = 0, ow = c.boxWidth, oh = c.boxHeight, components = 0;
+        ASSERT_EQ(GetJPGFileHeader("\\a.jpg", &fw, &fh, &ow, &oh, &components), 1);
+        EXPECT_EQ(fw, c.width);
+        EXPECT_EQ(fh, c.height);
+        EXPECT_EQ(ow, c.outWidth) << c.width << "x" << c.height << " in " << c.boxWidth;
+        EXPECT_EQ(oh, c.outHeight) << c.width << "x" << c.height << " in " << c.boxWidth;
+        EXPECT_EQ(components, 3);
+        CloseFile();
+    }
+}
+
+TEST_F(JpegCodecTest, RowsRoundTripWithinTolerance) {
+    struct Case {
+        const char* name;
+        JpegWriteOptions options;
+    } cases[] = {{"baseline", {95, false, false}}, {"progressive", {95, true, false}}};
+    ImageBuffer original;
+    MakePicture(&original, 37, 23);
+    FillGradient(&original);
+    for (const Case& c : cases) {
+        ASSERT_EQ(WriteJpegFile("\\r.jpg", original, c.options), 1);
+        int ow = 0, oh = 0;
+        ASSERT_EQ(GetJPGFileHeader("\\r.jpg", nullptr, nullptr, &ow, &oh, nullptr), 1);
+        ASSERT_EQ(ow, 37);
+        ASSERT_EQ(oh, 23);
+        ImageBuffer decoded;
+        ReadAll(ow, oh, &decoded);
+        EXPECT_LE(testing::MaxDifference(original, decoded), 12) << c.name;
+        uint8_t extra[3 * 37 + 4];
+        std::memset(extra, 0xEE, sizeof extra);
+        EXPECT_EQ(GetJPGFileData(extra), 0);  // past the last row: black
+        EXPECT_EQ(extra[0], 0);
+        CloseFile();
+        CloseFile();  // a second close does nothing
+    }
+}
+
+TEST_F(JpegCodecTest, GrayscaleArrivesAsBgr) {
+    WriteGradientJpeg("\\g.jpg", 16, 16, {90, false, true});
+    int ow = 0, oh = 0, components = 0;
+    ASSERT_EQ(GetJPGFileHeader("\\g.jpg", nullptr, nullptr, &ow, &oh, &components), 1);
+    EXPECT_EQ(components, 1);
+    ImageBuffer decoded;
+    ReadAll(ow, oh, &decoded);
+    CloseFile();
+    const uint8_t* p = decoded.RowPtr(8) + 3 * 8;
+    EXPECT_EQ(p[0], p[1]);
+    EXPECT_EQ(p[1], p[2]);
+    EXPECT_GT(p[0], 0);
+}
+
+// Writes a flat CMYK JPEG with libjpeg directly; libjpeg marks CMYK files as Adobe's, whose
+// values are stored inverted (255 = no ink).
+void WriteCmykJpeg(const std::string& hostPath, const uint8_t cmyk[4]) {
+    std::FILE* f = std::fopen(hostPath.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = 8;
+    cinfo.image_height = 8;
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    uint8_t row[32];
+    for (int i = 0; i < 8; ++i) {
+        std::memcpy(row + 4 * i, cmyk, 4);
+    }
+    while (cinfo.next_scanline < 8) {
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(f);
+}
+
+TEST_F(JpegCodecTest, InvertedCmykBecomesBgr) {
+    struct Case {
+        uint8_t cmyk[4];
+        uint32_t rgb;  // 0x00RRGGBB
+    } cases[] = {
+        {{255, 255, 255, 255}, 0xFFFFFF},  // no ink: white
+        {{255, 0, 255, 255}, 0xFF00FF},    // full magenta: green gone
+        {{255, 255, 255, 0}, 0x000000},    // full black
+        {{128, 255, 255, 255}, 0x80FFFF},  // half cyan
+    };
+    for (const Case& c : cases) {
+        WriteCmykJpeg(plat::DeviceFs::ToHost("\\c.jpg"), c.cmyk);
+        int ow = 0, oh = 0, components = 0;
+        ASSERT_EQ(GetJPGFileHeader("\\c.jpg", nullptr, nullptr, &ow, &oh, &components), 1);
+        EXPECT_EQ(components, 4);
+        ImageBuffer decoded;
+        ReadAll(ow, oh, &decoded);
+        CloseFile();
+        const uint32_t got = testing::PixelAt(decoded, 4, 4);
+        for (int shift : {0, 8, 16}) {
+            const int a = (got >> shift) & 0xFF, b = (c.rgb >> shift) & 0xFF;
+            EXPECT_NEAR(a, b, 3) << std::hex << got << " vs " << c.rgb;
+        }
+    }
+}
+
+TEST_F(JpegCodecTest, BrokenFilesFailOrDeliverRowsWithoutCrashing) {
+    WriteGradientJpeg("\\t.jpg", 64, 48);
+    const std::string whole = ReadBytes("\\t.jpg");
+    // Damage only the entropy-coded data after the start-of-scan marker.
+    const size_t scan = whole.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const size_t data = scan + 20;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int headerResult;
+    } cases[] = {
+        {"empty", "", 0},
+        {"garbage", std::string(100, 'x'), 0},
+        {"markers only", std::string("\xFF\xD8\xFF\xD9", 4), 0},
+        {"headers only", whole.substr(0, data), 1},
+        {"half the data", whole.substr(0, data + (whole.size() - data) / 2), 1},
+        {"flipped bits",
+         [&] {
+             std::string b = whole;
+             for (size_t i = data; i < b.size() - 2; i += 7) {
+                 b[i] = static_cast<char>(b[i] ^ 0x5A);
+             }
+             return b;
+         }(),
+         1},
+    };
+    for (const Case& c : cases) {
+        WriteBytes("\\b.jpg", c.bytes);
+        int fw = -1, fh = -1, ow = 64, oh = 48;
+        const int result = GetJPGFileHeader("\\b.jpg", &fw, &fh, &ow, &oh, nullptr);
+        EXPECT_EQ(result, c.headerResult) << c.name;
+        if (result) {
+            ImageBuffer decoded;
+            ReadAll(ow, oh, &decoded);
+        } else {
+            EXPECT_EQ(fw, 0) << c.name;
+            EXPECT_EQ(ow, 0) << c.name;
+        }
+        CloseFile();
+    }
+    int ow = 10, oh = 10;
+    EXPECT_EQ(GetJPGFileHeader("\\missing.jpg", nullptr, nullptr, &ow, &oh, nullptr), 0);
+    CloseFile();
+}
+
+}  // namespace
+}  // namespace imaging

@@ -1,0 +1,305 @@
+#include "imaging/loaders.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gif_builder.h"
+#include "imaging/fit.h"
+#include "imaging/picture_type.h"
+#include "imaging/picture_writers.h"
+#include "test_support.h"
+
+namespace imaging {
+namespace {
+
+using testing::FillGradient;
+using testing::MakePicture;
+
+TEST(FitTest, FitsWithoutEnlarging) {
+    struct Case {
+        int w, h, boxW, boxH, fitW, fitH;
+    } cases[] = {
+        {640, 480, 80, 60, 80, 60},     {640, 480, 80, 80, 80, 60}, {100, 30, 80, 80, 80, 24},
+        {30, 100, 80, 80, 24, 80},      {60, 40, 80, 80, 60, 40},   {400, 300, 352, 440, 352, 264},
+        {300, 400, 440, 352, 264, 352}, {1000, 1, 80, 80, 80, 1},   {1, 1000, 80, 80, 1, 80},
+    };
+    for (const Case& c : cases) {
+        int w = 0, h = 0;
+        FitSize(c.w, c.h, c.boxW, c.boxH, &w, &h);
+        EXPECT_EQ(w, c.fitW) << c.w << "x" << c.h << " in " << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(h, c.fitH) << c.w << "x" << c.h << " in " << c.boxW << "x" << c.boxH;
+    }
+}
+
+TEST(FitTest, CoverBoxGrowsTheBoxSoThePictureCoversIt) {
+    struct Case {
+        int w, h, boxW, boxH, coverW, coverH;
+    } cases[] = {
+        {640, 480, 40, 40, 53, 40},  // rdiv(640 x 40, 480) = 53
+        {480, 640, 40, 40, 40, 53},  {640, 100, 40, 40, 256, 40},
+        {100, 640, 40, 40, 40, 256}, {30, 30, 40, 40, 40, 40},  // within the box: unchanged
+        {60, 20, 40, 40, 120, 40},
+    };
+    for (const Case& c : cases) {
+        int w = c.boxW, h = c.boxH;
+        CoverBox(c.w, c.h, &w, &h);
+        EXPECT_EQ(w, c.coverW) << c.w << "x" << c.h;
+        EXPECT_EQ(h, c.coverH) << c.w << "x" << c.h;
+    }
+}
+
+// Rows of one pixel whose value is the row's number (mod 256); counts the rows read.
+class CountingRows : public RowSource {
+  public:
+    explicit CountingRows(int width) : width_(width) {}
+    int NextRow(uint8_t* row) override {
+        for (int x = 0; x < width_; ++x) {
+            row[3 * x] = static_cast<uint8_t>(read_ % 256);
+            row[3 * x + 1] = static_cast<uint8_t>(x);
+            row[3 * x + 2] = 0;
+        }
+        ++read_;
+        return 1;
+    }
+    int read_ = 0;
+
+  private:
+    int width_;
+};
+
+TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
+    struct Case {
+        int sourceHeight, lines;
+        int firstLine;  // expected value of line 0
+        int reads;      // rows read in all
+    } cases[] = {
+        {4, 2, 0, 2},          // row 0 alone, then row 1 alone; rows 2 and 3 never read
+        {1200, 132, 2, 1188},  // line 0 = rows 0-4 averaged; line 131 = row 1187
+        {3, 3, 0, 3},          // equal heights: one row per line
+        {10, 1, 0, 1},         // a one-line picture comes from the first row
+    };
+    for (const Case& c : cases) {
+        ImageBuffer image;
+        MakePicture(&image, 1, c.lines);
+        CountingRows rows(1);
+        ASSERT_EQ(StoreDecodedRows(&image, 1, c.sourceHeight, 1, 0, rows), 1);
+        EXPECT_EQ(image.RowPtr(0)[0], c.firstLine) << c.sourceHeight;
+        EXPECT_EQ(rows.read_, c.reads) << c.sourceHeight;
+        // The last line is the single row read last.
+        EXPECT_EQ(image.RowPtr(c.lines - 1)[0], (c.reads - 1) % 256) << c.sourceHeight;
+    }
+}
+
+TEST(StoreDecodedRowsTest, ScalesRowsToTheLineLength) {
+    ImageBuffer image;
+    MakePicture(&image, 2, 2);
+    CountingRows rows(4);  // green channel 0, 1, 2, 3 across the row
+    ASSERT_EQ(StoreDecodedRows(&image, 4, 2, 0, 0, rows), 1);
+    // Bottom-up source: row 0 of the source is the bottom line.
+    EXPECT_EQ(image.RowPtr(1)[0], 0);
+    EXPECT_EQ(image.RowPtr(0)[0], 1);
+    EXPECT_EQ(image.RowPtr(0)[1], 0);  // (0 + 1) / 2
+    EXPECT_EQ(image.RowPtr(0)[4], 2);  // (2 + 3) / 2
+}
+
+// Orientation while storing equals storing upright and turning afterwards, for either row
+// order of the source and with or without scaling.
+TEST(StoreDecodedRowsTest, OrientationMatchesRotated) {
+    struct Case {
+        int sourceWidth, sourceHeight, width, height;
+        int topDown;
+    } cases[] = {{3, 2, 3, 2, 1}, {3, 2, 3, 2, 0}, {9, 7, 4, 3, 1}, {9, 7, 4, 3, 0}};
+    for (const Case& c : cases) {
+        ImageBuffer upright;
+        MakePicture(&upright, c.width, c.height);
+        CountingRows a(c.sourceWidth);
+        StoreDecodedRows(&upright, c.sourceWidth, c.sourceHeight, c.topDown, 0, a);
+        for (int orientation : {1, 2}) {
+            ImageBuffer turned;
+            MakePicture(&turned, c.height, c.width);
+            CountingRows b(c.sourceWidth);
+            StoreDecodedRows(&turned, c.sourceWidth, c.sourceHeight, c.topDown, orientation, b);
+            auto expected = upright.Rotated(orientation == 1 ? -90 : 90);
+            EXPECT_TRUE(testing::SamePixels(turned, *expected))
+                << c.sourceWidth << "x" << c.sourceHeight << " top-down " << c.topDown
+                << " orientation " << orientation;
+        }
+    }
+}
+
+class LoaderTest : public testing::DeviceRootTest {
+  protected:
+    void WriteGradient(const std::string& path, int width, int height, bool bmp) {
+        ImageBuffer image;
+        MakePicture(&image, width, height);
+        FillGradient(&image);
+        ASSERT_EQ(bmp ? WriteBmp24(path, image) : WriteJpegFile(path, image), 1);
+    }
+    ImagingContext context_;
+};
+
+TEST_F(LoaderTest, ViewSizes) {
+    struct Case {
+        const char* name;
+        int width, height;
+        bool bmp;
+        int level, orientation;
+        int pictureWidth, pictureHeight;
+    } cases[] = {
+        {"JPEG level 0", 1600, 1200, false, 0, 0, 200, 150},
+        {"JPEG level 1", 1600, 1200, false, 1, 0, 400, 300},
+        {"JPEG turned", 1600, 1200, false, 0, 1, 300, 400},  // box 220 x 176: 2/8 covers
+        {"BMP too wide", 400, 300, true, 0, 0, 352, 264},
+        {"BMP turned", 400, 300, true, 0, 1, 300, 400},
+        {"BMP small", 100, 50, true, 0, 0, 100, 50},
+        {"BMP level 2", 1200, 300, true, 2, 0, 1056, 264},
+    };
+    for (const Case& c : cases) {
+        const std::string path = c.bmp ? "\\v.bmp" : "\\v.jpg";
+        WriteGradient(path, c.width, c.height, c.bmp);
+        context_.loadSizeLevel = c.level;
+        context_.orientation = c.orientation;
+        ImageBuffer image;
+        int fw = 0, fh = 0;
+        ASSERT_EQ(LoadImageFile(path, &image, 0, 0, context_, &fw, &fh), 1) << c.name;
+        EXPECT_EQ(fw, c.width) << c.name;
+        EXPECT_EQ(fh, c.height) << c.name;
+        EXPECT_EQ(image.Width(), c.pictureWidth) << c.name;
+        EXPECT_EQ(image.Height(), c.pictureHeight) << c.name;
+    }
+}
+
+TEST_F(LoaderTest, ViewOrientationMatchesRotated) {
+    for (bool bmp : {false, true}) {
+        const std::string path = bmp ? "\\o.bmp" : "\\o.jpg";
+        // A square screen asks for the same decode size in either orientation; the BMP is
+        // reduced while it is stored, the JPEG decoded at 4/8.
+        context_.screenWidth = context_.screenHeight = 200;
+        WriteGradient(path, 500, 300, bmp);
+        ImageBuffer upright;
+        context_.orientation = 0;
+        ASSERT_EQ(LoadImageFile(path, &upright, 0, 0, context_), 1);
+        for (int orientation : {1, 2}) {
+            context_.orientation = orientation;
+            ImageBuffer turned;
+            ASSERT_EQ(LoadImageFile(path, &turned, 0, 0, context_), 1);
+            auto expected = upright.Rotated(orientation == 1 ? -90 : 90);
+            EXPECT_TRUE(testing::SamePixels(turned, *expected))
+                << path << " orientation " << orientation;
+            // The stored orientation is kept when asked (the Home Screen background).
+            ImageBuffer kept;
+            ASSERT_EQ(LoadImageFile(path, &kept, 0, 1, context_), 1);
+            EXPECT_TRUE(testing::SamePixels(kept, upright)) << path;
+        }
+    }
+}
+
+TEST_F(LoaderTest, SmallBmpKeepsItsPixels) {
+    ImageBuffer original;
+    MakePicture(&original, 13, 7);
+    FillGradient(&original);
+    ASSERT_EQ(WriteBmp24("\\s.bmp", original), 1);
+    ImageBuffer loaded;
+    ASSERT_EQ(LoadImageFile("\\s.bmp", &loaded, 0, 0, context_), 1);
+    EXPECT_TRUE(testing::SamePixels(loaded, original));
+}
+
+TEST_F(LoaderTest, FittedLoadForTheSlideShowLeavesTheOutSizesAlone) {
+    WriteGradient("\\f.jpg", 1600, 1200, false);
+    ImageBuffer image;
+    int fw = -7, fh = -7;
+    ASSERT_EQ(LoadImageFile("\\f.jpg", &image, 1, 0, context_, &fw, &fh), 1);
+    EXPECT_EQ(image.Width(), 176);
+    EXPECT_EQ(image.Height(), 132);
+    EXPECT_EQ(fw, -7);
+    EXPECT_EQ(fh, -7);
+}
+
+TEST_F(LoaderTest, Thumbnails) {
+    WriteGradient("\\t.jpg", 640, 480, false);
+    WriteGradient("\\t.bmp", 640, 480, true);
+    testing::GifSpec gif;
+    gif.screenWidth = 300;
+    gif.screenHeight = 200;
+    gif.colours = {{0, 0, 0}, {255, 255, 255}};
+    gif.frame = {0, 0, 300, 200, false, std::vector<uint8_t>(300 * 200, 1), -1};
+    WriteBytes("\\t.gif", testing::BuildGif(gif));
+    WriteBytes("\\t.txt", "hello, not a picture");
+    struct Case {
+        const char* path;
+        int box, thumbMaxView;
+        int thumbWidth, thumbHeight, fileWidth, fileHeight;
+    } cases[] = {
+        {"\\t.jpg", 80, 0, 80, 60, 640, 480}, {"\\t.bmp", 80, 0, 80, 60, 640, 480},
+        {"\\t.jpg", 40, 1, 53, 40, 640, 480}, {"\\t.bmp", 40, 1, 53, 40, 640, 480},
+        {"\\t.gif", 80, 0, 78, 52, 300, 200}, {"\\t.txt", 80, 0, 0, 0, 0, 0},
+        {"\\none.jpg", 80, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        context_.thumbMaxView = c.thumbMaxView;
+        int width = c.box, height = c.box;
+        std::unique_ptr<plat::Bitmap> bitmap =
+            LoadThumbnailBitmap(c.path, context_, &width, &height);
+        EXPECT_EQ(width, c.fileWidth) << c.path;
+        EXPECT_EQ(height, c.fileHeight) << c.path;
+        if (c.thumbWidth == 0) {
+            EXPECT_EQ(bitmap, nullptr) << c.path;
+            continue;
+        }
+        ASSERT_NE(bitmap, nullptr) << c.path;
+        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path;
+        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path;
+    }
+    // A white GIF stays white when reduced.
+    int width = 80, height = 80;
+    auto white = LoadThumbnailBitmap("\\t.gif", context_, &width, &height);
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(white->Row(10)[30], 255);
+}
+
+TEST_F(LoaderTest, ThumbnailOfGradientIsAnAverageOfTheFile) {
+    WriteGradient("\\a.bmp", 640, 480, true);
+    int width = 80, height = 80;
+    auto bitmap = LoadThumbnailBitmap("\\a.bmp", context_, &width, &height);
+    ASSERT_NE(bitmap, nullptr);
+    // Blue rises from 0 at the left to 255 at the right, green from the top to the bottom.
+    EXPECT_LT(bitmap->Row(30)[0], 8);
+    EXPECT_GT(bitmap->Row(30)[3 * 79], 247);
+    EXPECT_LT(bitmap->Row(0)[1], 8);
+    EXPECT_GT(bitmap->Row(59)[1], 247);
+}
+
+TEST_F(LoaderTest, UnrecognisedContentFails) {
+    WriteBytes("\\u.jpg", "GIF? no: neither");
+    WriteBytes("\\x.jpg", std::string("\xFF\xD8 but nothing else", 19));
+    for (const char* path : {"\\u.jpg", "\\x.jpg", "\\missing.jpg"}) {
+        for (int fit : {0, 1}) {
+            ImageBuffer image;
+            int fw = -1, fh = -1;
+            EXPECT_EQ(LoadImageFile(path, &image, fit, 0, context_, &fw, &fh), 0) << path;
+            if (fit == 0) {
+                EXPECT_EQ(fw, 0) << path;
+                EXPECT_EQ(fh, 0) << path;
+            }
+        }
+    }
+}
+
+TEST_F(LoaderTest, PictureTypeFromContent) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int type;
+    } cases[] = {{"bmp", "BM....", 1},  {"gif", "GIF89a", 2},  {"jpeg", "\xFF\xD8\xFF", 3},
+                 {"BA", "BA....", -1},  {"one byte", "B", -1}, {"empty", "", -1},
+                 {"png", "\x89PNG", -1}};
+    for (const Case& c : cases) {
+        WriteBytes("\\c.bin", c.bytes);
+        EXPECT_EQ(PictureTypeFromContent("\\c.bin"), c.type) << c.name;
+    }
+    EXPECT_EQ(PictureTypeFromContent("\\missing"), -1);
+}
+
+}  // namespace
+}  // namespace imaging

@@ -1,0 +1,168 @@
+#include "imaging/picture_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "gif_builder.h"
+#include "test_support.h"
+
+namespace imaging {
+namespace {
+
+using testing::GifSpec;
+using testing::PixelAt;
+
+class PictureDecoderTest : public testing::DeviceRootTest {};
+
+// Colours 0 black, 1 red, 2 green, 3 blue.
+GifSpec FourColours(int screenWidth, int screenHeight) {
+    GifSpec s;
+    s.screenWidth = screenWidth;
+    s.screenHeight = screenHeight;
+    s.colours = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    return s;
+}
+
+uint32_t BitmapPixel(const plat::Bitmap& bitmap, int x, int y) {
+    const uint8_t* p = bitmap.Row(y) + 3 * x;
+    return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+}
+
+TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
+    GifSpec s = FourColours(4, 3);
+    s.background = 2;                                // green
+    s.frame = {1, 1, 2, 2, false, {1, 3, 0, 1}, 0};  // index 0 transparent
+    WriteBytes("\\f.gif", BuildGif(s));
+    int width = 0, height = 0;
+    std::unique_ptr<plat::Bitmap> bitmap = DecodeToBitmap("\\f.gif", &width, &height);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(width, 4);
+    EXPECT_EQ(height, 3);
+    const uint32_t g = 0x00FF00, r = 0xFF0000, b = 0x0000FF;
+    const uint32_t expected[3][4] = {{g, g, g, g}, {g, r, b, g}, {g, g, r, g}};
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(BitmapPixel(*bitmap, x, y), expected[y][x]) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
+    GifSpec plain = FourColours(3, 11);
+    plain.frame.width = 3;
+    plain.frame.height = 11;
+    for (int i = 0; i < 33; ++i) {
+        plain.frame.pixels.push_back(static_cast<uint8_t>((i / 3 + i % 3) % 4));
+    }
+    GifSpec interlaced = plain;
+    interlaced.frame.interlaced = true;
+    WriteBytes("\\p.gif", BuildGif(plain));
+    WriteBytes("\\i.gif", BuildGif(interlaced));
+    auto a = DecodeToBitmap("\\p.gif", nullptr, nullptr);
+    auto b = DecodeToBitmap("\\i.gif", nullptr, nullptr);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(a->ByteSize(), b->ByteSize());
+    EXPECT_EQ(std::memcmp(a->Bits(), b->Bits(), a->ByteSize()), 0);
+    EXPECT_EQ(BitmapPixel(*b, 0, 5), 0xFF0000u);   // row 5 starts with index 5 % 4 = 1: red
+    EXPECT_EQ(BitmapPixel(*b, 2, 10), 0x000000u);  // row 10 ends with index 12 % 4 = 0
+}
+
+TEST_F(PictureDecoderTest, HostileAndBrokenFilesFailQuietly) {
+    GifSpec s = FourColours(8, 8);
+    s.frame = {0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), -1};
+    const std::string good = BuildGif(s);
+    // A logical screen of 49369 x 3535 with a tiny frame: refused before anything is allocated.
+    std::string huge = good;
+    huge[6] = static_cast<char>(49369 & 0xFF);
+    huge[7] = static_cast<char>(49369 >> 8);
+    huge[8] = static_cast<char>(3535 & 0xFF);
+    huge[9] = static_cast<char>(3535 >> 8);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {{"huge screen", huge},
+                 {"header only", good.substr(0, 13)},
+                 {"no image", good.substr(0, 13 + 12) + ";"},
+                 {"not a GIF", "BMnot really"},
+                 {"empty", ""}};
+    for (const Case& c : cases) {
+        WriteBytes("\\h.gif", c.bytes);
+        PictureDecoder decoder;
+        EXPECT_EQ(decoder.DecodeFile("\\h.gif"), 1) << c.name;
+        EXPECT_EQ(decoder.bitmap, nullptr) << c.name;
+        ImageBuffer image;
+        int w = -1, h = -1;
+        EXPECT_EQ(LoadDecodedPicture("\\h.gif", &image, 0, &w, &h), 0) << c.name;
+        EXPECT_EQ(w, 0);
+        EXPECT_EQ(h, 0);
+    }
+    PictureDecoder decoder;
+    EXPECT_EQ(decoder.DecodeFile("\\missing.gif"), 0);
+    // Limits given by the caller are honoured as well.
+    WriteBytes("\\g.gif", good);
+    int maxWidth = 7, maxHeight = 100;
+    EXPECT_EQ(DecodeToBitmap("\\g.gif", &maxWidth, &maxHeight), nullptr);
+}
+
+TEST_F(PictureDecoderTest, PackedThumbnailSizes) {
+    struct Case {
+        int width, height, boxWidth, boxHeight, packedWidth, packedHeight;
+    } cases[] = {
+        {300, 200, 80, 80, 78, 52},   // percent min(26, 40) = 26
+        {60, 40, 80, 80, 60, 40},     // within the box: copied
+        {200, 40, 198, 80, 198, 40},  // percent 99: rows scaled, not averaged
+        {10000, 1, 80, 80, 1, 1},     // percent 0: one pixel, not nothing
+        {50, 50, 0, 0, 50, 50},       // no box
+    };
+    for (const Case& c : cases) {
+        auto bitmap = plat::Bitmap::Create(c.width, c.height);
+        ASSERT_NE(bitmap, nullptr);
+        ImageBuffer packed;
+        ASSERT_EQ(BitmapToPackedDib(*bitmap, c.boxWidth, c.boxHeight, &packed), 1);
+        EXPECT_EQ(packed.Width(), c.packedWidth) << c.width << "x" << c.height;
+        EXPECT_EQ(packed.Height(), c.packedHeight) << c.width << "x" << c.height;
+        EXPECT_EQ(packed.DpiX(), 72);
+    }
+}
+
+TEST_F(PictureDecoderTest, PackedThumbnailAveragesStoredRows) {
+    auto bitmap = plat::Bitmap::Create(4, 4);
+    const uint8_t stored[4] = {10, 20, 30, 40};  // memory order: the bottom row first
+    for (int k = 0; k < 4; ++k) {
+        std::memset(bitmap->Bits() + k * bitmap->Stride(), stored[k], 12);
+    }
+    ImageBuffer packed;
+    ASSERT_EQ(BitmapToPackedDib(*bitmap, 2, 2, &packed), 1);
+    // e starts at 2: the first row alone, then rows 1 and 2 averaged; row 3 is never read.
+    EXPECT_EQ(packed.Bits()[0], 10);
+    EXPECT_EQ(packed.Bits()[packed.Stride()], 25);
+}
+
+TEST_F(PictureDecoderTest, ViewLoadTurnsLikeRotated) {
+    GifSpec s = FourColours(3, 2);
+    s.frame = {0, 0, 3, 2, false, {0, 1, 2, 3, 2, 1}, -1};
+    WriteBytes("\\o.gif", BuildGif(s));
+    ImageBuffer upright;
+    int w = 0, h = 0;
+    ASSERT_EQ(LoadDecodedPicture("\\o.gif", &upright, 0, &w, &h), 1);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(h, 2);
+    EXPECT_EQ(PixelAt(upright, 1, 0), 0xFF0000u);
+    EXPECT_EQ(PixelAt(upright, 0, 1), 0x0000FFu);
+    struct Case {
+        int orientation, angle;
+    } cases[] = {{1, -90}, {2, 90}};
+    for (const Case& c : cases) {
+        ImageBuffer turned;
+        ASSERT_EQ(LoadDecodedPicture("\\o.gif", &turned, c.orientation, &w, &h), 1);
+        EXPECT_EQ(w, 3);  // the file's own size
+        auto expected = upright.Rotated(c.angle);
+        EXPECT_TRUE(testing::SamePixels(turned, *expected)) << c.orientation;
+    }
+}
+
+}  // namespace
+}  // namespace imaging
