@@ -171,6 +171,8 @@ void HeadlessHost::EndOfScript() {
     // End what is still open the way a user would, innermost first, then exit as "Exit" does.
     if (!ws.Modals().empty()) {
         ws.Modals().back().cancel();
+        // Wake the loop so it sees that it is done.
+        ws.Post(nullptr, plat::WM_NULL, 0, 0);
         return;
     }
     if (!exitRequested_) {
