@@ -1,0 +1,165 @@
+#include "browser/samples.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "core/paths.h"
+#include "imaging/image_buffer.h"
+#include "imaging/jpeg_codec.h"
+#include "imaging/loaders.h"
+#include "imaging/picture_type.h"
+#include "platform/device_fs.h"
+#include "tests/platform/temp_device.h"
+
+namespace {
+
+const std::string kSamples = "\\Program Files\\Velloran\\Samples";
+
+struct Found {
+    int jpeg = 0, bmp = 0, gif = 0;
+};
+
+Found CountPictures(const std::string& folder, std::vector<std::string>* pictures) {
+    Found found;
+    std::vector<plat::FileInfo> entries;
+    plat::DeviceFs::List(folder, &entries);
+    for (const plat::FileInfo& e : entries) {
+        if (e.isFolder)
+            continue;
+        const std::string path = folder + "\\" + e.name;
+        switch (imaging::PictureTypeFromContent(path)) {
+            case imaging::kPictureJpeg:
+                ++found.jpeg;
+                break;
+            case imaging::kPictureBmp:
+                ++found.bmp;
+                break;
+            case imaging::kPictureGif:
+                ++found.gif;
+                break;
+            default:
+                continue;
+        }
+        pictures->push_back(path);
+    }
+    return found;
+}
+
+class InstalledSamples : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        device = new plat_test::TempDevice;
+        const auto start = std::chrono::steady_clock::now();
+        installed = InstallProgramFolder();
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    static void TearDownTestSuite() { delete device; }
+    static plat_test::TempDevice* device;
+    static bool installed;
+    static double seconds;
+};
+plat_test::TempDevice* InstalledSamples::device = nullptr;
+bool InstalledSamples::installed = false;
+double InstalledSamples::seconds = 0;
+
+TEST_F(InstalledSamples, EveryFormatLargeAndSmallAndASubFolder) {
+    ASSERT_TRUE(installed);
+    std::vector<std::string> pictures;
+    const Found top = CountPictures(kSamples, &pictures);
+    const Found travel = CountPictures(kSamples + "\\Travel", &pictures);
+    EXPECT_GE(pictures.size(), 12u);
+    EXPECT_GE(top.jpeg + travel.jpeg, 1);
+    EXPECT_GE(top.bmp + travel.bmp, 2);
+    EXPECT_GE(top.gif + travel.gif, 1);
+    EXPECT_EQ(travel.jpeg + travel.bmp + travel.gif, 3);
+
+    int cameras = 0, wide = 0, tall = 0, depth8 = 0, depth24 = 0;
+    imaging::ImagingContext context;
+    for (const std::string& path : pictures) {
+        int fw = 0, fh = 0;
+        imaging::ImageBuffer image;
+        ASSERT_EQ(imaging::LoadImageFile(path, &image, 0, 0, context, &fw, &fh), 1) << path;
+        if (fw == 4000 && fh == 3000)
+            ++cameras;
+        if (fw > fh)
+            ++wide;
+        if (fh > fw)
+            ++tall;
+        if (imaging::PictureTypeFromContent(path) == imaging::kPictureBmp) {
+            std::string bytes;
+            ASSERT_TRUE(plat::DeviceFs::ReadAll(path, &bytes));
+            ASSERT_GT(bytes.size(), 30u);
+            const int bits = static_cast<uint8_t>(bytes[28]);
+            depth8 += bits == 8;
+            depth24 += bits == 24;
+        }
+    }
+    EXPECT_EQ(cameras, 2);
+    EXPECT_GE(wide, 1);
+    EXPECT_GE(tall, 1);
+    EXPECT_GE(depth8, 1);
+    EXPECT_GE(depth24, 1);
+}
+
+TEST_F(InstalledSamples, PicturesShowSomethingRatherThanAFlatColour) {
+    std::vector<std::string> pictures;
+    CountPictures(kSamples, &pictures);
+    CountPictures(kSamples + "\\Travel", &pictures);
+    imaging::ImagingContext context;
+    for (const std::string& path : pictures) {
+        imaging::ImageBuffer image;
+        ASSERT_EQ(imaging::LoadImageFile(path, &image, 1, 0, context), 1) << path;
+        double sum = 0, squares = 0;
+        int count = 0;
+        for (int y = 0; y < image.Height(); y += 3) {
+            const uint8_t* row = image.RowPtr(y);
+            for (int x = 0; x < image.Width() * 3; x += 5) {
+                sum += row[x];
+                squares += row[x] * row[x];
+                ++count;
+            }
+        }
+        const double mean = sum / count;
+        const double deviation = std::sqrt(squares / count - mean * mean);
+        EXPECT_GT(deviation, 20.0) << path;
+        EXPECT_GT(mean, 25.0) << path;
+    }
+}
+
+TEST_F(InstalledSamples, VoiceNoteHelpPageAndNoSecondInstall) {
+    std::vector<plat::FileInfo> entries;
+    ASSERT_TRUE(plat::DeviceFs::List(kSamples, &entries));
+    int notes = 0;
+    for (const plat::FileInfo& e : entries) {
+        if (e.name.size() > 4 && e.name.substr(e.name.size() - 4) == ".wav") {
+            const std::string picture = kSamples + "\\" + e.name.substr(0, e.name.size() - 4);
+            EXPECT_GT(imaging::PictureTypeFromContent(picture), 0) << e.name;
+            std::string bytes;
+            ASSERT_TRUE(plat::DeviceFs::ReadAll(kSamples + "\\" + e.name, &bytes));
+            EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+            ++notes;
+        }
+    }
+    EXPECT_EQ(notes, 1);
+    std::string help;
+    ASSERT_TRUE(plat::DeviceFs::ReadAll("\\Program Files\\Velloran\\Help\\index.htm", &help));
+    for (const char* words : {"Slide Show", "System Info", "Sort by", "Home Screen",
+                              "Select Folder", "Properties", "Rotate", "Zoom", "Exit"}) {
+        EXPECT_NE(help.find(words), std::string::npos) << words;
+    }
+    // A second start leaves a folder the user has changed alone.
+    ASSERT_TRUE(plat::DeviceFs::Remove(kSamples + "\\Aurora.jpg"));
+    EXPECT_TRUE(InstallProgramFolder());
+    EXPECT_FALSE(plat::DeviceFs::Exists(kSamples + "\\Aurora.jpg"));
+}
+
+TEST_F(InstalledSamples, InstallingStaysQuick) {
+    // Generous, for slow and sanitized builds; a normal build takes about a second.
+    EXPECT_LT(seconds, 20.0);
+    std::printf("installing the samples took %.2f s\n", seconds);
+}
+
+}  // namespace
