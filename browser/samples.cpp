@@ -500,6 +500,23 @@ bool PaintLarge(const Scene& scene, int width, int height, imaging::ImageBuffer*
     return true;
 }
 
+// The 8-bit formats keep 6 x 7 x 6 levels: an ordered dither turns the bands that smooth skies
+// would show into an even fine pattern.
+void DitherForPalette(imaging::ImageBuffer* image) {
+    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    const float steps[3] = {255.f / 5, 255.f / 6, 255.f / 5};  // blue, green, red
+    for (int y = 0; y < image->Height(); ++y) {
+        uint8_t* row = image->RowPtr(y);
+        for (int x = 0; x < image->Width(); ++x) {
+            const float t = (bayer[y & 3][x & 3] + 0.5f) / 16.f - 0.5f;
+            for (int c = 0; c < 3; ++c) {
+                const float v = row[x * 3 + c] + t * steps[c];
+                row[x * 3 + c] = static_cast<uint8_t>(std::clamp(v + 0.5f, 0.f, 255.f));
+            }
+        }
+    }
+}
+
 enum class Format { kJpeg, kBmp24, kBmp8, kGif };
 
 struct Sample {
@@ -528,8 +545,10 @@ bool WriteSample(const std::string& folder, const Sample& sample) {
         case Format::kBmp24:
             return imaging::WriteBmp24(path, image) == 1;
         case Format::kBmp8:
+            DitherForPalette(&image);
             return imaging::WriteBmp8(path, image) == 1;
         case Format::kGif:
+            DitherForPalette(&image);
             return imaging::WriteGif(path, image) == 1;
     }
     return false;
