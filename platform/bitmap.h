@@ -9,7 +9,9 @@
 namespace plat {
 
 // Bytes per row of a 24-bit DIB: padded to a multiple of 4.
-inline int DibStride(int width) { return ((width * 3) + 3) & ~3; }
+inline int DibStride(int width) {
+    return ((width * 3) + 3) & ~3;
+}
 
 // A read-only look at 24-bit pixels (bytes blue, green, red). Rows are stored bottom-up:
 // the first row in memory is the bottom row of the picture, as in a packed DIB.
@@ -26,7 +28,7 @@ struct DibView {
 
 // An owned 24-bit bottom-up bitmap.
 class Bitmap {
-public:
+  public:
     Bitmap() = default;
     // Returns null when the size is not positive or too large to allocate sensibly.
     static std::unique_ptr<Bitmap> Create(int width, int height);
@@ -43,7 +45,7 @@ public:
     DibView View() const { return DibView{width_, height_, Stride(), pixels_.data()}; }
     size_t ByteSize() const { return pixels_.size(); }
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> pixels_;

@@ -35,7 +35,7 @@ enum TextFlags : unsigned {
 enum class BackgroundMode { kTransparent, kOpaque };
 
 class Canvas {
-public:
+  public:
     // Whole surface, origin (0, 0).
     explicit Canvas(Surface* surface);
     // `origin` and `clip` in surface coordinates.
@@ -87,7 +87,7 @@ public:
     // (with kTextWordBreak the width is kept and lines are broken at blanks).
     int DrawText(std::string_view text, Rect* rect, unsigned flags);
 
-private:
+  private:
     Surface* surface_;
     Point origin_;
     Rect clip_;  // surface coordinates

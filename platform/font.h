@@ -19,7 +19,7 @@ struct FontSpec {
 };
 
 struct TextMetrics {
-    int height = 0;           // ascent + descent
+    int height = 0;  // ascent + descent
     int ascent = 0;
     int descent = 0;
     int internalLeading = 0;  // height less the em size
@@ -31,7 +31,7 @@ struct TextMetrics {
 class FontFace;  // one loaded FreeType face at one size (private to the platform)
 
 class Font {
-public:
+  public:
     // Never null: a face that cannot be found falls back to any installed sans face; if no
     // font file exists at all, a built-in box renderer keeps text measurable.
     static std::shared_ptr<Font> Create(const FontSpec& spec);
@@ -45,7 +45,7 @@ public:
     Font(const FontSpec& spec, std::shared_ptr<FontFace> face, const TextMetrics& metrics)
         : spec_(spec), face_(std::move(face)), metrics_(metrics) {}
 
-private:
+  private:
     FontSpec spec_;
     std::shared_ptr<FontFace> face_;
     TextMetrics metrics_;

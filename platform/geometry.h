@@ -11,9 +11,15 @@ using Color = uint32_t;
 constexpr Color Rgb(int r, int g, int b) {
     return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(Color c) { return c & 0xFF; }
-constexpr int GreenOf(Color c) { return (c >> 8) & 0xFF; }
-constexpr int BlueOf(Color c) { return (c >> 16) & 0xFF; }
+constexpr int RedOf(Color c) {
+    return c & 0xFF;
+}
+constexpr int GreenOf(Color c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int BlueOf(Color c) {
+    return (c >> 16) & 0xFF;
+}
 
 struct Point {
     int x = 0;
@@ -34,13 +40,16 @@ struct Rect {
     Rect Intersect(const Rect& o) const {
         Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
                std::min(bottom, o.bottom)};
-        if (r.IsEmpty()) return Rect{};
+        if (r.IsEmpty())
+            return Rect{};
         return r;
     }
     bool Intersects(const Rect& o) const { return !Intersect(o).IsEmpty(); }
     Rect Union(const Rect& o) const {
-        if (IsEmpty()) return o;
-        if (o.IsEmpty()) return *this;
+        if (IsEmpty())
+            return o;
+        if (o.IsEmpty())
+            return *this;
         return Rect{std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
                     std::max(bottom, o.bottom)};
     }

@@ -10,7 +10,7 @@
 namespace plat {
 
 class Surface {
-public:
+  public:
     Surface() = default;
     Surface(int width, int height) { Resize(width, height); }
 
@@ -28,19 +28,21 @@ public:
     const uint8_t* Data() const { return pixels_.data(); }
 
     Color Pixel(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+            return 0;
         const uint8_t* p = Row(y) + x * 3;
         return Rgb(p[2], p[1], p[0]);
     }
     void SetPixel(int x, int y, Color c) {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+        if (x < 0 || y < 0 || x >= width_ || y >= height_)
+            return;
         uint8_t* p = Row(y) + x * 3;
         p[0] = static_cast<uint8_t>(BlueOf(c));
         p[1] = static_cast<uint8_t>(GreenOf(c));
         p[2] = static_cast<uint8_t>(RedOf(c));
     }
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> pixels_;
