@@ -1,0 +1,240 @@
+// The public decoder test suites in the shared test-data folder: good files decode to the
+// reference pixels, everything else decodes or is refused without a crash.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "imaging/bmp_reader.h"
+#include "imaging/jpeg_codec.h"
+#include "imaging/loaders.h"
+#include "imaging/picture_decoder.h"
+#include "test_support.h"
+
+namespace imaging {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Suite(const std::string& name) {
+    return fs::path(testing::SharedDir()) / "testdata" / name;
+}
+
+std::string ReadHostFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Runs a command and returns its standard output.
+std::string Capture(const std::string& command) {
+    std::string out;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        return out;
+    }
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    pclose(pipe);
+    return out;
+}
+
+// Compares a picture with top-down RGB bytes; returns the first differing pixel or "".
+std::string CompareRgb(const ImageBuffer& image, const std::string& rgb) {
+    if (rgb.size() != static_cast<size_t>(image.Width()) * image.Height() * 3) {
+        return "reference has " + std::to_string(rgb.size()) + " bytes";
+    }
+    size_t i = 0;
+    for (int y = 0; y < image.Height(); ++y) {
+        const uint8_t* p = image.RowPtr(y);
+        for (int x = 0; x < image.Width(); ++x, p += 3, i += 3) {
+            if (p[2] != static_cast<uint8_t>(rgb[i]) || p[1] != static_cast<uint8_t>(rgb[i + 1]) ||
+                p[0] != static_cast<uint8_t>(rgb[i + 2])) {
+                return "first difference at " + std::to_string(x) + "," + std::to_string(y);
+            }
+        }
+    }
+    return "";
+}
+
+class SuiteTest : public testing::DeviceRootTest {
+  protected:
+    // Copies a host file into the device root and returns its device path.
+    std::string Install(const fs::path& file) {
+        const std::string device = "\\" + file.filename().string();
+        WriteBytes(device, ReadHostFile(file));
+        return device;
+    }
+    // Every loader at small and large boxes; nothing is asserted but the absence of a crash.
+    void Exercise(const std::string& device) {
+        ImagingContext context;
+        for (int orientation : {0, 1}) {
+            context.orientation = orientation;
+            for (int fit : {0, 1}) {
+                ImageBuffer image;
+                LoadImageFile(device, &image, fit, 0, context);
+            }
+        }
+        for (int box : {16, 38}) {
+            context.thumbMaxView = box == 38;
+            int w = box, h = box;
+            LoadThumbnailBitmap(device, context, &w, &h);
+        }
+    }
+    // Loads at full size through the view path (a screen large enough for any suite file).
+    int LoadFull(const std::string& device, ImageBuffer* image) {
+        ImagingContext context;
+        context.screenWidth = context.screenHeight = 4096;
+        return LoadImageFile(device, image, 0, 0, context);
+    }
+};
+
+std::vector<fs::path> FilesIn(const fs::path& folder, const std::string& extension) {
+    std::vector<fs::path> files;
+    if (!fs::is_directory(folder)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().extension() == extension) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST_F(SuiteTest, BmpSuiteGoodFilesMatchImageMagick) {
+    const fs::path suite = Suite("bmpsuite");
+    if (!fs::is_directory(suite)) {
+        GTEST_SKIP() << "no bmpsuite in the shared test data";
+    }
+    const bool haveReference = fs::exists("/usr/bin/convert");
+    int accepted = 0, compared = 0;
+    for (const fs::path& file : FilesIn(suite / "g", ".bmp")) {
+        const std::string device = Install(file);
+        ImageBuffer image;
+        if (!LoadFull(device, &image)) {
+            continue;  // refused: a depth, compression or header form the reader does not take
+        }
+        ++accepted;
+        if (haveReference) {
+            const std::string rgb =
+                Capture("/usr/bin/convert 'BMP:" + file.string() + "' -depth 8 rgb:- 2>/dev/null");
+            EXPECT_EQ(CompareRgb(image, rgb), "") << file.filename();
+            ++compared;
+        }
+    }
+    // pal1, pal1bg, pal1wb, pal4, pal4gs, pal8, pal8-0, pal8gs, pal8nonsquare, pal8os2,
+    // pal8w124, pal8w125, pal8w126, rgb24, rgb24pal.
+    EXPECT_EQ(accepted, 15);
+    if (!haveReference) {
+        GTEST_SKIP() << "ImageMagick not installed: decoded " << accepted << " without reference";
+    }
+}
+
+TEST_F(SuiteTest, BmpSuiteQuestionableAndBadFilesNeverCrash) {
+    const fs::path suite = Suite("bmpsuite");
+    if (!fs::is_directory(suite)) {
+        GTEST_SKIP() << "no bmpsuite in the shared test data";
+    }
+    int files = 0;
+    for (const char* group : {"q", "b", "x"}) {
+        for (const fs::path& file : FilesIn(suite / group, ".bmp")) {
+            Exercise(Install(file));
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 50);
+}
+
+TEST_F(SuiteTest, JpegDecodeMatchesDjpegWithTheIntegerTransform) {
+    const fs::path suite = Suite("libjpeg-turbo-testimages");
+    if (!fs::exists(suite / "testorig.jpg")) {
+        GTEST_SKIP() << "no libjpeg-turbo test images in the shared test data";
+    }
+    if (!fs::exists("/usr/bin/djpeg")) {
+        GTEST_SKIP() << "djpeg (libjpeg-turbo-progs) not installed";
+    }
+    for (const char* name : {"testorig.jpg", "testimgint.jpg"}) {
+        const std::string device = Install(suite / name);
+        int ow = 0, oh = 0;
+        ASSERT_EQ(GetJPGFileHeader(device, nullptr, nullptr, &ow, &oh, nullptr), 1);
+        ImageBuffer image;
+        testing::MakePicture(&image, ow, oh);
+        for (int y = 0; y < oh; ++y) {
+            GetJPGFileData(image.RowPtr(y));
+        }
+        CloseFile();
+        const std::string ppm =
+            Capture("/usr/bin/djpeg -dct int -ppm '" + (suite / name).string() + "'");
+        const size_t pixels = static_cast<size_t>(ow) * oh * 3;
+        ASSERT_GE(ppm.size(), pixels) << name;
+        EXPECT_EQ(CompareRgb(image, ppm.substr(ppm.size() - pixels)), "") << name;
+    }
+}
+
+TEST_F(SuiteTest, EveryJpegDecodesOrFailsWithoutCrashing) {
+    int files = 0;
+    for (const char* name : {"libjpeg-turbo-testimages", "jpeg-decoder-tests",
+                             "exif-orientation-examples", "exif-samples"}) {
+        for (const fs::path& file : FilesIn(Suite(name), ".jpg")) {
+            Exercise(Install(file));
+            ++files;
+        }
+    }
+    if (files == 0) {
+        GTEST_SKIP() << "no JPEG suites in the shared test data";
+    }
+    // The good camera pictures load.
+    const fs::path phone = Suite("exif-orientation-examples") / "Landscape_1.jpg";
+    if (fs::exists(phone)) {
+        ImageBuffer image;
+        ImagingContext context;
+        EXPECT_EQ(LoadImageFile(Install(phone), &image, 0, 0, context), 1);
+    }
+}
+
+TEST_F(SuiteTest, GiflibPicturesMatchTheirReferenceDecodes) {
+    const fs::path suite = Suite("giflib-pics");
+    if (!fs::is_directory(suite / "reference-rgb")) {
+        GTEST_SKIP() << "no giflib pictures in the shared test data";
+    }
+    for (const char* name : {"gifgrid", "solid2", "treescap", "treescap-interlaced"}) {
+        const std::string device = Install(suite / (std::string(name) + ".gif"));
+        ImageBuffer image;
+        ASSERT_EQ(LoadFull(device, &image), 1) << name;
+        const std::string rgb =
+            ReadHostFile(suite / "reference-rgb" / (std::string(name) + ".rgb"));
+        EXPECT_EQ(CompareRgb(image, rgb), "") << name;
+    }
+}
+
+TEST_F(SuiteTest, EveryGifDecodesOrFailsWithoutCrashing) {
+    int files = 0;
+    for (const char* name : {"pygif-test-suite", "peterdn-gif-test-suite", "giflib-pics"}) {
+        for (const fs::path& file : FilesIn(Suite(name), ".gif")) {
+            Exercise(Install(file));
+            ++files;
+        }
+    }
+    if (files == 0) {
+        GTEST_SKIP() << "no GIF suites in the shared test data";
+    }
+    // Colour indexes outside the palette come out black instead of reading past it.
+    const fs::path invalid = Suite("pygif-test-suite") / "invalid-colors.gif";
+    if (fs::exists(invalid)) {
+        ImageBuffer image;
+        if (LoadFull(Install(invalid), &image)) {
+            EXPECT_GT(image.Width(), 0);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace imaging
