@@ -2,6 +2,7 @@
 
 #include "browser/file_list.h"
 #include "browser/image_view.h"
+#include "browser/samples.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
@@ -186,6 +187,8 @@ LRESULT MainWindowProc(plat::Window* window, unsigned message, WPARAM wParam, LP
 
 int InitApplication() {
     App().settings.Open(kMakerName, App().exeBaseName);
+    // The first start on a device fills the program folder (sample pictures, help page).
+    InstallProgramFolder();
     return 1;
 }
 

@@ -185,6 +185,8 @@ void Window::Update() {
         return;
     }
     if (!invalid_.IsEmpty()) {
+        // Erasing and painting both see only the update rectangle.
+        paintRect_ = invalid_;
         if (erase_) {
             erase_ = false;
             Send(WM_ERASEBKGND, 0, 0);
@@ -221,7 +223,12 @@ Canvas Window::GetCanvas() {
         clip = clip.Intersect(w->ClientRect().Offset(o.x, o.y));
     }
     clip = clip.Intersect(Rect{0, 0, screen->Width(), screen->Height()});
-    return Canvas(screen, origin, clip);
+    Canvas canvas(screen, origin, clip);
+    if (!paintRect_.IsEmpty()) {
+        // Inside a paint cycle nothing outside the update rectangle is touched.
+        canvas.IntersectClip(paintRect_);
+    }
+    return canvas;
 }
 
 void Window::SetScrollRange(int min, int max, bool redraw) {
