@@ -50,8 +50,17 @@ bool SdlHost::Open() {
     want.channels = 1;
     want.samples = 1024;
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (audio_)
+    if (!audio_) {
+        // No sound card: the silent driver keeps sound calls working instead of failing.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+            audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        }
+    }
+    if (audio_) {
         SDL_PauseAudioDevice(audio_, 0);
+    }
 
     window_ = SDL_CreateWindow("Velloran", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                options_.screenWidth * options_.scale,
