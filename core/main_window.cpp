@@ -315,6 +315,8 @@ void SetViewMode(AppState* app, ViewMode mode) {
     if (mode == kThumbnail) {
         app->mainWindow->SetTitle(LoadStr(ids::kProgramName));
     } else if (mode == kImage) {
+        // The grid's scroll bar goes first, so the picture is laid out on the whole width.
+        UpdateScroll(app);
         OpenImage(app, app->fileList->currentIndex);
         repaint = true;
     } else {

@@ -177,7 +177,15 @@ void WindowSystem::RouteKey(const Message& m) {
     const bool down = m.message == WM_KEYDOWN;
     Window* top = TopWindow();
     if (MenuTrackerActive()) {
-        MenuTrackerKey(m.message, static_cast<unsigned>(m.wParam));
+        // The release of a key the popup took belongs to the popup too, even when the popup
+        // closed on the press (Back must not also act on the window under it).
+        if (m.message == WM_KEYDOWN) {
+            swallowRelease_.insert(vk);
+        }
+        MenuTrackerKey(m.message, vk);
+        return;
+    }
+    if (m.message == WM_KEYUP && swallowRelease_.erase(vk) > 0) {
         return;
     }
     if (m.message != WM_CHAR) {

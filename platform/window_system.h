@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,22 @@ class Host {
     virtual void Wake() {}
     // The simple beep.
     virtual void Beep() {}
+    // Sound out: signed 16-bit samples, channels interleaved, at `rate`. A new sound replaces
+    // one still playing; with `sync` the call returns when the sound has been played.
+    virtual void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
+                             bool sync) {
+        (void)interleaved;
+        (void)rate;
+        (void)channels;
+        (void)sync;
+    }
+    // Whether the host's screen saver and display sleep may start (a slide show keeps them
+    // off while it runs).
+    virtual bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
+    virtual void SetScreenSaverAllowed(bool allowed) { screenSaverAllowed_ = allowed; }
+
+  private:
+    bool screenSaverAllowed_ = true;
 };
 
 struct Message {
@@ -147,6 +164,7 @@ class WindowSystem {
     std::vector<Window*> topLevel_;
     Window* focus_ = nullptr;
     std::vector<ModalLoop> modals_;
+    std::set<unsigned> swallowRelease_;
     std::vector<std::unique_ptr<Window>> graveyard_;
     bool quitPosted_ = false;
     int exitCode_ = 0;
