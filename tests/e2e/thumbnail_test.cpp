@@ -1,0 +1,184 @@
+// The thumbnail grid through the headless host: scrolling, key moves, painting, delete, sort.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/headless.h"
+
+using testing_support::Json;
+using testing_support::Png;
+using testing_support::ReadPng;
+using testing_support::RunHeadless;
+using testing_support::SolidBmp;
+using testing_support::TempDevice;
+
+namespace {
+
+// A device whose work folder \Pics holds `count` small pictures p00.bmp, p01.bmp, ...
+void MakePictures(const TempDevice& device, int count, const std::string& extraRegistry = "") {
+    device.SkipSampleInstall();
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\Pics\\p%02d.bmp", i);
+        device.WriteFile(name, SolidBmp(40, 30, static_cast<uint8_t>(20 * i), 120, 200));
+    }
+    device.WriteFile("\\Windows\\registry.reg",
+                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems "
+                     "Inc.\\velloran\\MainSection]\n\"WorkDirectory\"=\"\\\\Pics\"\n" +
+                         extraRegistry);
+}
+
+std::string Repeat(const std::string& token, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += token + " ";
+    return out;
+}
+
+}  // namespace
+
+TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
+    TempDevice device;
+    MakePictures(device, 10);
+    // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1.
+    const auto run = RunHeadless(device, "cmd:40014 " + Repeat("Right", 9));
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(run.state["fileList"]["currentIndex"].Int(), 9);
+    EXPECT_EQ(run.state["firstVisibleIndex"].Int(), 3);
+    EXPECT_EQ(run.state["scroll"]["max"].Int(), 1);
+    EXPECT_EQ(run.state["scroll"]["pos"].Int(), 1);
+
+    // Right on the last entry changes nothing, without a beep; Up from the top row of the
+    // scrolled page scrolls one row up.
+    const auto atEnd = RunHeadless(device, "cmd:40014 " + Repeat("Right", 12) + "Up Up Up");
+    EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), 0);
+    EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
+    EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+}
+
+TEST(ThumbnailGrid, TwoByTwoShowsAScrollBarOnlyWhenEntriesOverflowThePage) {
+    TempDevice four;
+    MakePictures(four, 4);
+    const auto fits = RunHeadless(four, "Right");
+    EXPECT_EQ(fits.state["scroll"]["max"].Int(), 0);
+    EXPECT_EQ(fits.state["clientWidth"].Int(), 176);
+
+    TempDevice five;
+    MakePictures(five, 5);
+    const auto overflows = RunHeadless(five, "Down Down");
+    EXPECT_EQ(overflows.state["scroll"]["max"].Int(), 1);
+    EXPECT_EQ(overflows.state["firstVisibleIndex"].Int(), 2);
+    // The scroll bar narrows the client area; the cell sizes follow the formulas.
+    EXPECT_EQ(overflows.state["clientWidth"].Int(), 168);
+    EXPECT_EQ(overflows.state["cellWidth"].Int(), (176 - 3 - 8) / 2);
+    EXPECT_EQ(overflows.state["cellHeight"].Int(), (168 - 6 - 8) / 2);
+}
+
+TEST(ThumbnailGrid, PaintsTheFolderBarAndTheBlueOutlineOfTheSelection) {
+    TempDevice device;
+    MakePictures(device, 3);
+    const auto run = RunHeadless(device, "Right", true);
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    // The folder bar: the 12 pixels above the softkey bar, 0x75FFC6 as BGR.
+    EXPECT_EQ(png.At(170, 220 - 20 - 3), 0xC6FF75u);
+    // The picture is 40 x 30 and sits centred in the second cell; its blue outline is two
+    // pixels wide just outside the picture.
+    int blue = 0;
+    for (int x = 88; x < 176; ++x) {
+        for (int y = 20; y < 120; ++y) {
+            if (png.At(x, y) == 0x0000FFu)
+                ++blue;
+        }
+    }
+    // Two rings around a 40 x 30 picture: 2 * (42 + 32) * 2 - 8 pixels, give or take corners.
+    EXPECT_GT(blue, 250);
+    EXPECT_LT(blue, 300);
+    // The first cell is not selected: no blue there.
+    for (int x = 0; x < 88; ++x) {
+        for (int y = 20; y < 120; ++y)
+            ASSERT_NE(png.At(x, y), 0x0000FFu) << x << "," << y;
+    }
+    // The picture's own colour shows in the middle of the second cell.
+    const auto& entries = run.state["fileList"]["entries"];
+    EXPECT_EQ(entries[1]["imageWidth"].Int(), 40);
+    EXPECT_EQ(entries[1]["imageHeight"].Int(), 30);
+}
+
+TEST(ThumbnailGrid, DeleteAsksThenRemovesTheFileAndKeepsTheIndex) {
+    TempDevice device;
+    MakePictures(device, 3);
+    device.WriteFile("\\Pics\\p01.bmp.wav", "RIFF");
+    const auto asked = RunHeadless(device, "Right cmd:40022 state:/dev/null");
+    // Answering No at the end of the script keeps everything.
+    EXPECT_TRUE(device.Exists("\\Pics\\p01.bmp"));
+
+    const auto yes = RunHeadless(device, "Right cmd:40022 SoftLeft");
+    EXPECT_FALSE(device.Exists("\\Pics\\p01.bmp"));
+    EXPECT_FALSE(device.Exists("\\Pics\\p01.bmp.wav"));
+    EXPECT_EQ(yes.state["fileList"]["count"].Int(), 2);
+    EXPECT_EQ(yes.state["fileList"]["currentIndex"].Int(), 1);
+    EXPECT_EQ(yes.state["fileList"]["entries"][1]["name"].text, "p02.bmp");
+
+    // Deleting the last entry selects the new last one.
+    const auto last = RunHeadless(device, "Right cmd:40022 SoftLeft");
+    EXPECT_EQ(last.state["fileList"]["count"].Int(), 1);
+    EXPECT_EQ(last.state["fileList"]["currentIndex"].Int(), 0);
+}
+
+TEST(ThumbnailGrid, TheQuestionNamesThePictureAndNoLeavesItAlone) {
+    TempDevice device;
+    MakePictures(device, 2);
+    const auto run = RunHeadless(device, "cmd:40022 state:/dev/null");
+    // The state is written at the end of the script, with the question still open.
+    EXPECT_EQ(run.state["messageBox"]["text"].text, "Do you want to delete 'p00.bmp' ?");
+    EXPECT_EQ(run.state["messageBox"]["caption"].text, "Velloran");
+    EXPECT_EQ(run.state["messageBox"]["buttons"].text, "yesno");
+    EXPECT_TRUE(device.Exists("\\Pics\\p00.bmp"));
+}
+
+TEST(ThumbnailGrid, SortBySizeKeepsFoldersFirstAndMarksTheMenu) {
+    TempDevice device;
+    MakePictures(device, 0);
+    device.WriteFile("\\Pics\\big.bmp", SolidBmp(60, 60, 1, 2, 3));
+    device.WriteFile("\\Pics\\small.bmp", SolidBmp(4, 4, 1, 2, 3));
+    device.WriteFile("\\Pics\\A.JPG", std::string("\xFF\xD8not really", 12));
+    device.WriteFile("\\Pics\\notes.txt", "x");
+    device.WriteFile("\\Pics\\e.png", "x");
+    device.MakeFolder("\\Pics\\zfolder");
+    const auto run = RunHeadless(device, "cmd:40018 SoftRight");
+    const Json& entries = run.state["fileList"]["entries"];
+    ASSERT_EQ(entries.Size(), 4u) << run.stateText;
+    EXPECT_EQ(entries[0]["name"].text, "zfolder");
+    EXPECT_EQ(entries[1]["name"].text, "A.JPG");
+    EXPECT_EQ(entries[2]["name"].text, "small.bmp");
+    EXPECT_EQ(entries[3]["name"].text, "big.bmp");
+    EXPECT_EQ(run.state["fileList"]["pictureCount"].Int(), 3);
+    // "Sort by" shows its radio mark on "File Size".
+    bool marked = false;
+    for (const Json& item : run.state["menu"]["items"].items) {
+        for (const Json& sub : item["submenu"].items) {
+            if (sub["id"].Int() == 40018)
+                marked = sub["checked"].boolean;
+        }
+    }
+    EXPECT_TRUE(marked);
+}
+
+TEST(ThumbnailGrid, EnterOpensFoldersAndBackClimbs) {
+    TempDevice device;
+    MakePictures(device, 1);
+    device.MakeFolder("\\Pics\\Inner");
+    device.WriteFile("\\Pics\\Inner\\x.bmp", SolidBmp(8, 8, 9, 9, 9));
+    const auto in = RunHeadless(device, "Enter");
+    EXPECT_EQ(in.state["workDirectory"].text, "\\Pics\\Inner");
+    EXPECT_EQ(in.state["fileList"]["currentIndex"].Int(), 0);
+    // Each run starts where the last one ended: begin again in \Pics.
+    MakePictures(device, 1);
+    const auto back = RunHeadless(device, "Enter Back");
+    EXPECT_EQ(back.state["workDirectory"].text, "\\Pics");
+    // The home folder is the samples folder; 0 goes there.
+    MakePictures(device, 1);
+    const auto home = RunHeadless(device, "0");
+    EXPECT_EQ(home.state["workDirectory"].text, "\\Program Files\\Velloran\\Samples");
+}
