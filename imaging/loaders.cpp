@@ -127,8 +127,11 @@ int StoreDecodedRows(ImageBuffer* image, int sourceWidth, int sourceHeight, int 
         for (int i = 0; i < lines; ++i) {
             uint8_t* direct = writer.DirectRow();
             uint8_t* target = direct ? direct : row.data();
-            source.NextRow(target);
+            const int more = source.NextRow(target);
             writer.Write(target);
+            if (!more) {
+                break;  // the data has ended: the remaining lines stay black
+            }
         }
         return 1;
     }
@@ -140,10 +143,12 @@ int StoreDecodedRows(ImageBuffer* image, int sourceWidth, int sourceHeight, int 
     int e = sourceHeight / 2;
     int written = 0;
     for (int j = 0; j < sourceHeight && written < lines; ++j) {
-        source.NextRow(row.data());
+        // A source that has run out of data (a short file) ends the picture with this line;
+        // the lines below stay black instead of averaging thousands of empty rows.
+        const bool ended = !source.NextRow(row.data());
         ScaleRowPlain(row.data(), line.data(), sourceWidth, length);
         e += lines;
-        if (e >= sourceHeight || written == lines - 1) {
+        if (e >= sourceHeight || written == lines - 1 || ended) {
             for (size_t i = 0; i < lineBytes; ++i) {
                 line[i] = static_cast<uint8_t>((sums[i] + line[i]) / (count + 1));
                 sums[i] = 0;
@@ -152,6 +157,9 @@ int StoreDecodedRows(ImageBuffer* image, int sourceWidth, int sourceHeight, int 
             e -= sourceHeight;
             writer.Write(line.data());
             ++written;
+            if (ended) {
+                break;
+            }
         } else {
             for (size_t i = 0; i < lineBytes; ++i) {
                 sums[i] += line[i];

@@ -24,7 +24,8 @@ struct ImagingContext {
     int thumbMaxView = 0;   // 1: thumbnails cover their box ("Maximum Thumbnail View")
 };
 
-// The next-row function of a decoder: writes one row of 24-bit pixels, returns 1 or 0.
+// The next-row function of a decoder: writes one row of 24-bit pixels and returns 1, or 0
+// when the data has ended (the row then holds what could be read, black beyond).
 class RowSource {
   public:
     virtual ~RowSource() = default;

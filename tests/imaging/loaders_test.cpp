@@ -91,6 +91,45 @@ TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
     }
 }
 
+// A source that runs dry after `rows` rows, as a short BMP file does.
+class ShortRows : public CountingRows {
+  public:
+    ShortRows(int width, int rows) : CountingRows(width), rows_(rows) {}
+    int NextRow(uint8_t* row) override {
+        CountingRows::NextRow(row);
+        return read_ < rows_ ? 1 : 0;
+    }
+
+  private:
+    int rows_;
+};
+
+TEST(StoreDecodedRowsTest, EndedDataLeavesTheRemainingLinesBlack) {
+    struct Case {
+        int sourceHeight, lines, rows;
+        int lastWritten;  // the last line holding data; lines below it stay black
+        int lastValue;
+    } cases[] = {
+        {10, 10, 4, 3, 3},        // one row per line: row 3 (the short one) is still written
+        {1000, 10, 200, 2, 174},  // line 2 ends early: rows 150..199 averaged
+    };
+    for (const Case& c : cases) {
+        ImageBuffer image;
+        MakePicture(&image, 1, c.lines);
+        for (int y = 0; y < c.lines; ++y) {
+            image.RowPtr(y)[0] = 0;
+        }
+        ShortRows rows(1, c.rows);
+        ASSERT_EQ(StoreDecodedRows(&image, 1, c.sourceHeight, 1, 0, rows), 1);
+        EXPECT_EQ(rows.read_, c.rows) << c.sourceHeight;
+        EXPECT_EQ(image.RowPtr(c.lastWritten)[0], c.lastValue % 256) << c.sourceHeight;
+        EXPECT_EQ(image.RowPtr(c.lastWritten)[1], 0) << c.sourceHeight;
+        for (int y = c.lastWritten + 1; y < c.lines; ++y) {
+            EXPECT_EQ(image.RowPtr(y)[0], 0) << c.sourceHeight << " line " << y;
+        }
+    }
+}
+
 TEST(StoreDecodedRowsTest, ScalesRowsToTheLineLength) {
     ImageBuffer image;
     MakePicture(&image, 2, 2);
