@@ -1,0 +1,151 @@
+// The message queue, timers on a virtual clock, key routing and the menu model.
+#include "platform/window_system.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/menu.h"
+#include "platform/shell.h"
+
+namespace {
+
+// A host whose clock only moves when the program waits.
+class ClockHost : public plat::Host {
+  public:
+    uint64_t NowMs() override { return now; }
+    void WaitForEvents(int64_t timeoutMs) override {
+        ++waits;
+        if (timeoutMs < 0) {
+            plat::WindowSystem::Get().PostQuit(0);  // nothing more will ever happen
+        } else {
+            now += static_cast<uint64_t>(timeoutMs);
+        }
+    }
+    void PollEvents() override {}
+    void Present(const plat::Surface&, bool) override {}
+    uint64_t now = 1000;
+    int waits = 0;
+};
+
+struct Recorder {
+    std::vector<std::pair<unsigned, uintptr_t>> messages;
+    std::vector<uint64_t> timerTimes;
+};
+
+class WindowSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override { plat::WindowSystem::Get().Init(&host, 176, 220); }
+    void TearDown() override { plat::WindowSystem::Get().Shutdown(); }
+
+    plat::Window* MakeWindow(Recorder* rec) {
+        return plat::Window::Create("Test", "Test", plat::Rect{0, 20, 176, 200}, nullptr,
+                                    [rec, this](plat::Window* w, unsigned m, plat::WPARAM wp,
+                                                plat::LPARAM lp) -> plat::LRESULT {
+                                        if (m == plat::WM_TIMER)
+                                            rec->timerTimes.push_back(host.now);
+                                        if (m != plat::WM_PAINT && m != plat::WM_ERASEBKGND)
+                                            rec->messages.push_back({m, wp});
+                                        return plat::DefWindowProc(w, m, wp, lp);
+                                    });
+    }
+    ClockHost host;
+};
+
+}  // namespace
+
+TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
+    Recorder rec;
+    plat::Window* w = MakeWindow(&rec);
+    auto& ws = plat::WindowSystem::Get();
+    ws.SetTimer(w, 1, 250);
+    ws.SetTimer(w, 2, 100);
+    std::vector<uintptr_t> ids;
+    plat::Message m;
+    while (ids.size() < 5 && ws.GetMessage(&m)) {
+        ws.Dispatch(m);
+        if (m.message == plat::WM_TIMER)
+            ids.push_back(m.wParam);
+    }
+    // 100, 200, 250, 300, 400 ms after the start.
+    EXPECT_EQ(ids, (std::vector<uintptr_t>{2, 2, 1, 2, 2}));
+    EXPECT_EQ(rec.timerTimes.front(), 1100u);
+    EXPECT_EQ(rec.timerTimes.back(), 1400u);
+    ws.KillTimer(w, 2);
+    ws.KillTimer(w, 1);
+    // Without timers the queue waits for input for ever: here that ends the loop.
+    EXPECT_FALSE(ws.GetMessage(&m));
+}
+
+TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
+    Recorder rec;
+    plat::Window* w = MakeWindow(&rec);
+    auto& ws = plat::WindowSystem::Get();
+    ws.SetFocus(w);
+    ws.PostKey(plat::VK_RIGHT, true, 3);
+    ws.PostKey(plat::VK_RIGHT, false);
+    ws.PostKey(plat::VK_TBACK, true);
+    ws.PostKey(plat::VK_TBACK, false);
+    plat::Message m;
+    for (int i = 0; i < 4 && ws.GetMessage(&m); ++i)
+        ws.Dispatch(m);
+    std::vector<unsigned> kinds;
+    for (const auto& [message, wp] : rec.messages) {
+        if (message == plat::WM_KEYDOWN || message == plat::WM_KEYUP ||
+            message == plat::WM_HOTKEY) {
+            kinds.push_back(message);
+        }
+    }
+    EXPECT_EQ(kinds, (std::vector<unsigned>{plat::WM_KEYDOWN, plat::WM_KEYUP, plat::WM_HOTKEY,
+                                            plat::WM_HOTKEY}));
+}
+
+TEST_F(WindowSystemTest, DestroyedWindowsLoseTheirQueuedMessagesAndTimers) {
+    Recorder rec;
+    plat::Window* w = MakeWindow(&rec);
+    auto& ws = plat::WindowSystem::Get();
+    ws.SetTimer(w, 7, 10);
+    w->Post(plat::WM_USER + 1);
+    w->Destroy();
+    EXPECT_FALSE(ws.IsWindow(w));
+    plat::Message m;
+    EXPECT_FALSE(ws.GetMessage(&m));  // nothing is left: the host ends the wait
+    for (const auto& [message, wp] : rec.messages) {
+        EXPECT_NE(message, plat::WM_USER + 1);
+        EXPECT_NE(message, plat::WM_TIMER);
+    }
+}
+
+TEST(MenuModel, TemplatesChecksAndAccessKeys) {
+    auto menu = plat::Menu::FromTemplate({{0, 0, "Icon Size"},
+                                          {1, 40013, "2 x 2"},
+                                          {1, 40014, "3 x 3"},
+                                          {1, 40015, "4 x 4"},
+                                          {0, -1, nullptr},
+                                          {0, 40020, "&Refresh"},
+                                          {0, 40040, "Full Screen\t[5]"}});
+    ASSERT_EQ(menu->Count(), 4);
+    ASSERT_NE(menu->Items()[0].submenu, nullptr);
+    EXPECT_EQ(menu->Items()[0].submenu->Count(), 3);
+    EXPECT_TRUE(menu->Items()[1].separator);
+
+    EXPECT_TRUE(menu->CheckRadio(40013, 40015, 40014));
+    EXPECT_FALSE(menu->FindItem(40013)->checked);
+    EXPECT_TRUE(menu->FindItem(40014)->checked);
+    EXPECT_TRUE(menu->FindItem(40014)->radio);
+    EXPECT_TRUE(menu->Enable(40020, false));
+    EXPECT_TRUE(menu->FindItem(40020)->grayed);
+    EXPECT_FALSE(menu->Enable(99999, false));  // absent items are left alone
+    EXPECT_EQ(menu->FindOwner(40015), menu->Items()[0].submenu.get());
+
+    EXPECT_EQ(plat::AccessKeyOf("&Refresh"), U'r');
+    EXPECT_EQ(plat::AccessKeyOf("&5 Home (Samples)"), U'5');
+    EXPECT_EQ(plat::AccessKeyOf("Fish && Chips"), 0u);
+    EXPECT_EQ(plat::PlainLabel("Fish && &Chips"), "Fish & Chips");
+    EXPECT_EQ(plat::PlainLabel("Full Screen\t[5]"), "Full Screen");
+
+    EXPECT_TRUE(menu->Remove(40014));
+    EXPECT_EQ(menu->Items()[0].submenu->Count(), 2);
+    menu->Insert(100, plat::MenuItem{10001, "&5 Travel"});
+    EXPECT_EQ(menu->Items().back().id, 10001);
+}
