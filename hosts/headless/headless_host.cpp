@@ -96,6 +96,15 @@ void HeadlessHost::WaitForEvents(int64_t timeoutMs) {
     EndOfScript();
 }
 
+void HeadlessHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
+                               bool sync) {
+    if (!sync || rate <= 0 || channels <= 0) {
+        return;
+    }
+    const uint64_t frames = interleaved.size() / static_cast<size_t>(channels);
+    now_ += (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate);
+}
+
 void HeadlessHost::NextToken() {
     const std::string token = tokens_[next_++];
     plat::WindowSystem& ws = plat::WindowSystem::Get();

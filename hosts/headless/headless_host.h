@@ -17,6 +17,9 @@ class HeadlessHost : public plat::Host {
     void WaitForEvents(int64_t timeoutMs) override;
     void PollEvents() override {}
     void Present(const plat::Surface&, bool) override {}
+    // Nothing is heard; a synchronous sound takes its playing time on the virtual clock.
+    void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
+                     bool sync) override;
 
     // False when the script has a token this host does not know (it names it in `error`).
     bool ScriptValid(std::string* error) const;

@@ -8,7 +8,9 @@
 #include "platform/menu.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "platform/sound.h"
 #include "platform/window_system.h"
+#include "slideshow/slide_show_player.h"
 
 namespace {
 
@@ -105,6 +107,21 @@ void WriteImage(JsonWriter& j, const AppState& app) {
     j.EndObject();
 }
 
+void WriteSlideShow(JsonWriter& j, const SlideShowPlayer* show) {
+    if (!show) {
+        j.Null();
+        return;
+    }
+    j.BeginObject();
+    j.Key("running").Bool(show->running);
+    j.Key("effect").Number(show->effect);
+    j.Key("step").Number(show->step);
+    j.Key("stepCount").Number(show->stepCount);
+    j.Key("holdTicks").Number(show->holdTicks);
+    j.Key("syncMode").Number(static_cast<int>(show->syncMode));
+    j.EndObject();
+}
+
 }  // namespace
 
 std::string BuildStateJson() {
@@ -134,7 +151,8 @@ std::string BuildStateJson() {
         }
         j.Key("image");
         WriteImage(j, *app);
-        j.Key("slideShow").Null();
+        j.Key("slideShow");
+        WriteSlideShow(j, app->slideShow);
     }
     if (plat::Window* top = ws.TopWindow()) {
         j.Key("topWindow").String(top->ClassName());
@@ -174,7 +192,14 @@ std::string BuildStateJson() {
         j.Null();
     }
     j.Key("beeps").Number(ws.BeepCount());
-    j.Key("sounds").BeginArray().EndArray();
+    j.Key("sounds").BeginArray();
+    for (const plat::PlayedSound& sound : plat::PlayedSounds()) {
+        j.BeginObject();
+        j.Key("file").String(sound.file);
+        j.Key("sync").Bool(sound.sync);
+        j.EndObject();
+    }
+    j.EndArray();
     j.Key("processes").BeginArray();
     for (const plat::StartedProcess& p : plat::Processes::Instance().Started()) {
         j.BeginObject();

@@ -49,13 +49,13 @@ bool SdlHost::Open() {
     want.format = AUDIO_S16SYS;
     want.channels = 1;
     want.samples = 1024;
-    audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &audioSpec_, 0);
     if (!audio_) {
         // No sound card: the silent driver keeps sound calls working instead of failing.
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-            audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+            audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &audioSpec_, 0);
         }
     }
     if (audio_) {
@@ -287,4 +287,60 @@ void SdlHost::Beep() {
         samples[i] = static_cast<int16_t>(6000.0 * edge * std::sin(2 * M_PI * 880.0 * t));
     }
     SDL_QueueAudio(audio_, samples.data(), static_cast<uint32_t>(samples.size() * 2));
+}
+
+void SdlHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
+                          bool sync) {
+    if (interleaved.empty() || rate <= 0 || channels <= 0) {
+        return;
+    }
+    const uint64_t frames = interleaved.size() / static_cast<size_t>(channels);
+    const uint32_t durationMs =
+        static_cast<uint32_t>((frames * 1000 + static_cast<uint64_t>(rate) - 1) / rate);
+    if (!audio_) {
+        // No sound device: a synchronous sound still takes its time.
+        if (sync)
+            SDL_Delay(durationMs);
+        return;
+    }
+    // The device's own format (set when it was opened); the stream converts rate and channels.
+    SDL_AudioStream* stream =
+        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(channels), rate, audioSpec_.format,
+                           audioSpec_.channels, audioSpec_.freq);
+    if (!stream) {
+        return;
+    }
+    std::vector<uint8_t> converted;
+    if (SDL_AudioStreamPut(stream, interleaved.data(),
+                           static_cast<int>(interleaved.size() * sizeof(int16_t))) == 0 &&
+        SDL_AudioStreamFlush(stream) == 0) {
+        converted.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
+        const int got = SDL_AudioStreamGet(stream, converted.data(),
+                                           static_cast<int>(converted.size()));
+        converted.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    SDL_FreeAudioStream(stream);
+    // A new sound replaces the one still playing.
+    SDL_ClearQueuedAudio(audio_);
+    SDL_QueueAudio(audio_, converted.data(), static_cast<Uint32>(converted.size()));
+    if (!sync) {
+        return;
+    }
+    // Wait for the queue to drain, and never much longer than the sound lasts.
+    const uint64_t deadline = SDL_GetTicks64() + durationMs + 1000;
+    while (SDL_GetQueuedAudioSize(audio_) > 0 && SDL_GetTicks64() < deadline) {
+        SDL_Delay(5);
+    }
+}
+
+bool SdlHost::ScreenSaverAllowed() const {
+    return SDL_IsScreenSaverEnabled() == SDL_TRUE;
+}
+
+void SdlHost::SetScreenSaverAllowed(bool allowed) {
+    if (allowed) {
+        SDL_EnableScreenSaver();
+    } else {
+        SDL_DisableScreenSaver();
+    }
 }

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "hosts/host_options.h"
 #include "platform/single_instance.h"
@@ -24,6 +25,10 @@ class SdlHost : public plat::Host {
     void BringToFront() override;
     void Wake() override;
     void Beep() override;
+    void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
+                     bool sync) override;
+    bool ScreenSaverAllowed() const override;
+    void SetScreenSaverAllowed(bool allowed) override;
 
   private:
     void Handle(const SDL_Event& event);
@@ -36,6 +41,7 @@ class SdlHost : public plat::Host {
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_AudioDeviceID audio_ = 0;
+    SDL_AudioSpec audioSpec_{};
     uint32_t wakeEvent_ = 0;
     unsigned heldKey_ = 0;
     int heldRepeat_ = 0;

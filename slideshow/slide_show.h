@@ -1,0 +1,48 @@
+// The slide show controller: runs a show from its start to its end inside the switch to the
+// slide-show view mode, as a nested message loop on the main window's thread.
+//
+// The main window hands its key presses, timer ticks and paints to the running show; they
+// talk to the show loop only through the player's stopRequested, advanceKey and queuedKey.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/canvas.h"
+#include "platform/geometry.h"
+
+struct AppState;
+class SlideShowPlayer;
+
+// The settings of section "Slide" (string-table ids of the value names).
+namespace slide_ids {
+constexpr int kOrientation = 111;
+constexpr int kEffect = 125;
+constexpr int kSpeed = 126;
+constexpr int kDelay = 127;
+constexpr int kTransformKey = 128;
+constexpr int kRepeat = 129;
+constexpr int kRandomEffect = 131;
+constexpr int kShadowColor = 132;
+constexpr int kSetShadow = 133;
+constexpr int kShowText = 142;
+}  // namespace slide_ids
+
+// The "Slide" settings as a show starts (missing values take the show-start defaults).
+struct SlideShowSettings {
+    int effect = 11;  // 11: a random effect for every picture
+    int speed = 5;
+    int delaySeconds = 1;
+    bool repeat = true;
+    int syncMode = 0;
+    int orientation = 0;
+    bool showText = false;
+};
+SlideShowSettings ReadSlideShowSettings();
+
+// Plays the current folder; returns when the show is over, with everything it changed put
+// back (orientation, load level, full screen, the screen saver).
+void RunSlideShow(AppState* app);
+
+// The main window's messages while the show runs.
+void OnSlideShowTimer(AppState* app, SlideShowPlayer& player);
+void OnSlideShowPaint(AppState* app, SlideShowPlayer& player, plat::Canvas& dc);
