@@ -7,7 +7,7 @@
 
 namespace imaging::testing {
 
-struct BmpSpec {
+struct BmpLayout {
     int infoSize = 40;  // 12, 40, 64 or anything to test refusal
     int width = 1;
     int height = 1;
@@ -31,7 +31,7 @@ inline void Put32(std::string* out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-inline std::string BuildBmp(const BmpSpec& s) {
+inline std::string BuildBmp(const BmpLayout& s) {
     const int entrySize = s.infoSize == 12 ? 3 : 4;
     const int entries =
         s.paletteEntries >= 0 ? s.paletteEntries : (s.depth <= 8 ? (1 << s.depth) : 0);

@@ -10,7 +10,7 @@
 namespace imaging {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::BuildBmp;
 
 class BmpReaderTest : public testing::DeviceRootTest {};
@@ -20,8 +20,8 @@ TEST_F(BmpReaderTest, RefusesWhatItCannotConvert) {
         const char* name;
         std::string bytes;
     };
-    auto spec = [](auto change) {
-        BmpSpec s;
+    auto layout = [](auto change) {
+        BmpLayout s;
         s.width = 2;
         s.height = 2;
         s.depth = 8;
@@ -29,26 +29,26 @@ TEST_F(BmpReaderTest, RefusesWhatItCannotConvert) {
         change(s);
         return BuildBmp(s);
     };
-    std::string ba = spec([](BmpSpec&) {});
+    std::string ba = layout([](BmpLayout&) {});
     ba[1] = 'A';
     std::vector<Case> cases = {
         {"starts with BA", ba},
         {"nine bytes", std::string("BM\0\0\0\0\0\0\0", 9)},
-        {"header 108", spec([](BmpSpec& s) { s.infoSize = 108; })},
-        {"header 124", spec([](BmpSpec& s) { s.infoSize = 124; })},
-        {"header 16", spec([](BmpSpec& s) { s.infoSize = 16; })},
-        {"header 66", spec([](BmpSpec& s) { s.infoSize = 66; })},
-        {"depth 16", spec([](BmpSpec& s) { s.depth = 16; })},
-        {"depth 32", spec([](BmpSpec& s) { s.depth = 32; })},
-        {"depth 2", spec([](BmpSpec& s) { s.depth = 2; })},
-        {"RLE8", spec([](BmpSpec& s) { s.compression = 1; })},
-        {"bit fields", spec([](BmpSpec& s) { s.compression = 3; })},
-        {"height 0", spec([](BmpSpec& s) { s.height = 0; })},
-        {"top-down", spec([](BmpSpec& s) { s.height = -2; })},
-        {"width 0", spec([](BmpSpec& s) { s.width = 0; })},
-        {"width 40000", spec([](BmpSpec& s) { s.width = 40000; })},
-        {"huge", spec([](BmpSpec& s) { s.width = 3000000, s.height = 2000000; })},
-        {"info header cut short", spec([](BmpSpec& s) { s.truncateTo = 30; })},
+        {"header 108", layout([](BmpLayout& s) { s.infoSize = 108; })},
+        {"header 124", layout([](BmpLayout& s) { s.infoSize = 124; })},
+        {"header 16", layout([](BmpLayout& s) { s.infoSize = 16; })},
+        {"header 66", layout([](BmpLayout& s) { s.infoSize = 66; })},
+        {"depth 16", layout([](BmpLayout& s) { s.depth = 16; })},
+        {"depth 32", layout([](BmpLayout& s) { s.depth = 32; })},
+        {"depth 2", layout([](BmpLayout& s) { s.depth = 2; })},
+        {"RLE8", layout([](BmpLayout& s) { s.compression = 1; })},
+        {"bit fields", layout([](BmpLayout& s) { s.compression = 3; })},
+        {"height 0", layout([](BmpLayout& s) { s.height = 0; })},
+        {"top-down", layout([](BmpLayout& s) { s.height = -2; })},
+        {"width 0", layout([](BmpLayout& s) { s.width = 0; })},
+        {"width 40000", layout([](BmpLayout& s) { s.width = 40000; })},
+        {"huge", layout([](BmpLayout& s) { s.width = 3000000, s.height = 2000000; })},
+        {"info header cut short", layout([](BmpLayout& s) { s.truncateTo = 30; })},
     };
     for (const Case& c : cases) {
         WriteBytes("\\x.bmp", c.bytes);
@@ -62,7 +62,7 @@ TEST_F(BmpReaderTest, RefusesWhatItCannotConvert) {
 
 TEST_F(BmpReaderTest, AcceptsTheThreeHeaderForms) {
     for (int infoSize : {12, 40, 64}) {
-        BmpSpec s;
+        BmpLayout s;
         s.infoSize = infoSize;
         s.width = 2;
         s.height = 1;
@@ -108,7 +108,7 @@ TEST_F(BmpReaderTest, RowsOfEveryDepth) {
          {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 0xEE}},
     };
     for (const Case& c : cases) {
-        BmpSpec s;
+        BmpLayout s;
         s.width = c.width;
         s.depth = c.depth;
         s.pixels = c.pixels;
@@ -129,24 +129,24 @@ TEST_F(BmpReaderTest, RowsOfEveryDepth) {
 TEST_F(BmpReaderTest, HonoursColourCountCorePaletteAndPixelOffset) {
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
     };
-    BmpSpec shortPalette;  // two entries, biClrUsed 2; index 2 lies outside: black
+    BmpLayout shortPalette;  // two entries, biClrUsed 2; index 2 lies outside: black
     shortPalette.depth = 8;
     shortPalette.width = 3;
     shortPalette.paletteEntries = 2;
     shortPalette.colourCount = 2;
     shortPalette.palette = {{10, 20, 30}, {40, 50, 60}};
     shortPalette.pixels = {1, 0, 2, 0};
-    BmpSpec core = shortPalette;  // 3-byte entries, length implied by the pixel offset
+    BmpLayout core = shortPalette;  // 3-byte entries, length implied by the pixel offset
     core.infoSize = 12;
     core.colourCount = 0;
-    BmpSpec gap = shortPalette;  // unused bytes between the palette and the pixels
+    BmpLayout gap = shortPalette;  // unused bytes between the palette and the pixels
     gap.gap = 7;
     Case cases[] = {{"short palette", shortPalette}, {"core palette", core}, {"gap", gap}};
     const std::vector<uint8_t> expected = {40, 50, 60, 10, 20, 30, 0, 0, 0};
     for (const Case& c : cases) {
-        WriteBytes("\\x.bmp", BuildBmp(c.spec));
+        WriteBytes("\\x.bmp", BuildBmp(c.layout));
         BmpReader reader;
         ASSERT_EQ(reader.Open("\\x.bmp", nullptr, nullptr, nullptr), 1) << c.name;
         reader.ReadPalette(256);
@@ -158,7 +158,7 @@ TEST_F(BmpReaderTest, HonoursColourCountCorePaletteAndPixelOffset) {
 }
 
 TEST_F(BmpReaderTest, ShortFileLeavesTheMissingRowsBlack) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 2;
     s.height = 3;
     s.depth = 24;

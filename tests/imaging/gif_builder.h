@@ -8,18 +8,18 @@
 
 namespace imaging::testing {
 
-struct GifFrameSpec {
+struct GifFrameLayout {
     int left = 0, top = 0, width = 1, height = 1;
     bool interlaced = false;
     std::vector<uint8_t> pixels;  // width x height indexes, top row first
     int transparent = -1;         // graphic control block's transparent index, -1 for none
 };
 
-struct GifSpec {
+struct GifLayout {
     int screenWidth = 1, screenHeight = 1;
     int background = 0;
     std::vector<GifColorType> colours;  // a power of two entries
-    GifFrameSpec frame;
+    GifFrameLayout frame;
 };
 
 inline int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int count) {
@@ -28,7 +28,7 @@ inline int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int count)
     return count;
 }
 
-inline std::string BuildGif(const GifSpec& s) {
+inline std::string BuildGif(const GifLayout& s) {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, AppendGifBytes, &error);
@@ -43,7 +43,7 @@ inline std::string BuildGif(const GifSpec& s) {
         EGifGCBToExtension(&control, ext);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
     }
-    const GifFrameSpec& f = s.frame;
+    const GifFrameLayout& f = s.frame;
     EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, nullptr);
     std::vector<int> order;
     if (f.interlaced) {

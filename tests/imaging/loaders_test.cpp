@@ -258,7 +258,7 @@ TEST_F(LoaderTest, FittedLoadForTheSlideShowLeavesTheOutSizesAlone) {
 TEST_F(LoaderTest, Thumbnails) {
     WriteGradient("\\t.jpg", 640, 480, false);
     WriteGradient("\\t.bmp", 640, 480, true);
-    testing::GifSpec gif;
+    testing::GifLayout gif;
     gif.screenWidth = 300;
     gif.screenHeight = 200;
     gif.colours = {{0, 0, 0}, {255, 255, 255}};

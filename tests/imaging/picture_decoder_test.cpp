@@ -11,14 +11,14 @@
 namespace imaging {
 namespace {
 
-using testing::GifSpec;
+using testing::GifLayout;
 using testing::PixelAt;
 
 class PictureDecoderTest : public testing::DeviceRootTest {};
 
 // Colours 0 black, 1 red, 2 green, 3 blue.
-GifSpec FourColours(int screenWidth, int screenHeight) {
-    GifSpec s;
+GifLayout FourColours(int screenWidth, int screenHeight) {
+    GifLayout s;
     s.screenWidth = screenWidth;
     s.screenHeight = screenHeight;
     s.colours = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
@@ -31,7 +31,7 @@ uint32_t BitmapPixel(const plat::Bitmap& bitmap, int x, int y) {
 }
 
 TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
-    GifSpec s = FourColours(4, 3);
+    GifLayout s = FourColours(4, 3);
     s.background = 2;                                // green
     s.frame = {1, 1, 2, 2, false, {1, 3, 0, 1}, 0};  // index 0 transparent
     WriteBytes("\\f.gif", BuildGif(s));
@@ -50,13 +50,13 @@ TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
 }
 
 TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
-    GifSpec plain = FourColours(3, 11);
+    GifLayout plain = FourColours(3, 11);
     plain.frame.width = 3;
     plain.frame.height = 11;
     for (int i = 0; i < 33; ++i) {
         plain.frame.pixels.push_back(static_cast<uint8_t>((i / 3 + i % 3) % 4));
     }
-    GifSpec interlaced = plain;
+    GifLayout interlaced = plain;
     interlaced.frame.interlaced = true;
     WriteBytes("\\p.gif", BuildGif(plain));
     WriteBytes("\\i.gif", BuildGif(interlaced));
@@ -71,7 +71,7 @@ TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
 }
 
 TEST_F(PictureDecoderTest, HostileAndBrokenFilesFailQuietly) {
-    GifSpec s = FourColours(8, 8);
+    GifLayout s = FourColours(8, 8);
     s.frame = {0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), -1};
     const std::string good = BuildGif(s);
     // A logical screen of 49369 x 3535 with a tiny frame: refused before anything is allocated.
@@ -142,7 +142,7 @@ TEST_F(PictureDecoderTest, PackedThumbnailAveragesStoredRows) {
 }
 
 TEST_F(PictureDecoderTest, ViewLoadTurnsLikeRotated) {
-    GifSpec s = FourColours(3, 2);
+    GifLayout s = FourColours(3, 2);
     s.frame = {0, 0, 3, 2, false, {0, 1, 2, 3, 2, 1}, -1};
     WriteBytes("\\o.gif", BuildGif(s));
     ImageBuffer upright;
