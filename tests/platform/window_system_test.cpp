@@ -146,6 +146,9 @@ TEST(MenuModel, TemplatesChecksAndAccessKeys) {
 
     EXPECT_TRUE(menu->Remove(40014));
     EXPECT_EQ(menu->Items()[0].submenu->Count(), 2);
-    menu->Insert(100, plat::MenuItem{10001, "&5 Travel"});
+    plat::MenuItem favourite;
+    favourite.id = 10001;
+    favourite.text = "&5 Travel";
+    menu->Insert(100, std::move(favourite));
     EXPECT_EQ(menu->Items().back().id, 10001);
 }
