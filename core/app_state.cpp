@@ -4,6 +4,7 @@
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/paths.h"
+#include "dialogs/favorites.h"
 #include "imaging/image_buffer.h"
 #include "platform/text.h"
 #include "slideshow/image_painter.h"
@@ -45,6 +46,7 @@ AppState::AppState() {
     font = plat::Font::Create(plat::FontSpec{12, 400, false, "Nina"});
     fontHeight = 12;
     fileList = std::make_unique<FileList>();
+    favorites = std::make_unique<FavoritesStore>();
     // Draws the image view and the slide show; lives as long as the application object.
     imagePainter = std::make_unique<ImagePainter>();
 }

@@ -9,6 +9,7 @@
 #include "platform/geometry.h"
 #include "platform/window.h"
 
+class FavoritesStore;
 class FileList;
 class ImagePainter;
 class SlideShowPlayer;
@@ -33,6 +34,8 @@ struct AppState {
     int16_t screenWidth = 0;
     int16_t clientHeight = 0;
     plat::SoftkeyBar* imageMenuBar = nullptr;
+    // The favourite folders of the "Select Folder" menu.
+    std::unique_ptr<FavoritesStore> favorites;
     int16_t firstVisibleIndex = 0;
     int16_t thumbnailLayout = 0;
     int16_t cellWidth = 50;

@@ -6,6 +6,9 @@
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "dialogs/favorites.h"
+#include "dialogs/info_dialogs.h"
+#include "dialogs/options_dialogs.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -72,6 +75,27 @@ int DispatchCommand(AppState* app, int id) {
         case 40046:
             GoToFolder(app, app->homeDirectory);
             return 1;
+        case 40021:
+            PropertiesCommand(app);
+            return 1;
+        case 40038:
+            SystemInfoCommand(app);
+            return 1;
+        case 40039:
+            GeneralOptionsCommand(app);
+            return 1;
+        case 40043:
+            ShowSlideShowOptions(app);
+            return 1;
+        case 40044:
+            AddFavoriteCommand(app);
+            return 1;
+        case 40045:
+            EditFavoritesCommand(app);
+            return 1;
+        case 40059:
+            SetAsHomeFolderCommand(app);
+            return 1;
         case 40060:
             ShowAbout(app);
             return 1;
@@ -81,30 +105,24 @@ int DispatchCommand(AppState* app, int id) {
         default:
             break;
     }
-    // Commands of dialogs and sharing that are not part of this program yet are taken
+    // Commands of sharing that are not part of this program yet are taken
     // without an action, so no stray default handling runs for them.
     switch (id) {
-        case 40021:
         case 40023:
         case 40024:
         case 40025:
         case 40026:
-        case 40038:
-        case 40039:
-        case 40043:
-        case 40044:
-        case 40045:
         case 40047:
         case 40048:
         case 40049:
         case 40050:
         case 40051:
-        case 40059:
             return 1;
         default:
             break;
     }
-    if (id >= 10001 && id <= 10100) {
+    if (id >= kFirstFavoriteCommand && id < kFirstFavoriteCommand + kMaxFavoriteCommands) {
+        FavoriteCommand(app, id);
         return 1;
     }
     return 0;

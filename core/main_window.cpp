@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/commands.h"
 #include "core/paths.h"
+#include "dialogs/favorites.h"
 #include "imaging/image_buffer.h"
 #include "platform/shell.h"
 #include "platform/window_system.h"
@@ -38,6 +39,7 @@ void CreateViews(AppState* app) {
     app->fileList->Select(0);
     UpdateScroll(app);
     ComputeCellSize(app);
+    LoadFavorites(app);
 }
 
 void WriteMainSettings(const AppState* app) {
@@ -58,6 +60,7 @@ void ShutDown(AppState* app, plat::Window* window) {
         return;
     }
     app->fileList->Clear(true, false);
+    SaveFavoritesIfChanged(app);
     WriteMainSettings(app);
     window->Destroy();
 }

@@ -157,7 +157,36 @@ bool Dialog::CreateControls() {
     for (Window* c : window_->Children()) {
         layout_.emplace_back(c, c->Frame());
     }
+    WidenLabels();
     return true;
+}
+
+void Dialog::WidenLabels() {
+    // The phone's face is narrower than ours: a check box or one-line label whose text does
+    // not fit may use the free space to its right, up to the next control or the edge.
+    const int edge = WindowSystem::Get().ScreenWidth() - kScrollBarWidth - 2;
+    for (auto& [w, r] : layout_) {
+        Control* c = ControlOf(w);
+        auto* label = dynamic_cast<StaticText*>(c);
+        const bool oneLine = label && label->GetAlign() == StaticText::Align::kLeft &&
+                             r.Height() < 2 * font_->Metrics().height;
+        if (!dynamic_cast<CheckBox*>(c) && !oneLine) {
+            continue;
+        }
+        const int need = font_->TextWidth(c->Text()) + (oneLine ? 2 : 20);
+        if (need <= r.Width()) {
+            continue;
+        }
+        int limit = edge;
+        for (const auto& [other, o] : layout_) {
+            if (other != w && other->IsVisible() && o.top < r.bottom && o.bottom > r.top &&
+                o.left >= r.right - 1) {
+                limit = std::min(limit, o.left - 1);
+            }
+        }
+        r.right = std::max(r.right, std::min(r.left + need, limit));
+        w->Move(r);
+    }
 }
 
 bool Dialog::CreateSoftkeyBar(const SoftkeyBarTemplate& bar) {
@@ -306,6 +335,16 @@ void Dialog::ShowItem(int id, bool visible) {
             WindowSystem::Get().SetFocus(window_);
         }
     }
+}
+
+void Dialog::SetItemFrame(int id, const Rect& frame) {
+    for (auto& entry : layout_) {
+        if (entry.first->Id() == id) {
+            entry.second = frame;
+        }
+    }
+    UpdateScrollRange();
+    PlaceControls();
 }
 
 void Dialog::UpdateScrollRange() {

@@ -102,6 +102,8 @@ class Dialog {
     // Enables or disables a control; a control that loses its focus this way passes it on.
     void EnableItem(int id, bool enabled);
     void ShowItem(int id, bool visible);
+    // Moves a control (the frame it has with the dialog scrolled to the top).
+    void SetItemFrame(int id, const Rect& frame);
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text);
 
@@ -117,6 +119,7 @@ class Dialog {
     Dialog() = default;
     LRESULT WindowProcedure(unsigned message, WPARAM wParam, LPARAM lParam);
     bool CreateControls();
+    void WidenLabels();
     void UpdateScrollRange();
     void PlaceControls();
     bool IsTabStop(Window* control) const;

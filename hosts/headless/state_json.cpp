@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "hosts/headless/json_writer.h"
 #include "imaging/image_buffer.h"
+#include "platform/dialog.h"
 #include "platform/menu.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -122,6 +123,46 @@ void WriteSlideShow(JsonWriter& j, const SlideShowPlayer* show) {
     j.EndObject();
 }
 
+void WriteDialog(JsonWriter& j) {
+    plat::DialogState d;
+    if (!plat::DescribeTopDialog(&d)) {
+        j.Null();
+        return;
+    }
+    j.BeginObject();
+    j.Key("id").Number(d.id);
+    j.Key("title").String(d.title);
+    j.Key("focus").Number(d.focus);
+    j.Key("scroll").Number(d.scroll);
+    j.Key("controls").BeginArray();
+    for (const plat::DialogControlState& c : d.controls) {
+        j.BeginObject();
+        j.Key("id").Number(c.id);
+        j.Key("kind").String(c.kind);
+        j.Key("text").String(c.text);
+        j.Key("visible").Bool(c.visible);
+        j.Key("enabled").Bool(c.enabled);
+        j.Key("checked").Bool(c.checked);
+        j.Key("selection").Number(c.selection);
+        j.Key("items").BeginArray();
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            if (c.depths.empty()) {
+                j.String(c.items[i]);
+            } else {
+                // Tree items carry their depth.
+                j.BeginObject();
+                j.Key("text").String(c.items[i]);
+                j.Key("depth").Number(i < c.depths.size() ? c.depths[i] : 0);
+                j.EndObject();
+            }
+        }
+        j.EndArray();
+        j.EndObject();
+    }
+    j.EndArray();
+    j.EndObject();
+}
+
 }  // namespace
 
 std::string BuildStateJson() {
@@ -168,7 +209,8 @@ std::string BuildStateJson() {
     } else {
         j.Null();
     }
-    j.Key("dialog").Null();
+    j.Key("dialog");
+    WriteDialog(j);
     j.Key("messageBox");
     if (const plat::MessageBoxInfo* box = plat::OpenMessageBox()) {
         j.BeginObject();

@@ -1,0 +1,481 @@
+#include "dialogs/favorites.h"
+
+#include <algorithm>
+
+#include "core/app.h"
+#include "core/app_state.h"
+#include "core/paths.h"
+#include "platform/dialog.h"
+#include "platform/text.h"
+#include "platform/window_system.h"
+#include "resources/dialogs.h"
+#include "resources/strings.h"
+
+namespace {
+
+constexpr int kStrMyDocuments = 152;
+constexpr int kStrRename = 153;
+constexpr int kStrName = 154;
+constexpr int kStrFolder = 155;
+constexpr int kStrAskHome = 158;
+constexpr int kStrHomeItem = 159;
+constexpr int kHomeCommand = 40046;
+constexpr int kNameEdit = 2030;
+constexpr int kFolderEdit = 2031;
+constexpr int kFavoritesList = 2032;
+constexpr int kMoveUp = 40055;
+constexpr int kMoveDown = 40056;
+constexpr int kRename = 40057;
+constexpr int kDelete = 40022;
+constexpr int kNameColumnWidth = 80;
+constexpr int kFolderColumnWidth = 86;
+
+const char kSignature[8] = {'A', 0, 'F', 0, '0', 0, 0, 0};
+
+// The first `maxUnits` UTF-16 units of `text`, never splitting a character.
+std::string CutToUnits(const std::string& text, int maxUnits) {
+    std::string out;
+    int units = 0;
+    for (char32_t cp : plat::DecodeUtf8(text)) {
+        const int n = cp > 0xFFFF ? 2 : 1;
+        if (units + n > maxUnits) {
+            break;
+        }
+        units += n;
+        plat::AppendUtf8(&out, cp);
+    }
+    return out;
+}
+
+void PutU16(std::string* out, unsigned v) {
+    out->push_back(static_cast<char>(v & 0xFF));
+    out->push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void PutText(std::string* out, const std::string& text) {
+    std::u16string units = plat::ToUtf16(text);
+    units.push_back(0);
+    PutU16(out, static_cast<unsigned>(units.size() * 2));
+    for (char16_t u : units) {
+        PutU16(out, u);
+    }
+}
+
+// A bounds-checked reader over the file's bytes.
+class Reader {
+  public:
+    explicit Reader(const std::string& bytes) : bytes_(bytes) {}
+    bool U16(unsigned* v) {
+        if (bytes_.size() - pos_ < 2) {
+            return false;
+        }
+        *v = static_cast<uint8_t>(bytes_[pos_]) | (static_cast<uint8_t>(bytes_[pos_ + 1]) << 8);
+        pos_ += 2;
+        return true;
+    }
+    // A text field of `length` bytes holding at most `maxBytes`; false when the field is
+    // longer than that, odd, or runs past the end of the file.
+    bool Text(unsigned maxBytes, std::string* text) {
+        unsigned length = 0;
+        if (!U16(&length) || length > maxBytes || length % 2 != 0 ||
+            bytes_.size() - pos_ < length) {
+            return false;
+        }
+        std::u16string units;
+        for (unsigned i = 0; i < length; i += 2) {
+            const char16_t u =
+                static_cast<char16_t>(static_cast<uint8_t>(bytes_[pos_ + i]) |
+                                      (static_cast<uint8_t>(bytes_[pos_ + i + 1]) << 8));
+            if (u == 0) {
+                break;
+            }
+            units.push_back(u);
+        }
+        pos_ += length;
+        *text = plat::FromUtf16(units);
+        return true;
+    }
+
+  private:
+    const std::string& bytes_;
+    size_t pos_ = FavoritesStore::kHeaderSize;
+};
+
+std::string LastComponent(const std::string& folder) {
+    if (folder == "\\") {
+        return folder;
+    }
+    std::string name;
+    FileTitle(folder, &name, true);
+    return name;
+}
+
+}  // namespace
+
+// ---- the store ----
+
+std::string FavoritesStore::FilePath() {
+    std::string folder;
+    ProgramFolder(&folder);
+    return JoinPath(folder, "agoto.got");
+}
+
+std::string FavoritesStore::Serialize(const std::vector<Favorite>& favorites) {
+    std::string out(kSignature, sizeof kSignature);
+    const size_t count = std::min<size_t>(favorites.size(), 0xFFFF);
+    PutU16(&out, static_cast<unsigned>(count));
+    out.append(32, '\0');
+    for (size_t i = 0; i < count; ++i) {
+        PutText(&out, favorites[i].name);
+        PutText(&out, favorites[i].folder);
+    }
+    return out;
+}
+
+std::vector<Favorite> FavoritesStore::Parse(const std::string& bytes) {
+    std::vector<Favorite> out;
+    if (bytes.size() < static_cast<size_t>(kHeaderSize) ||
+        bytes.compare(0, sizeof kSignature, kSignature, sizeof kSignature) != 0) {
+        return out;
+    }
+    Reader reader(bytes);
+    const unsigned count = static_cast<uint8_t>(bytes[8]) | (static_cast<uint8_t>(bytes[9]) << 8);
+    for (unsigned i = 0; i < count; ++i) {
+        Favorite f;
+        if (!reader.Text(2 * (kMaxNameUnits + 1), &f.name) ||
+            !reader.Text(2 * (kMaxFolderUnits + 1), &f.folder)) {
+            break;
+        }
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+void FavoritesStore::Load() {
+    items_.clear();
+    const std::string path = FilePath();
+    if (!plat::DeviceFs::Exists(path)) {
+        const std::string documents = "\\IPSM\\My Documents";
+        if (plat::DeviceFs::IsFolder(documents)) {
+            Add(-1, LoadStr(kStrMyDocuments), documents);
+        }
+        modified = true;
+        return;
+    }
+    std::string bytes;
+    if (!plat::DeviceFs::ReadAll(path, &bytes)) {
+        return;
+    }
+    items_ = Parse(bytes);
+    modified = false;
+}
+
+int FavoritesStore::Save() {
+    if (!plat::DeviceFs::WriteAtomic(FilePath(), Serialize(items_))) {
+        return 0;
+    }
+    modified = false;
+    return 1;
+}
+
+void FavoritesStore::Add(int index, const std::string& name, const std::string& folder) {
+    Favorite f{CutToUnits(name, kMaxNameUnits), CutToUnits(folder, kMaxFolderUnits)};
+    if (index < 0 || index > Count()) {
+        items_.push_back(std::move(f));
+    } else {
+        items_.insert(items_.begin() + index, std::move(f));
+    }
+}
+
+const Favorite* FavoritesStore::Get(int index) const {
+    if (index < 0 || index >= Count()) {
+        return nullptr;
+    }
+    return &items_[static_cast<size_t>(index)];
+}
+
+void FavoritesStore::Clear() {
+    items_.clear();
+    modified = false;
+}
+
+// ---- the menu ----
+
+plat::Menu* SelectFolderMenu(AppState* app) {
+    if (!app->browseMenuBar) {
+        return nullptr;
+    }
+    plat::Menu* action = app->browseMenuBar->Popup(1);
+    return action ? action->FindOwner(kHomeCommand) : nullptr;
+}
+
+std::string FavoriteMenuText(int index, const std::string& name) {
+    if (index + 5 <= 9) {
+        return plat::FormatText("&%d %s", {index + 5, name});
+    }
+    return name;
+}
+
+void RebuildFavoritesMenu(AppState* app, bool add) {
+    plat::Menu* menu = SelectFolderMenu(app);
+    if (!menu) {
+        if (app->browseMenuBar && app->browseMenuBar->Popup(1)) {
+            SimpleBeep();
+        }
+        return;
+    }
+    // Removing takes every favourite item, whatever count the list had when they were made.
+    for (int id = kFirstFavoriteCommand; id < kFirstFavoriteCommand + kMaxFavoriteCommands; ++id) {
+        menu->Remove(id);
+    }
+    if (!add || !app->favorites) {
+        return;
+    }
+    const int n = std::min(app->favorites->Count(), kMaxFavoriteCommands);
+    for (int i = 0; i < n; ++i) {
+        plat::MenuItem item;
+        item.id = kFirstFavoriteCommand + i;
+        item.text = FavoriteMenuText(i, app->favorites->Get(i)->name);
+        menu->Append(std::move(item));
+    }
+}
+
+void SetHomeMenuItem(AppState* app, const std::string& folder) {
+    plat::Menu* menu = SelectFolderMenu(app);
+    if (!menu) {
+        return;
+    }
+    menu->Remove(kHomeCommand);
+    plat::MenuItem item;
+    item.id = kHomeCommand;
+    item.text = plat::FormatText(LoadStr(kStrHomeItem), {4, LastComponent(folder)});
+    menu->Insert(4, std::move(item));
+}
+
+void LoadFavorites(AppState* app) {
+    app->favorites->Load();
+    RebuildFavoritesMenu(app, true);
+    SetHomeMenuItem(app, app->homeDirectory);
+}
+
+void SaveFavoritesIfChanged(AppState* app) {
+    if (app->favorites && app->favorites->modified) {
+        app->favorites->Save();
+    }
+}
+
+// ---- commands ----
+
+void FavoriteCommand(AppState* app, int command) {
+    const Favorite* f = app->favorites->Get(command - kFirstFavoriteCommand);
+    if (f) {
+        GoToFolder(app, f->folder);
+    }
+}
+
+void SetAsHomeFolderCommand(AppState* app) {
+    const std::string question = plat::FormatText(LoadStr(kStrAskHome), {app->workDirectory});
+    if (ShowMessageText(question, plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES) {
+        return;
+    }
+    if (app->SetHomeFolder(app->workDirectory)) {
+        SetHomeMenuItem(app, app->workDirectory);
+    } else {
+        SimpleBeep();
+    }
+}
+
+void AddFavoriteCommand(AppState* app) {
+    std::string name = LastComponent(app->workDirectory);
+    std::string folder = app->workDirectory;
+    if (FavoriteNameDialog(app->mainWindow, false, &name, &folder) != 1) {
+        return;
+    }
+    RebuildFavoritesMenu(app, false);
+    app->favorites->Add(-1, name, folder);
+    app->favorites->modified = true;
+    app->favorites->Save();
+    RebuildFavoritesMenu(app, true);
+}
+
+void EditFavoritesCommand(AppState* app) {
+    EditFavoritesDialog(app);
+}
+
+// ---- the dialogs ----
+
+int FavoriteNameDialog(plat::Window* owner, bool rename, std::string* name, std::string* folder) {
+    const plat::DialogTemplate* tmpl = res::DialogResource(7006);
+    if (!tmpl) {
+        return -1;
+    }
+    auto proc = [&](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
+                    plat::LRESULT* result) {
+        switch (message) {
+            case plat::WM_INITDIALOG:
+                if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+                    d.End(-1);
+                    return true;
+                }
+                if (rename) {
+                    d.GetWindow()->SetTitle(LoadStr(kStrRename));
+                }
+                d.SetItemText(kNameEdit, *name);
+                d.SetItemText(kFolderEdit, *folder);
+                *result = 1;
+                return true;
+            case plat::WM_COMMAND: {
+                const unsigned id = plat::LowWord(wParam);
+                if (id == 1 || id == 40001) {
+                    *name = d.ItemText(kNameEdit);
+                    *folder = d.ItemText(kFolderEdit);
+                    d.End(1);
+                    return true;
+                }
+                if (id == 2 || id == 40002) {
+                    d.End(2);
+                    return true;
+                }
+                return false;
+            }
+            default:
+                return false;
+        }
+    };
+    return plat::Dialog::Run(*tmpl, owner, proc);
+}
+
+namespace {
+
+struct EditState {
+    AppState* app = nullptr;
+    int selectedRow = 0;
+    bool listModified = false;
+};
+
+void ApplyFavoritesEdit(EditState& s, plat::ReportList* list) {
+    if (!s.listModified) {
+        return;
+    }
+    AppState* app = s.app;
+    RebuildFavoritesMenu(app, false);
+    app->favorites->Clear();
+    for (int row = 0; row < list->RowCount(); ++row) {
+        app->favorites->Add(row, list->ItemText(row, 0), list->ItemText(row, 1));
+    }
+    app->favorites->modified = true;
+    app->favorites->Save();
+    RebuildFavoritesMenu(app, true);
+}
+
+void RenameRow(EditState& s, plat::Dialog& d, plat::ReportList* list) {
+    const int row = s.selectedRow;
+    if (row < 0 || row >= list->RowCount()) {
+        SimpleBeep();
+        return;
+    }
+    std::string name = list->ItemText(row, 0);
+    std::string folder = list->ItemText(row, 1);
+    if (FavoriteNameDialog(d.GetWindow(), true, &name, &folder) == 1) {
+        list->SetItemText(row, 0, name);
+        s.listModified = true;
+    }
+}
+
+void DeleteRow(EditState& s, plat::ReportList* list) {
+    const int row = s.selectedRow;
+    if (!list->DeleteRow(row)) {
+        SimpleBeep();
+        return;
+    }
+    s.listModified = true;
+    if (list->RowCount() > 0) {
+        list->Select(std::min(row, list->RowCount() - 1));
+    } else {
+        s.selectedRow = 0;
+    }
+}
+
+bool EditCommand(EditState& s, plat::Dialog& d, unsigned id) {
+    auto* list = d.Get<plat::ReportList>(kFavoritesList);
+    switch (id) {
+        case kMoveUp:
+        case kMoveDown:
+            if (list->MoveRow(s.selectedRow, s.selectedRow + (id == kMoveUp ? -1 : 1))) {
+                s.listModified = true;
+            }
+            return true;
+        case kDelete:
+            DeleteRow(s, list);
+            return true;
+        case kRename:
+            RenameRow(s, d, list);
+            return true;
+        case 1:
+        case 40001:
+            ApplyFavoritesEdit(s, list);
+            d.End(1);
+            return true;
+        case 2:
+        case 40002:
+            d.End(2);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+int EditFavoritesDialog(AppState* app) {
+    const plat::DialogTemplate* tmpl = res::DialogResource(7007);
+    if (!tmpl) {
+        return -1;
+    }
+    EditState s;
+    s.app = app;
+    auto proc = [&s](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM lParam,
+                     plat::LRESULT* result) {
+        auto* list = d.Get<plat::ReportList>(kFavoritesList);
+        switch (message) {
+            case plat::WM_INITDIALOG: {
+                if (!list || !d.CreateSoftkeyBar(res::MenuBarResource(4006)) ||
+                    !d.MakeFullScreen()) {
+                    d.End(-1);
+                    return true;
+                }
+                list->AddColumn(LoadStr(kStrName), kNameColumnWidth);
+                list->AddColumn(LoadStr(kStrFolder), kFolderColumnWidth);
+                for (const Favorite& f : s.app->favorites->Items()) {
+                    list->InsertRow(-1, {f.name, f.folder});
+                }
+                s.selectedRow = 0;
+                if (list->RowCount() > 0) {
+                    list->Select(0);
+                }
+                d.FocusItem(kFavoritesList);
+                *result = 0;
+                return true;
+            }
+            case plat::WM_NOTIFY: {
+                const auto* n = reinterpret_cast<const plat::ListNotify*>(lParam);
+                if (n->header.code == plat::kListItemChanged && n->newState != 0) {
+                    s.selectedRow = n->item;
+                }
+                return true;
+            }
+            case plat::WM_INITMENUPOPUP: {
+                auto* menu = reinterpret_cast<plat::Menu*>(wParam);
+                const int rows = list ? list->RowCount() : 0;
+                menu->Enable(kMoveUp, s.selectedRow > 0 && s.selectedRow < rows);
+                menu->Enable(kMoveDown, s.selectedRow >= 0 && s.selectedRow + 1 < rows);
+                return true;
+            }
+            case plat::WM_COMMAND:
+                return EditCommand(s, d, plat::LowWord(wParam));
+            default:
+                return false;
+        }
+    };
+    return plat::Dialog::Run(*tmpl, app->mainWindow, proc);
+}

@@ -1,0 +1,236 @@
+#include "dialogs/options_dialogs.h"
+
+#include <algorithm>
+#include <string>
+
+#include "browser/file_list.h"
+#include "browser/thumbnail_view.h"
+#include "core/app.h"
+#include "core/app_state.h"
+#include "platform/dialog.h"
+#include "resources/dialogs.h"
+#include "resources/strings.h"
+
+namespace {
+
+constexpr plat::Color kTitleColor = 0x00800000;
+
+// Draws the titles of hidden group boxes at their top-left corners.
+void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
+    static const auto font = plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"});
+    plat::Canvas c = d.GetWindow()->BeginPaint();
+    c.SetFont(font);
+    c.SetTextColor(kTitleColor);
+    c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
+    for (int id : ids) {
+        plat::Rect r;
+        if (plat::ControlRectInDialog(d.GetWindow(), id, &r)) {
+            c.TextOut(r.left, r.top, d.ItemText(id).substr(0, 80));
+        }
+    }
+}
+
+// ---- general options ----
+
+constexpr int kLevelList = 2013;
+constexpr int kMaxViewCheck = 2033;
+constexpr int kFileNameCheck = 2034;
+
+bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM wParam,
+                 plat::LRESULT* result) {
+    switch (message) {
+        case plat::WM_INITDIALOG: {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+                d.End(-1);
+                return true;
+            }
+            auto* level = d.Get<plat::SpinnerList>(kLevelList);
+            for (int id : {136, 137, 138}) {
+                level->AddString(LoadStr(id));
+            }
+            level->SetSelection(std::clamp<int>(app->loadSizeLevel, 0, 2));
+            d.Get<plat::CheckBox>(kMaxViewCheck)->SetChecked(app->thumbMaxView);
+            d.Get<plat::CheckBox>(kFileNameCheck)->SetChecked(app->showFileName);
+            *result = 1;
+            return true;
+        }
+        case plat::WM_PAINT:
+            PaintGroupTitles(d, {2045, 2046});
+            return true;
+        case plat::WM_COMMAND: {
+            const unsigned id = plat::LowWord(wParam);
+            if (id == 1 || id == 40001) {
+                app->loadSizeLevel =
+                    static_cast<int16_t>(d.Get<plat::SpinnerList>(kLevelList)->Selection());
+                app->thumbMaxView = d.Get<plat::CheckBox>(kMaxViewCheck)->IsChecked();
+                app->showFileName = d.Get<plat::CheckBox>(kFileNameCheck)->IsChecked();
+                d.End(1);
+                return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+// ---- slide-show options ----
+
+// "Slide" settings by string id.
+constexpr int kRandomEffect = 131;
+constexpr int kEffect = 125;
+constexpr int kSpeed = 126;
+constexpr int kRepeat = 129;
+constexpr int kTransformKey = 128;
+constexpr int kDelay = 127;
+constexpr int kShowText = 142;
+constexpr int kSlideOrientation = 111;
+
+constexpr int kRepeatCheck = 2022;
+constexpr int kShowTextCheck = 2023;
+constexpr int kRandomCheck = 2017;
+constexpr int kEffectList = 2018;
+constexpr int kEffectArrows = 2019;
+constexpr int kSpeedList = 2020;
+constexpr int kSyncList = 2024;
+constexpr int kDelayList = 2026;
+constexpr int kDelayArrows = 2027;
+constexpr int kOrientationList = 2028;
+
+int Slide(int nameId, int defaultValue) {
+    return GetIntSetting(ids::kSlideSection, nameId, defaultValue);
+}
+
+void FillSpinner(plat::Dialog& d, int id, const std::vector<std::string>& items, int selection) {
+    auto* list = d.Get<plat::SpinnerList>(id);
+    for (const std::string& item : items) {
+        list->AddString(item);
+    }
+    list->SetSelection(std::clamp(selection, 0, list->Count() - 1));
+}
+
+std::vector<std::string> Strings(int first, int last) {
+    std::vector<std::string> out;
+    for (int id = first; id <= last; ++id) {
+        out.push_back(LoadStr(id));
+    }
+    return out;
+}
+
+void EnableEffect(plat::Dialog& d) {
+    const bool on = !d.Get<plat::CheckBox>(kRandomCheck)->IsChecked();
+    d.EnableItem(kEffectList, on);
+    d.EnableItem(kEffectArrows, on);
+}
+
+void EnableDelay(plat::Dialog& d) {
+    const bool on = d.Get<plat::SpinnerList>(kSyncList)->Selection() == 0;
+    d.EnableItem(kDelayList, on);
+    d.EnableItem(kDelayArrows, on);
+}
+
+void InitSlideOptions(plat::Dialog& d) {
+    d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(Slide(kRepeat, 1) != 0);
+    d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(Slide(kShowText, 0) != 0);
+    FillSpinner(d, kEffectList, Strings(1000, 1010), Slide(kEffect, 0));
+    d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(Slide(kRandomEffect, 1) != 0);
+    EnableEffect(d);
+    FillSpinner(d, kSpeedList, Strings(139, 141), Slide(kSpeed, 5) - 3);
+    FillSpinner(d, kSyncList, Strings(143, 145), Slide(kTransformKey, 0));
+    std::vector<std::string> seconds;
+    for (int s = 1; s <= 30; ++s) {
+        seconds.push_back(std::to_string(s));
+    }
+    FillSpinner(d, kDelayList, seconds, Slide(kDelay, 1) - 1);
+    EnableDelay(d);
+    FillSpinner(d, kOrientationList, Strings(146, 148), Slide(kSlideOrientation, 0));
+}
+
+void SaveSlideOptions(plat::Dialog& d) {
+    const auto checked = [&d](int id) { return d.Get<plat::CheckBox>(id)->IsChecked() ? 1 : 0; };
+    const auto selected = [&d](int id) { return d.Get<plat::SpinnerList>(id)->Selection(); };
+    // The order the settings have always been written in.
+    SetIntSetting(ids::kSlideSection, kRandomEffect, checked(kRandomCheck));
+    SetIntSetting(ids::kSlideSection, kEffect, selected(kEffectList));
+    SetIntSetting(ids::kSlideSection, kSpeed, selected(kSpeedList) + 3);
+    SetIntSetting(ids::kSlideSection, kRepeat, checked(kRepeatCheck));
+    SetIntSetting(ids::kSlideSection, kTransformKey, selected(kSyncList));
+    SetIntSetting(ids::kSlideSection, kDelay, selected(kDelayList) + 1);
+    SetIntSetting(ids::kSlideSection, kShowText, checked(kShowTextCheck));
+    SetIntSetting(ids::kSlideSection, kSlideOrientation, selected(kOrientationList));
+}
+
+bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {
+    switch (message) {
+        case plat::WM_INITDIALOG:
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+                d.End(-1);
+                return true;
+            }
+            InitSlideOptions(d);
+            *result = 1;
+            return true;
+        case plat::WM_PAINT:
+            PaintGroupTitles(d, {2047, 2048, 2049});
+            return true;
+        case plat::WM_COMMAND: {
+            const unsigned id = plat::LowWord(wParam);
+            const unsigned code = plat::HighWord(wParam);
+            if (id == kRandomCheck) {
+                EnableEffect(d);
+                return true;
+            }
+            if (id == kSyncList && code == plat::kNotifySelChange) {
+                EnableDelay(d);
+                return true;
+            }
+            if (id == 1 || id == 40001) {
+                SaveSlideOptions(d);
+                d.End(1);
+                return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void GeneralOptionsCommand(AppState* app) {
+    const plat::DialogTemplate* tmpl = res::DialogResource(7004);
+    if (!tmpl) {
+        return;
+    }
+    const bool oldMaxView = app->thumbMaxView;
+    const bool oldShowName = app->showFileName;
+    const int result = plat::Dialog::Run(
+        *tmpl, app->mainWindow,
+        [app](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
+              plat::LRESULT* answer) { return GeneralProc(app, d, message, wParam, answer); });
+    if (result != 1) {
+        return;
+    }
+    if (app->thumbMaxView != oldMaxView) {
+        // Thumbnails are made for the old size rule: they are made again when next shown.
+        app->fileList->FreeThumbnails();
+        if (app->viewMode == kThumbnail && app->mainWindow) {
+            app->mainWindow->Invalidate(nullptr, true);
+        }
+    }
+    if (app->showFileName != oldShowName) {
+        SetShowFileName(app, app->showFileName);
+    }
+}
+
+int ShowSlideShowOptions(AppState* app) {
+    const plat::DialogTemplate* tmpl = res::DialogResource(7005);
+    if (!tmpl) {
+        return 2;
+    }
+    return plat::Dialog::Run(
+        *tmpl, app->mainWindow,
+        [](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
+           plat::LRESULT* result) { return SlideProc(d, message, wParam, result); });
+}
