@@ -315,8 +315,8 @@ void SdlHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate, int
                            static_cast<int>(interleaved.size() * sizeof(int16_t))) == 0 &&
         SDL_AudioStreamFlush(stream) == 0) {
         converted.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
-        const int got = SDL_AudioStreamGet(stream, converted.data(),
-                                           static_cast<int>(converted.size()));
+        const int got =
+            SDL_AudioStreamGet(stream, converted.data(), static_cast<int>(converted.size()));
         converted.resize(got > 0 ? static_cast<size_t>(got) : 0);
     }
     SDL_FreeAudioStream(stream);

@@ -1,0 +1,407 @@
+// The eleven effects on a 176 x 220 memory screen at Fast, Medium and Slow: what each frame
+// puts where, and that every transition ends on the exact incoming frame.
+#include "slideshow/effects.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "imaging/image_buffer.h"
+#include "platform/canvas.h"
+#include "platform/surface.h"
+#include "slideshow/image_painter.h"
+#include "slideshow/slide_show_player.h"
+
+namespace {
+
+constexpr int W = 176;
+constexpr int H = 220;
+// What the screen showed before the transition: no frame ever holds this colour.
+constexpr plat::Color kSentinel = plat::Rgb(1, 254, 3);
+
+// Incoming frame: red = x, green = y, blue = 77, so a screen pixel names the frame pixel it
+// came from. Outgoing frame: the same with blue = 200.
+plat::Color NewPixel(int x, int y) {
+    return plat::Rgb(x, y, 77);
+}
+plat::Color OldPixel(int x, int y) {
+    return plat::Rgb(x, y, 200);
+}
+
+void FillPattern(imaging::ImageBuffer& frame, int blue) {
+    for (int y = 0; y < frame.Height(); ++y) {
+        uint8_t* p = frame.RowPtr(y);
+        for (int x = 0; x < frame.Width(); ++x, p += 3) {
+            p[0] = static_cast<uint8_t>(blue);
+            p[1] = static_cast<uint8_t>(y);
+            p[2] = static_cast<uint8_t>(x);
+        }
+    }
+}
+
+int StepCountOf(int speed) {
+    return 2 * (7 - speed);
+}
+
+// A show on a memory screen, driven frame by frame as the timer would.
+class Rig {
+  public:
+    Rig(int effect, int speed) : screen_(W, H), player_(nullptr, &painter_, W, H) {
+        EXPECT_EQ(player_.StartShow(effect, speed, kDirectionKey, 1, 0), 1);
+        FillPattern(player_.NewFrame(), 77);
+        if (player_.OldFrame()) {
+            FillPattern(*player_.OldFrame(), 200);
+        }
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                screen_.SetPixel(x, y, kSentinel);
+            }
+        }
+    }
+    void Step(int n) {
+        plat::Canvas dc(&screen_);
+        player_.DrawStep(dc, n);
+    }
+    void RunAll() {
+        for (int n = 1; n <= player_.stepCount; ++n) {
+            Step(n);
+        }
+    }
+    plat::Color At(int x, int y) const { return screen_.Pixel(x, y); }
+    SlideShowPlayer& Player() { return player_; }
+    bool ScreenIsNewFrame(std::string* where) const {
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                if (At(x, y) != NewPixel(x, y)) {
+                    *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+  private:
+    plat::Surface screen_;
+    ImagePainter painter_;
+    SlideShowPlayer player_;
+};
+
+// The position after n frames of a stride of `total` / N pixels, rounded half up.
+int Travelled(int total, int n, int N) {
+    return static_cast<int>(std::floor(static_cast<double>(total) * n / N + 0.5));
+}
+
+class EveryEffectAndSpeed : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+}  // namespace
+
+TEST_P(EveryEffectAndSpeed, EndsOnTheExactIncomingFrame) {
+    const auto [effect, speed] = GetParam();
+    Rig rig(effect, speed);
+    ASSERT_EQ(rig.Player().stepCount, StepCountOf(speed));
+    rig.RunAll();
+    std::string where;
+    EXPECT_TRUE(rig.ScreenIsNewFrame(&where))
+        << "effect " << effect << " first wrong pixel " << where;
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects, EveryEffectAndSpeed,
+                         ::testing::Combine(::testing::Range(0, 11), ::testing::Values(3, 4, 5)));
+
+TEST(DoorClose, HalvesSlideInFromTheSidesAtEverySpeed) {
+    for (int speed : {5, 4, 3}) {
+        Rig rig(kDoorClose, speed);
+        const int N = StepCountOf(speed);
+        for (int n = 1; n <= N; ++n) {
+            rig.Step(n);
+            const int d = Travelled(W / 2, n, N);
+            SCOPED_TRACE("speed " + std::to_string(speed) + " frame " + std::to_string(n));
+            // The left half's inner edge leads; the right half's inner edge leads from the right.
+            EXPECT_EQ(rig.At(0, 10), NewPixel(W / 2 - d, 10));
+            EXPECT_EQ(rig.At(d - 1, 200), NewPixel(W / 2 - 1, 200));
+            EXPECT_EQ(rig.At(W - d, 5), NewPixel(W / 2, 5));
+            EXPECT_EQ(rig.At(W - 1, 219), NewPixel(W / 2 + d - 1, 219));
+            if (d < W / 2) {
+                EXPECT_EQ(rig.At(d, 100), kSentinel);
+                EXPECT_EQ(rig.At(W - d - 1, 100), kSentinel);
+            }
+        }
+    }
+}
+
+TEST(DoorClose, FastDrawsHalves22_44_66And88Wide) {
+    Rig rig(kDoorClose, 5);
+    for (int n = 1; n <= 4; ++n) {
+        rig.Step(n);
+        const int d = 22 * n;
+        EXPECT_EQ(rig.At(d - 1, 0), NewPixel(87, 0)) << n;
+        EXPECT_EQ(rig.At(W - d, 0), NewPixel(88, 0)) << n;
+        if (n < 4) {
+            EXPECT_EQ(rig.At(d, 0), kSentinel) << n;
+        }
+    }
+}
+
+TEST(DoorOpen, OldHalvesSlideOutUncoveringTheNewFrame) {
+    for (int speed : {5, 4, 3}) {
+        Rig rig(kDoorOpen, speed);
+        const int N = StepCountOf(speed);
+        for (int n = 1; n <= N; ++n) {
+            rig.Step(n);
+            const int d = Travelled(W / 2, N - n, N);
+            SCOPED_TRACE("speed " + std::to_string(speed) + " frame " + std::to_string(n));
+            if (d > 0) {
+                EXPECT_EQ(rig.At(0, 7), OldPixel(W / 2 - d, 7));
+                EXPECT_EQ(rig.At(d - 1, 7), OldPixel(W / 2 - 1, 7));
+                EXPECT_EQ(rig.At(W - d, 9), OldPixel(W / 2, 9));
+                EXPECT_EQ(rig.At(W - 1, 9), OldPixel(W / 2 + d - 1, 9));
+            }
+            EXPECT_EQ(rig.At(d, 50), NewPixel(d, 50));
+            EXPECT_EQ(rig.At(W - d - 1, 50), NewPixel(W - d - 1, 50));
+        }
+    }
+}
+
+TEST(Wipe, BandsFollowTheFloatStrideInAllFourDirections) {
+    for (int speed : {5, 4, 3}) {
+        const int N = StepCountOf(speed);
+        Rig down(kWipeDown, speed), up(kWipeUp, speed), right(kWipeRight, speed),
+            left(kWipeLeft, speed);
+        for (int n = 1; n <= N; ++n) {
+            SCOPED_TRACE("speed " + std::to_string(speed) + " frame " + std::to_string(n));
+            down.Step(n);
+            up.Step(n);
+            right.Step(n);
+            left.Step(n);
+            const int rows = Travelled(H, n, N);
+            const int columns = Travelled(W, n, N);
+            const int firstRow = Travelled(H, n - 1, N);
+            const int firstColumn = Travelled(W, n - 1, N);
+            EXPECT_EQ(down.At(40, firstRow), NewPixel(40, firstRow));
+            EXPECT_EQ(down.At(40, rows - 1), NewPixel(40, rows - 1));
+            EXPECT_EQ(up.At(40, H - rows), NewPixel(40, H - rows));
+            EXPECT_EQ(up.At(40, H - 1 - firstRow), NewPixel(40, H - 1 - firstRow));
+            EXPECT_EQ(right.At(columns - 1, 30), NewPixel(columns - 1, 30));
+            EXPECT_EQ(right.At(firstColumn, 30), NewPixel(firstColumn, 30));
+            EXPECT_EQ(left.At(W - columns, 30), NewPixel(W - columns, 30));
+            EXPECT_EQ(left.At(W - 1 - firstColumn, 30), NewPixel(W - 1 - firstColumn, 30));
+            if (n < N) {
+                EXPECT_EQ(down.At(40, rows), kSentinel);
+                EXPECT_EQ(up.At(40, H - rows - 1), kSentinel);
+                EXPECT_EQ(right.At(columns, 30), kSentinel);
+                EXPECT_EQ(left.At(W - columns - 1, 30), kSentinel);
+            }
+        }
+    }
+}
+
+TEST(Wipe, DownwardsAtFastRevealsRows0_55_110_165) {
+    Rig rig(kWipeDown, 5);
+    const int starts[] = {0, 55, 110, 165, 220};
+    for (int n = 1; n <= 4; ++n) {
+        rig.Step(n);
+        EXPECT_EQ(rig.At(88, starts[n] - 1), NewPixel(88, starts[n] - 1)) << n;
+        EXPECT_EQ(rig.At(88, starts[n - 1]), NewPixel(88, starts[n - 1])) << n;
+        if (n < 4) {
+            EXPECT_EQ(rig.At(88, starts[n]), kSentinel) << n;
+        }
+    }
+}
+
+TEST(RectangleIn, FastRingsAre22WideAtInsets0_22_44_66) {
+    Rig rig(kRectangleIn, 5);
+    EXPECT_EQ(rig.Player().Effect().ringWidth, 22);
+    for (int n = 1; n <= 4; ++n) {
+        const int v = 22 * (n - 1);
+        EXPECT_EQ(rig.Player().Effect().inset, v);
+        rig.Step(n);
+        // Top strip, left strip and bottom strip of this ring.
+        EXPECT_EQ(rig.At(v, v), NewPixel(v, v)) << n;
+        EXPECT_EQ(rig.At(W - v - 1, v + 21), NewPixel(W - v - 1, v + 21)) << n;
+        EXPECT_EQ(rig.At(v + 21, H / 2), NewPixel(v + 21, H / 2)) << n;
+        EXPECT_EQ(rig.At(W - v - 22, H / 2), NewPixel(W - v - 22, H / 2)) << n;
+        EXPECT_EQ(rig.At(v, H - v - 1), NewPixel(v, H - v - 1)) << n;
+        if (n < 4) {
+            // Inside the ring nothing has come yet.
+            EXPECT_EQ(rig.At(v + 22, v + 22), kSentinel) << n;
+            EXPECT_EQ(rig.At(v + 22, H - v - 23), kSentinel) << n;
+        }
+    }
+}
+
+TEST(RectangleIn, RingWidthAndInsetsAtMediumAndSlow) {
+    // Half of W / N rounded up: Medium 30 -> 15, Slow 22 -> 11.
+    for (auto [speed, r] : {std::pair{4, 15}, std::pair{3, 11}}) {
+        const int N = StepCountOf(speed);
+        Rig rig(kRectangleIn, speed);
+        EXPECT_EQ(rig.Player().Effect().ringWidth, r);
+        for (int n = 1; n <= N; ++n) {
+            const int v = r * (n - 1);
+            rig.Step(n);
+            EXPECT_EQ(rig.At(v + r - 1, v + r - 1), NewPixel(v + r - 1, v + r - 1)) << n;
+            EXPECT_EQ(rig.At(W - v - 1, H - v - 1), NewPixel(W - v - 1, H - v - 1)) << n;
+            if (v + r < W / 2 - 1) {
+                EXPECT_EQ(rig.At(v + r, v + r), kSentinel) << n;
+            }
+        }
+    }
+}
+
+TEST(RectangleOut, FastFirstFrameIsTheCentreRectangle66_66_109_153) {
+    Rig rig(kRectangleOut, 5);
+    rig.Step(1);
+    EXPECT_EQ(rig.At(66, 66), NewPixel(66, 66));
+    EXPECT_EQ(rig.At(109, 153), NewPixel(109, 153));
+    EXPECT_EQ(rig.At(65, 66), kSentinel);
+    EXPECT_EQ(rig.At(66, 65), kSentinel);
+    EXPECT_EQ(rig.At(110, 153), kSentinel);
+    EXPECT_EQ(rig.At(109, 154), kSentinel);
+    // Each further frame grows it by a ring width on every side.
+    rig.Step(2);
+    EXPECT_EQ(rig.At(44, 44), NewPixel(44, 44));
+    EXPECT_EQ(rig.At(43, 44), kSentinel);
+    EXPECT_EQ(rig.At(131, 175), NewPixel(131, 175));
+    EXPECT_EQ(rig.At(132, 175), kSentinel);
+}
+
+TEST(Interlace, FastBandsOf55RowsInHalvesOf28) {
+    Rig rig(kInterlace, 5);
+    EXPECT_EQ(rig.Player().Effect().bandHeight, 55);
+    rig.Step(1);
+    EXPECT_EQ(rig.At(3, 0), NewPixel(3, 0));
+    EXPECT_EQ(rig.At(3, 27), NewPixel(3, 27));
+    EXPECT_EQ(rig.At(3, 28), kSentinel);
+    EXPECT_EQ(rig.At(3, 191), kSentinel);
+    EXPECT_EQ(rig.At(3, 192), NewPixel(3, 192));
+    EXPECT_EQ(rig.At(3, 219), NewPixel(3, 219));
+    rig.Step(2);
+    EXPECT_EQ(rig.At(3, 54), kSentinel);
+    EXPECT_EQ(rig.At(3, 55), NewPixel(3, 55));
+    EXPECT_EQ(rig.At(3, 82), NewPixel(3, 82));
+    EXPECT_EQ(rig.At(3, 83), kSentinel);
+    EXPECT_EQ(rig.At(3, 136), kSentinel);
+    EXPECT_EQ(rig.At(3, 137), NewPixel(3, 137));
+    EXPECT_EQ(rig.At(3, 164), NewPixel(3, 164));
+    EXPECT_EQ(rig.At(3, 165), kSentinel);
+}
+
+TEST(Interlace, MediumAndSlowFramesPaintBandHalvesFromBothEnds) {
+    for (int speed : {4, 3}) {
+        const int N = StepCountOf(speed);
+        Rig rig(kInterlace, speed);
+        const int b = (H + N - 1) / N;
+        const int h = (b + 1) / 2;
+        for (int n = 1; n <= N; ++n) {
+            rig.Step(n);
+            const int t = (n - 1) * b;
+            if (t < H) {
+                EXPECT_EQ(rig.At(9, t), NewPixel(9, t)) << speed << " " << n;
+            }
+            const int e = std::min(H - 1, (N - n + 1) * b - 1);
+            EXPECT_EQ(rig.At(9, e), NewPixel(9, e)) << speed << " " << n;
+            if (n == 1) {
+                EXPECT_EQ(rig.At(9, h), kSentinel) << speed;
+                EXPECT_EQ(rig.At(9, e - h), kSentinel) << speed;
+            }
+        }
+    }
+}
+
+namespace {
+
+// Runs Transparent from a uniform outgoing colour to a uniform incoming one and returns the
+// blue value of the screen after every frame.
+std::vector<int> BlendSequence(int speed, int from, int to) {
+    ImagePainter painter;
+    plat::Surface screen(W, H);
+    SlideShowPlayer player(nullptr, &painter, W, H);
+    EXPECT_EQ(player.StartShow(kTransparent, speed, kDirectionKey, 1, 0), 1);
+    for (int y = 0; y < H; ++y) {
+        imaging::FillPixels(player.NewFrame().RowPtr(y), plat::Rgb(0, 0, to), W);
+        imaging::FillPixels(player.OldFrame()->RowPtr(y), plat::Rgb(0, 0, from), W);
+    }
+    std::vector<int> seen;
+    for (int n = 1; n <= player.stepCount; ++n) {
+        plat::Canvas dc(&screen);
+        player.DrawStep(dc, n);
+        seen.push_back(plat::BlueOf(screen.Pixel(W / 3, H / 3)));
+    }
+    return seen;
+}
+
+// One blend step: the outgoing value moves 1 / 2^shift of the way towards the incoming one.
+int Blend(int old, int next, int shift) {
+    return std::clamp(((old << shift) - old + next + 2) >> shift, 0, 255);
+}
+
+}  // namespace
+
+TEST(Transparent, ShiftsSpeedUpOverTheLastThreeFramesAndEndExact) {
+    struct Case {
+        int speed;
+        std::vector<int> shifts;
+    };
+    const Case cases[] = {{5, {3, 2, 1}}, {4, {4, 4, 4, 3, 2}}, {3, {4, 4, 4, 4, 4, 3, 2}}};
+    for (const Case& c : cases) {
+        for (auto [from, to] : {std::pair{0, 200}, std::pair{250, 3}}) {
+            const std::vector<int> seen = BlendSequence(c.speed, from, to);
+            ASSERT_EQ(seen.size(), c.shifts.size() + 1);
+            int value = from;
+            for (size_t i = 0; i < c.shifts.size(); ++i) {
+                value = Blend(value, to, c.shifts[i]);
+                EXPECT_EQ(seen[i], value) << "speed " << c.speed << " frame " << i + 1;
+                EXPECT_NE(seen[i], to) << "an inner frame is still on its way";
+            }
+            EXPECT_EQ(seen.back(), to);
+        }
+    }
+}
+
+TEST(ZoomIn, GrowsFromTheCentreOverTheOldFrame) {
+    for (int speed : {5, 4, 3}) {
+        Rig rig(kZoomIn, speed);
+        const int N = StepCountOf(speed);
+        for (int n = 1; n < N; ++n) {
+            rig.Step(n);
+            const int w = (W * n + N / 2) / N;
+            const int h = (H * n + N / 2) / N;
+            const int x = (W - w + 1) / 2;
+            const int y = (H - h + 1) / 2;
+            SCOPED_TRACE("speed " + std::to_string(speed) + " frame " + std::to_string(n));
+            // Corners of the scaled frame come from the corners of the incoming frame.
+            EXPECT_EQ(plat::BlueOf(rig.At(x, y)), 77);
+            EXPECT_EQ(plat::BlueOf(rig.At(x + w - 1, y + h - 1)), 77);
+            EXPECT_LE(plat::RedOf(rig.At(x, y + h / 2)), W / w + 1);
+            EXPECT_GE(plat::RedOf(rig.At(x + w - 1, y + h / 2)), W - 1 - W / w - 1);
+            EXPECT_EQ(rig.At(x - 1, y), kSentinel);
+            EXPECT_EQ(rig.At(x + w, y + h - 1), kSentinel);
+            EXPECT_EQ(rig.At(x, y - 1), kSentinel);
+        }
+    }
+}
+
+TEST(EffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
+    for (int effect = 0; effect < kEffectCount; ++effect) {
+        Rig rig(effect, 4);
+        const EffectState before = rig.Player().Effect();
+        rig.RunAll();
+        rig.Player().EndTransition();
+        const EffectState after = rig.Player().Effect();
+        EXPECT_EQ(after.position, before.position) << effect;
+        EXPECT_EQ(after.inset, before.inset) << effect;
+        EXPECT_EQ(after.shift, before.shift) << effect;
+    }
+}
+
+TEST(EffectState, DoorCloseRunsTheSameWayTwiceAfterAReset) {
+    Rig rig(kDoorClose, 5);
+    rig.RunAll();
+    rig.Player().EndTransition();
+    FillPattern(rig.Player().NewFrame(), 78);
+    rig.Step(1);
+    // The second transition's first frame is 22 pixels wide again.
+    EXPECT_EQ(rig.At(21, 0), plat::Rgb(87, 0, 78));
+    EXPECT_EQ(rig.At(22, 0), NewPixel(22, 0));
+}

@@ -1,0 +1,337 @@
+// The transition engine without a window: timing from the speed, fitting and centring,
+// captions in the three orientations, the random effect rule and the keys of each sync mode.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "imaging/image_buffer.h"
+#include "platform/font.h"
+#include "platform/messages.h"
+#include "slideshow/effects.h"
+#include "slideshow/image_painter.h"
+#include "slideshow/slide_show_player.h"
+
+namespace {
+
+constexpr int W = 176;
+constexpr int H = 220;
+constexpr plat::Color kYellow = plat::Rgb(255, 255, 0);
+constexpr plat::Color kPictureColour = plat::Rgb(20, 40, 160);
+
+std::unique_ptr<imaging::ImageBuffer> SolidPicture(int width, int height, plat::Color colour) {
+    auto image = std::make_unique<imaging::ImageBuffer>();
+    imaging::BitmapInfoHeader header;
+    imaging::MakeBitmapHeader(&header, width, height, 24, 72, 72);
+    EXPECT_EQ(image->Create(header), 1);
+    for (int y = 0; y < height; ++y) {
+        imaging::FillPixels(image->RowPtr(y), colour, width);
+    }
+    return image;
+}
+
+plat::Color FramePixel(SlideShowPlayer& player, int x, int y) {
+    const uint8_t* p = player.NewFrame().RowPtr(y) + 3 * x;
+    return plat::Rgb(p[2], p[1], p[0]);
+}
+
+// The smallest box holding every pixel of `colour` in the incoming frame; empty when none.
+struct Box {
+    int left = W, top = H, right = -1, bottom = -1;
+    int count = 0;
+};
+Box FindColour(SlideShowPlayer& player, plat::Color colour) {
+    Box box;
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            if (FramePixel(player, x, y) == colour) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+                ++box.count;
+            }
+        }
+    }
+    return box;
+}
+
+int OneCaptionLine() {
+    const auto font = plat::Font::Create(plat::FontSpec{12, 400, false, "Nina"});
+    const plat::TextMetrics& tm = font->Metrics();
+    return tm.height + tm.internalLeading + tm.externalLeading;
+}
+
+struct Engine {
+    ImagePainter painter;
+    SlideShowPlayer player{nullptr, &painter, W, H};
+};
+
+}  // namespace
+
+TEST(Timing, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
+    for (auto [speed, frames] : {std::pair{3, 8}, std::pair{4, 6}, std::pair{5, 4}}) {
+        Engine e;
+        ASSERT_EQ(e.player.StartShow(kWipeDown, speed, kDelayTime, 3, 0), 1);
+        EXPECT_EQ(e.player.stepCount, frames);
+        EXPECT_EQ(e.player.tickInterval, 250);
+        EXPECT_EQ(e.player.holdTicks, 12);
+        EXPECT_EQ(e.player.step, 0);
+        EXPECT_TRUE(e.player.running);
+    }
+    for (SyncMode mode : {kDirectionKey, kWaveFile}) {
+        Engine e;
+        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 7, 0), 1);
+        EXPECT_EQ(e.player.holdTicks, 0);
+    }
+}
+
+TEST(Timing, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
+    for (int effect = 0; effect <= kRandomEffect; ++effect) {
+        Engine e;
+        ASSERT_EQ(e.player.StartShow(effect, 5, kDelayTime, 1, 0), 1);
+        const bool wanted = effect == kDoorOpen || effect == kTransparent || effect == kZoomIn ||
+                            effect == kRandomEffect;
+        EXPECT_EQ(e.player.OldFrame() != nullptr, wanted) << effect;
+        if (wanted) {
+            // The first picture comes in over black.
+            const uint8_t* row = e.player.OldFrame()->RowPtr(H / 2);
+            EXPECT_EQ(row[0] | row[1] | row[2] | row[3 * (W - 1)], 0);
+        }
+    }
+}
+
+TEST(Timing, CodesBeyond1010WipeToTheRight) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(1011, 5, kDelayTime, 1, 0), 1);
+    EXPECT_EQ(e.player.effect, kWipeRight);
+    EXPECT_EQ(e.player.Effect().code, kWipeRight);
+    EXPECT_FALSE(e.player.randomEffect);
+}
+
+TEST(Fit, WidePictureIsFittedToTheWidthAndCentred) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+    const auto picture = SolidPicture(352, 200, kPictureColour);
+    e.player.PrepareFrame(*picture, "wide.jpg");
+    EXPECT_EQ(e.player.fittedWidth, 176);
+    EXPECT_EQ(e.player.fittedHeight, 100);
+    EXPECT_EQ(e.player.pictureLeft, 0);
+    EXPECT_EQ(e.player.pictureTop, 60);
+    const Box box = FindColour(e.player, kPictureColour);
+    EXPECT_EQ(box.left, 0);
+    EXPECT_EQ(box.top, 60);
+    EXPECT_EQ(box.right, 175);
+    EXPECT_EQ(box.bottom, 159);
+    EXPECT_EQ(FramePixel(e.player, 10, 59), plat::Rgb(0, 0, 0));
+    EXPECT_EQ(FramePixel(e.player, 10, 160), plat::Rgb(0, 0, 0));
+}
+
+TEST(Fit, SmallPictureKeepsItsSizeOnBlack) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+    const auto picture = SolidPicture(101, 50, kPictureColour);
+    e.player.PrepareFrame(*picture, "small.bmp");
+    EXPECT_EQ(e.player.fittedWidth, 101);
+    EXPECT_EQ(e.player.fittedHeight, 50);
+    const Box box = FindColour(e.player, kPictureColour);
+    EXPECT_EQ(box.left, 38);
+    EXPECT_EQ(box.top, 85);
+    EXPECT_EQ(box.count, 101 * 50);
+}
+
+TEST(Fit, TallAndLargePicturesAreFittedToTheHeight) {
+    struct Case {
+        int w, h, fw, fh;
+    };
+    // 100 x 440: taller only. 800 x 600: wider, then too tall after fitting the width? no,
+    // 176 x 132 fits. 600 x 1000: wider, and the width fit is too tall.
+    for (const Case& c : {Case{100, 440, 50, 220}, Case{800, 600, 176, 132},
+                          Case{600, 1000, 132, 220}, Case{175, 221, 174, 220}}) {
+        Engine e;
+        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+        const auto picture = SolidPicture(c.w, c.h, kPictureColour);
+        e.player.PrepareFrame(*picture, "p.jpg");
+        EXPECT_EQ(e.player.fittedWidth, c.fw) << c.w << "x" << c.h;
+        EXPECT_EQ(e.player.fittedHeight, c.fh) << c.w << "x" << c.h;
+        EXPECT_EQ(e.player.pictureLeft, (W - c.fw + 1) / 2);
+        EXPECT_EQ(e.player.pictureTop, (H - c.fh + 1) / 2);
+    }
+}
+
+TEST(Fit, TheFrameShownLastBecomesTheOutgoingFrame) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kTransparent, 5, kDelayTime, 1, 0), 1);
+    const auto first = SolidPicture(W, H, plat::Rgb(200, 0, 0));
+    const auto second = SolidPicture(W, H, plat::Rgb(0, 200, 0));
+    e.player.PrepareFrame(*first, "1");
+    e.player.PrepareFrame(*second, "2");
+    const uint8_t* old = e.player.OldFrame()->RowPtr(5);
+    EXPECT_EQ(old[2], 200);
+    EXPECT_EQ(old[1], 0);
+    EXPECT_EQ(FramePixel(e.player, 5, 5), plat::Rgb(0, 200, 0));
+}
+
+namespace {
+
+struct CaptionCase {
+    int orientation;
+    bool shadow;
+};
+
+class Captions : public ::testing::TestWithParam<CaptionCase> {};
+
+}  // namespace
+
+TEST_P(Captions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
+    const CaptionCase c = GetParam();
+    constexpr plat::Color kShadow = plat::Rgb(255, 0, 255);
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, c.orientation), 1);
+    e.player.SetCaptionStyle(true, c.shadow, kShadow);
+    const auto picture = SolidPicture(W, H, kPictureColour);
+    e.player.PrepareFrame(*picture, "Harbour.jpg");
+    const Box text = FindColour(e.player, kYellow);
+    ASSERT_GT(text.count, 20) << "the name is drawn";
+    // The caption lies within one line of the edge that is the picture's bottom; the text of
+    // a shadowed caption sits two pixels further in.
+    const int line = OneCaptionLine() + (c.shadow ? 2 : 0);
+    switch (c.orientation) {
+        case 0:
+            EXPECT_GE(text.top, H - line);
+            EXPECT_GT(text.right - text.left, text.bottom - text.top) << "reads across";
+            break;
+        case 1:
+            EXPECT_LT(text.right, line);
+            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads downwards";
+            break;
+        default:
+            EXPECT_GE(text.left, W - line);
+            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads upwards";
+            break;
+    }
+    const Box shadow = FindColour(e.player, kShadow);
+    if (!c.shadow) {
+        EXPECT_EQ(shadow.count, 0);
+        return;
+    }
+    ASSERT_GT(shadow.count, 0);
+    // Every text pixel has its shadow pixel 2 right and 2 below as the viewer sees it (unless
+    // text covers it).
+    const int dx = c.orientation == 0 ? 2 : c.orientation == 1 ? -2 : 2;
+    const int dy = c.orientation == 0 ? 2 : c.orientation == 1 ? 2 : -2;
+    int missing = 0;
+    for (int y = 0; y < H; ++y) {
+        for (int x = 0; x < W; ++x) {
+            if (FramePixel(e.player, x, y) != kYellow)
+                continue;
+            const int sx = x + dx, sy = y + dy;
+            if (sx < 0 || sy < 0 || sx >= W || sy >= H)
+                continue;
+            const plat::Color under = FramePixel(e.player, sx, sy);
+            if (under != kShadow && under != kYellow)
+                ++missing;
+        }
+    }
+    EXPECT_EQ(missing, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreeOrientations, Captions,
+                         ::testing::Values(CaptionCase{0, false}, CaptionCase{0, true},
+                                           CaptionCase{1, false}, CaptionCase{1, true},
+                                           CaptionCase{2, false}, CaptionCase{2, true}));
+
+TEST(Caption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
+    const int line = OneCaptionLine();
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+    e.player.SetCaptionStyle(true, false, 0);
+    const auto picture = SolidPicture(W, H, kPictureColour);
+    e.player.PrepareFrame(*picture, "A");
+    const Box one = FindColour(e.player, kYellow);
+    ASSERT_GT(one.count, 0);
+    EXPECT_GE(one.top, H - line);
+    e.player.PrepareFrame(*picture,
+                          "a long name of a picture taken on the harbour wall at dusk.jpg");
+    const Box many = FindColour(e.player, kYellow);
+    EXPECT_LT(many.top, H - line) << "wrapped onto a second line above the first";
+    EXPECT_GE(many.top, H - 4 * line);
+}
+
+TEST(Caption, OffMeansNoCaptionAndTheSettingIsKept) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+    e.player.SetCaptionStyle(false, true, kYellow);
+    EXPECT_FALSE(e.player.captionEnabled);
+    const auto picture = SolidPicture(W, H, kPictureColour);
+    e.player.PrepareFrame(*picture, "Harbour.jpg");
+    EXPECT_EQ(FindColour(e.player, kYellow).count, 0);
+    EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
+}
+
+TEST(RandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
+    std::srand(4242);
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kRandomEffect, 5, kDelayTime, 1, 0), 1);
+    EXPECT_TRUE(e.player.randomEffect);
+    const auto picture = SolidPicture(40, 40, kPictureColour);
+    std::vector<int> effects{e.player.effect};
+    for (int i = 0; i < 300; ++i) {
+        e.player.StartTransition(*picture, "p");
+        effects.push_back(e.player.effect);
+        // Each drawn effect is set up anew.
+        EXPECT_EQ(e.player.Effect().code, e.player.effect);
+        EXPECT_EQ(e.player.step, 0);
+        e.player.EndTransition();
+    }
+    // The same generator, the same rule: first rand() % 11, then per picture a draw that is
+    // drawn once more when it repeats the previous effect.
+    std::srand(4242);
+    int expected = std::rand() % 11;
+    EXPECT_EQ(effects[0], expected);
+    int repeats = 0;
+    std::vector<int> seen(11, 0);
+    for (size_t i = 1; i < effects.size(); ++i) {
+        int next = std::rand() % 11;
+        if (next == expected)
+            next = std::rand() % 11;
+        expected = next;
+        ASSERT_EQ(effects[i], expected) << "picture " << i;
+        repeats += effects[i] == effects[i - 1];
+        ++seen[static_cast<size_t>(effects[i])];
+    }
+    for (int n : seen)
+        EXPECT_GT(n, 0) << "every effect comes up";
+    EXPECT_LT(repeats, 15) << "a repeat needs two equal draws in a row";
+}
+
+TEST(Keys, TimedModesStopOnAnyKey) {
+    for (SyncMode mode : {kDelayTime, kWaveFile}) {
+        Engine e;
+        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 1, 0), 1);
+        e.player.OnKeyDown(plat::VK_RIGHT);
+        EXPECT_TRUE(e.player.stopRequested);
+        EXPECT_EQ(e.player.advanceKey, 0u) << "Right does not skip";
+    }
+}
+
+TEST(Keys, DirectionKeyModeMovesOrQueuesOrStops) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDirectionKey, 1, 0), 1);
+    e.player.OnKeyDown(plat::VK_UP);
+    EXPECT_EQ(e.player.advanceKey, plat::VK_UP);
+    EXPECT_FALSE(e.player.stopRequested);
+
+    // During a transition keys wait; the last one wins, and nothing stops.
+    e.player.advanceKey = 0;
+    e.player.timerActive = true;
+    e.player.OnKeyDown(plat::VK_DOWN);
+    e.player.OnKeyDown(plat::VK_RETURN);
+    EXPECT_EQ(e.player.queuedKey, plat::VK_RETURN);
+    EXPECT_EQ(e.player.advanceKey, 0u);
+    EXPECT_FALSE(e.player.stopRequested);
+
+    e.player.timerActive = false;
+    e.player.OnKeyDown('5');
+    EXPECT_TRUE(e.player.stopRequested);
+}
