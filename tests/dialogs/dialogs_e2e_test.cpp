@@ -1,0 +1,372 @@
+// The dialogs through the headless host: favourites, folder tree, properties, system
+// information, general and slide-show options.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "dialogs/favorites.h"
+#include "tests/support/headless.h"
+
+using testing_support::Json;
+using testing_support::RunHeadless;
+using testing_support::SolidBmp;
+using testing_support::TempDevice;
+
+namespace {
+
+constexpr const char* kRegistry = "\\Windows\\registry.reg";
+constexpr const char* kFavoritesFile = "\\Program Files\\Velloran\\agoto.got";
+constexpr const char* kKey = "[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\";
+
+void StartIn(const TempDevice& device, const std::string& regFolder) {
+    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
+                                    "\"WorkDirectory\"=\"" + regFolder + "\"\n");
+}
+
+const Json* Control(const Json& state, int id) {
+    const Json& dialog = state["dialog"];
+    if (dialog.IsNull())
+        return nullptr;
+    for (const Json& c : dialog["controls"].items) {
+        if (c["id"].Int() == id)
+            return &c;
+    }
+    return nullptr;
+}
+
+const Json* MenuItem(const Json& items, int id) {
+    for (const Json& item : items.items) {
+        if (item["id"].Int() == id)
+            return &item;
+        if (!item["submenu"].IsNull()) {
+            if (const Json* found = MenuItem(item["submenu"], id))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// The value lines of one registry section.
+std::string Section(const std::string& reg, const std::string& name) {
+    const size_t at = reg.find(std::string(kKey) + name + "]");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t end = reg.find("\n[", at + 1);
+    return reg.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+void WriteFavorites(const TempDevice& device, const std::vector<Favorite>& favorites) {
+    device.WriteFile(kFavoritesFile, FavoritesStore::Serialize(favorites));
+}
+
+}  // namespace
+
+TEST(FavoritesE2E, FirstStartWithMyDocumentsWritesOneFavoriteAtExit) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\IPSM\\My Documents");
+    const auto run = RunHeadless(device, "SoftRight");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    const Json* item = MenuItem(run.state["menu"]["items"], 10001);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ((*item)["text"].text, "&5 My Documents");
+    const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].name, "My Documents");
+    EXPECT_EQ(saved[0].folder, "\\IPSM\\My Documents");
+}
+
+TEST(FavoritesE2E, FirstStartWithoutMyDocumentsWritesAnEmptyFileAndKeepsItEmpty) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    ASSERT_EQ(RunHeadless(device, "Right").exitCode, 0);
+    ASSERT_TRUE(device.Exists(kFavoritesFile));
+    EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
+    // Created later, the folder is not added: the default comes only without a file.
+    device.MakeFolder("\\IPSM\\My Documents");
+    const auto run = RunHeadless(device, "SoftRight");
+    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001), nullptr);
+}
+
+TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    std::vector<Favorite> many;
+    for (int i = 0; i < 101; ++i)
+        many.push_back({"F" + std::to_string(i), "\\Pics"});
+    WriteFavorites(device, many);
+    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
+                                    "\"HomeDirectory\"=\"\\\\Pics\"\n");
+    const auto run = RunHeadless(device, "SoftRight");
+    const Json& items = run.state["menu"]["items"];
+    ASSERT_NE(MenuItem(items, 10100), nullptr);
+    EXPECT_EQ(MenuItem(items, 10101), nullptr);
+    EXPECT_EQ((*MenuItem(items, 10005))["text"].text, "&9 F4");
+    EXPECT_EQ((*MenuItem(items, 10006))["text"].text, "F5");
+    EXPECT_EQ((*MenuItem(items, 40046))["text"].text, "&4 Home (Pics)");
+    // The editor lists all of them.
+    const auto edit = RunHeadless(device, "cmd:40045");
+    const Json* list = Control(edit.state, 2032);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ((*list)["items"].Size(), 101u);
+}
+
+TEST(FavoritesE2E, MoveUpIsGreyOnTheFirstRowAndMoveDownOnTheLast) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    WriteFavorites(device, {{"A", "\\A"}, {"B", "\\B"}});
+    auto run = RunHeadless(device, "cmd:40045 SoftRight");
+    ASSERT_FALSE(run.state["menu"].IsNull());
+    EXPECT_FALSE((*MenuItem(run.state["menu"]["items"], 40055))["enabled"].boolean);
+    EXPECT_TRUE((*MenuItem(run.state["menu"]["items"], 40056))["enabled"].boolean);
+    run = RunHeadless(device, "cmd:40045 Down SoftRight");
+    EXPECT_TRUE((*MenuItem(run.state["menu"]["items"], 40055))["enabled"].boolean);
+    EXPECT_FALSE((*MenuItem(run.state["menu"]["items"], 40056))["enabled"].boolean);
+    // Moving the first row up changes nothing, and Cancel keeps the file.
+    run =
+        RunHeadless(device, "cmd:40045 cmd:40055 state:" + device.Host("\\s.json") + " cmd:40001");
+    EXPECT_EQ(FavoritesStore::Parse(device.ReadFile(kFavoritesFile))[0].name, "A");
+}
+
+TEST(FavoritesE2E, ReorderRenameAndDeleteAreSavedOnDoneOnly) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    WriteFavorites(device, {{"Pics", "\\Pics"}, {"Two", "\\Two"}});
+    // Cancel applies nothing.
+    ASSERT_EQ(RunHeadless(device, "cmd:40045 Down cmd:40055 cmd:40002").exitCode, 0);
+    EXPECT_EQ(FavoritesStore::Parse(device.ReadFile(kFavoritesFile))[0].name, "Pics");
+    // A rename alone, confirmed with Done: Back erases, the keypad types.
+    auto run = RunHeadless(device,
+                           "cmd:40045 cmd:40057 Back Back 6 6 6 0 type:Photos cmd:40001 cmd:40001");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].name, "Pio Photos");
+    EXPECT_EQ(saved[0].folder, "\\Pics");
+    // Moving down, then deleting everything.
+    RunHeadless(device, "cmd:40045 cmd:40056 cmd:40001");
+    saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[1].name, "Pio Photos");
+    RunHeadless(device, "cmd:40045 cmd:40022 cmd:40022 cmd:40001");
+    EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
+    run = RunHeadless(device, "SoftRight");
+    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001), nullptr);
+}
+
+TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    StartIn(device, "\\\\Pics");
+    const auto run = RunHeadless(device, "cmd:40044 state:" + device.Host("\\add.json") +
+                                             " cmd:40001 cmd:40044 Back Back Back Back cmd:40001");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    testing_support::Json add;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\add.json"), &add));
+    EXPECT_EQ(add["dialog"]["title"].text, "Add to My Favorites");
+    EXPECT_EQ((*Control(add, 2030))["text"].text, "Pics");
+    EXPECT_EQ((*Control(add, 2031))["text"].text, "\\Pics");
+    const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].name, "Pics");
+    EXPECT_EQ(saved[1].name, "");
+    EXPECT_EQ(saved[1].folder, "\\Pics");
+}
+
+TEST(FavoritesE2E, ChoosingAFavoriteGoesThereAndAMissingOneSaysSo) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    WriteFavorites(device, {{"Pics", "\\Pics"}, {"Gone", "\\Gone"}});
+    auto run = RunHeadless(device, "cmd:10001");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\Pics");
+    run = RunHeadless(device, "cmd:10002");
+    EXPECT_EQ(run.state["messageBox"]["text"].text, "\\Gone\nThis folder does not exist !");
+}
+
+TEST(FavoritesE2E, SetAsHomeFolderAsksAndRelabelsHome) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    StartIn(device, "\\\\Pics");
+    auto run = RunHeadless(device, "cmd:40059 Enter SoftRight");
+    EXPECT_EQ(run.state["homeDirectory"].text, "\\Pics");
+    EXPECT_EQ((*MenuItem(run.state["menu"]["items"], 40046))["text"].text, "&4 Home (Pics)");
+    StartIn(device, "\\\\");
+    run = RunHeadless(device, "cmd:40059 Enter SoftRight");
+    EXPECT_EQ((*MenuItem(run.state["menu"]["items"], 40046))["text"].text, "&4 Home (\\)");
+}
+
+TEST(FolderTreeE2E, OpensTwoLevelsDeepAndChoosingAPictureOpensIt) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Photos\\Trip");
+    device.MakeFolder("\\Photos\\Empty");
+    device.WriteFile("\\Photos\\Empty\\notes.txt", "x");
+    device.WriteFile("\\Photos\\Trip\\b.bmp", SolidBmp(8, 8, 0, 0, 255));
+    device.WriteFile("\\Photos\\Trip\\a.bmp", SolidBmp(8, 8, 255, 0, 0));
+    StartIn(device, "\\\\Photos\\\\Trip");
+    const auto run =
+        RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") + " Down Down cmd:40001");
+    Json tree;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\t.json"), &tree));
+    const Json* view = Control(tree, 2004);
+    ASSERT_NE(view, nullptr);
+    std::vector<std::pair<std::string, int>> items;
+    for (const Json& i : (*view)["items"].items)
+        items.emplace_back(i["text"].text, i["depth"].Int());
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Smartphone", 0}, {"Photos", 1}, {"Empty", 2}, {"Trip", 2}, {"a.bmp", 3}, {"b.bmp", 3}};
+    // Other top-level folders of the device come too; the branch to the start is as shown.
+    auto at = std::find(items.begin(), items.end(), expected[1]);
+    ASSERT_NE(at, items.end());
+    EXPECT_EQ(items.front(), expected[0]);
+    EXPECT_EQ(std::vector(at, at + 5), std::vector(expected.begin() + 1, expected.end()));
+    EXPECT_EQ((*view)["selection"].Int() >= 0, true);
+    EXPECT_EQ(tree["viewMode"].text, "Tree");
+    // Down twice from "Trip" reaches b.bmp.
+    EXPECT_EQ(run.state["viewMode"].text, "Image");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\Photos\\Trip");
+    EXPECT_EQ(run.state["image"]["path"].text, "\\Photos\\Trip\\b.bmp");
+}
+
+TEST(FolderTreeE2E, AFolderNamedSmartphoneIsPartOfThePath) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Smartphone\\Pics");
+    device.WriteFile("\\Smartphone\\Pics\\a.bmp", SolidBmp(8, 8, 1, 2, 3));
+    StartIn(device, "\\\\Smartphone\\\\Pics");
+    const auto run = RunHeadless(device, "cmd:40009 cmd:40001");
+    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\Smartphone\\Pics");
+}
+
+TEST(FolderTreeE2E, RootIsAFolderAndCancelKeepsTheMode) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    StartIn(device, "\\\\Pics");
+    auto run = RunHeadless(device, "cmd:40009 Left Up cmd:40001");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\");
+    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
+    StartIn(device, "\\\\Pics");  // the run before left the root as the current folder
+    run = RunHeadless(device, "cmd:40009 Back");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\Pics");
+    EXPECT_TRUE(run.state["dialog"].IsNull());
+}
+
+TEST(PropertiesE2E, AMegabyteFileShowsAsKilobytesAndAFolderBeeps) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics\\Sub");
+    std::string bmp = SolidBmp(4, 4, 9, 9, 9);
+    bmp.resize(1048576, '\0');
+    device.WriteFile("\\Pics\\big.bmp", bmp);
+    StartIn(device, "\\\\Pics");
+    auto run = RunHeadless(device, "cmd:40021");
+    EXPECT_TRUE(run.state["dialog"].IsNull());
+    EXPECT_EQ(run.state["beeps"].Int(), 1);
+    run = RunHeadless(device, "Right cmd:40021");
+    ASSERT_FALSE(run.state["dialog"].IsNull());
+    EXPECT_EQ(run.state["dialog"]["title"].text, "Properties");
+    EXPECT_EQ((*Control(run.state, 2001))["text"].text, "1,024.00");
+    EXPECT_EQ((*Control(run.state, 2036))["text"].text, "big.bmp");
+    EXPECT_EQ((*Control(run.state, 2038))["text"].text, "\\Pics");
+    EXPECT_EQ(run.state["dialog"]["focus"].Int(), 2000);
+}
+
+TEST(SystemInfoE2E, NoCardShowsZeroAndACardShowsItsSize) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    auto run = RunHeadless(device, "cmd:40038");
+    ASSERT_FALSE(run.state["dialog"].IsNull());
+    EXPECT_EQ((*Control(run.state, 2011))["text"].text, "0.0MB");
+    EXPECT_EQ((*Control(run.state, 2012))["text"].text, "0.0MB");
+    EXPECT_NE((*Control(run.state, 2007))["text"].text, "0.0MB");
+    device.MakeFolder("\\Storage Card");
+    run = RunHeadless(device, "cmd:40038");
+    EXPECT_NE((*Control(run.state, 2011))["text"].text, "0.0MB");
+}
+
+TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    auto run = RunHeadless(device, "cmd:40039 Right Down Enter Down Enter cmd:40002");
+    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 0);
+    EXPECT_TRUE(run.state["thumbMaxView"].boolean);
+    EXPECT_FALSE(run.state["showFileName"].boolean);
+    run = RunHeadless(
+        device, "cmd:40039 state:" + device.Host("\\g.json") + " Right Down Down Enter cmd:40001");
+    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 1);
+    EXPECT_TRUE(run.state["thumbMaxView"].boolean);
+    EXPECT_TRUE(run.state["showFileName"].boolean);
+    Json g;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\g.json"), &g));
+    EXPECT_EQ((*Control(g, 2013))["items"].Size(), 3u);
+    EXPECT_EQ((*Control(g, 2013))["text"].text, "Load 176x220 (fit screen)");
+    EXPECT_TRUE((*Control(g, 2033))["checked"].boolean);
+    const std::string reg = Section(device.ReadFile(kRegistry), "MainSection");
+    EXPECT_NE(reg.find("\"ShowFileName\"=dword:00000001"), std::string::npos) << reg;
+}
+
+TEST(GeneralOptionsE2E, MaximumViewToggledDiscardsThumbnails) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    device.WriteFile("\\Pics\\a.bmp", SolidBmp(40, 30, 200, 0, 0));
+    StartIn(device, "\\\\Pics");
+    auto run = RunHeadless(device, "Right");
+    ASSERT_TRUE(run.state["fileList"]["entries"][0]["hasThumbnail"].boolean);
+    run = RunHeadless(device, "cmd:40008 cmd:40039 Down Enter cmd:40001");
+    EXPECT_FALSE(run.state["thumbMaxView"].boolean);
+    EXPECT_FALSE(run.state["fileList"]["entries"][0]["hasThumbnail"].boolean);
+}
+
+TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    const auto run = RunHeadless(device, "cmd:40043 cmd:40001");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
+    const char* expected[] = {"\"RandomEffect\"=dword:00000001", "\"Effect\"=dword:00000000",
+                              "\"Speed\"=dword:00000005",        "\"Repeat\"=dword:00000001",
+                              "\"TransformKey\"=dword:00000000", "\"Delay\"=dword:00000001",
+                              "\"ShowText\"=dword:00000000",     "\"Orientation\"=dword:00000000"};
+    size_t last = 0;
+    for (const char* line : expected) {
+        const size_t at = slide.find(line);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << slide;
+        EXPECT_GT(at, last) << line;
+        last = at;
+    }
+}
+
+TEST(SlideOptionsE2E, EnableRulesAndCancel) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    // Random on at opening: the effect list and its arrows are grey; unticking enables them.
+    auto run = RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") +
+                                       " Down Down Enter state:" + device.Host("\\b.json") +
+                                       " Down Down Down Right state:" + device.Host("\\c.json") +
+                                       " cmd:40002");
+    Json a, b, c;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\a.json"), &a));
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\b.json"), &b));
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\c.json"), &c));
+    EXPECT_FALSE((*Control(a, 2018))["enabled"].boolean);
+    EXPECT_FALSE((*Control(a, 2019))["enabled"].boolean);
+    EXPECT_TRUE((*Control(b, 2018))["enabled"].boolean);
+    EXPECT_TRUE((*Control(b, 2019))["enabled"].boolean);
+    EXPECT_FALSE((*Control(b, 2017))["checked"].boolean);
+    EXPECT_EQ((*Control(a, 2026))["items"].Size(), 30u);
+    // "Use Direction Key" greys the time list; the dialog scrolled to show the focus.
+    EXPECT_EQ(c["dialog"]["focus"].Int(), 2024);
+    EXPECT_EQ((*Control(c, 2024))["text"].text, "Use Direction Key");
+    EXPECT_FALSE((*Control(c, 2026))["enabled"].boolean);
+    EXPECT_FALSE((*Control(c, 2027))["enabled"].boolean);
+    EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
+    // Cancel wrote nothing.
+    EXPECT_EQ(Section(device.ReadFile(kRegistry), "Slide"), "");
+}
