@@ -89,6 +89,14 @@ int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHei
     if (!JpegGuardReadHeader(&s.cinfo)) {
         return 0;
     }
+    // Huffman coding spends at least a bit on every 8 x 8 luminance block, so a file smaller
+    // than width x height / 512 bytes cannot hold its picture. Decoding such a file would pad
+    // up to hundreds of millions of missing pixels from a few bytes; it is refused instead.
+    plat::FileInfo info;
+    const uint64_t pixels = static_cast<uint64_t>(s.cinfo.image_width) * s.cinfo.image_height;
+    if (!s.cinfo.arith_code && plat::DeviceFs::Stat(path, &info) && info.size < pixels / 1024) {
+        return 0;
+    }
     if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
         // libjpeg turns YCCK into CMYK but not CMYK into BGR: that is done per row here.
         s.cinfo.out_color_space = JCS_CMYK;

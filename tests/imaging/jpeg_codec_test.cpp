@@ -199,7 +199,19 @@ TEST_F(JpegCodecTest, BrokenFilesFailOrDeliverRowsWithoutCrashing) {
         }
         CloseFile();
     }
+    // A few hundred bytes claiming 16144 x 32780 pixels cannot hold the picture: refused
+    // rather than padded row by row.
+    std::string claim = whole;
+    const size_t frame = claim.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    claim[frame + 5] = static_cast<char>(32780 >> 8);
+    claim[frame + 6] = static_cast<char>(32780 & 0xFF);
+    claim[frame + 7] = static_cast<char>(16144 >> 8);
+    claim[frame + 8] = static_cast<char>(16144 & 0xFF);
+    WriteBytes("\\claim.jpg", claim);
     int ow = 10, oh = 10;
+    EXPECT_EQ(GetJPGFileHeader("\\claim.jpg", nullptr, nullptr, &ow, &oh, nullptr), 0);
+    CloseFile();
     EXPECT_EQ(GetJPGFileHeader("\\missing.jpg", nullptr, nullptr, &ow, &oh, nullptr), 0);
     CloseFile();
 }
