@@ -38,24 +38,24 @@ class WindowSystemTest : public ::testing::Test {
     void SetUp() override { plat::WindowSystem::Get().Init(&host, 176, 220); }
     void TearDown() override { plat::WindowSystem::Get().Shutdown(); }
 
-    plat::Window* MakeWindow(Recorder* rec) {
+    plat::Window* MakeWindow(Recorder* sink) {
         return plat::Window::Create("Test", "Test", plat::Rect{0, 20, 176, 200}, nullptr,
-                                    [rec, this](plat::Window* w, unsigned m, plat::WPARAM wp,
-                                                plat::LPARAM lp) -> plat::LRESULT {
+                                    [sink, this](plat::Window* w, unsigned m, plat::WPARAM wp,
+                                                 plat::LPARAM lp) -> plat::LRESULT {
                                         if (m == plat::WM_TIMER)
-                                            rec->timerTimes.push_back(host.now);
+                                            sink->timerTimes.push_back(host.now);
                                         if (m != plat::WM_PAINT && m != plat::WM_ERASEBKGND)
-                                            rec->messages.push_back({m, wp});
+                                            sink->messages.push_back({m, wp});
                                         return plat::DefWindowProc(w, m, wp, lp);
                                     });
     }
     ClockHost host;
+    Recorder rec;  // outlives the windows, which TearDown destroys
 };
 
 }  // namespace
 
 TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
-    Recorder rec;
     plat::Window* w = MakeWindow(&rec);
     auto& ws = plat::WindowSystem::Get();
     ws.SetTimer(w, 1, 250);
@@ -78,7 +78,6 @@ TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
 }
 
 TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
-    Recorder rec;
     plat::Window* w = MakeWindow(&rec);
     auto& ws = plat::WindowSystem::Get();
     ws.SetFocus(w);
@@ -101,7 +100,6 @@ TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
 }
 
 TEST_F(WindowSystemTest, DestroyedWindowsLoseTheirQueuedMessagesAndTimers) {
-    Recorder rec;
     plat::Window* w = MakeWindow(&rec);
     auto& ws = plat::WindowSystem::Get();
     ws.SetTimer(w, 7, 10);
