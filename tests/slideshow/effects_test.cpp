@@ -93,11 +93,11 @@ int Travelled(int total, int n, int N) {
     return static_cast<int>(std::floor(static_cast<double>(total) * n / N + 0.5));
 }
 
-class EveryEffectAndSpeed : public ::testing::TestWithParam<std::tuple<int, int>> {};
+class SlideEveryEffectAndSpeed : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
 }  // namespace
 
-TEST_P(EveryEffectAndSpeed, EndsOnTheExactIncomingFrame) {
+TEST_P(SlideEveryEffectAndSpeed, EndsOnTheExactIncomingFrame) {
     const auto [effect, speed] = GetParam();
     Rig rig(effect, speed);
     ASSERT_EQ(rig.Player().stepCount, StepCountOf(speed));
@@ -107,10 +107,10 @@ TEST_P(EveryEffectAndSpeed, EndsOnTheExactIncomingFrame) {
         << "effect " << effect << " first wrong pixel " << where;
 }
 
-INSTANTIATE_TEST_SUITE_P(Effects, EveryEffectAndSpeed,
+INSTANTIATE_TEST_SUITE_P(Effects, SlideEveryEffectAndSpeed,
                          ::testing::Combine(::testing::Range(0, 11), ::testing::Values(3, 4, 5)));
 
-TEST(DoorClose, HalvesSlideInFromTheSidesAtEverySpeed) {
+TEST(SlideDoorClose, HalvesSlideInFromTheSidesAtEverySpeed) {
     for (int speed : {5, 4, 3}) {
         Rig rig(kDoorClose, speed);
         const int N = StepCountOf(speed);
@@ -131,7 +131,7 @@ TEST(DoorClose, HalvesSlideInFromTheSidesAtEverySpeed) {
     }
 }
 
-TEST(DoorClose, FastDrawsHalves22_44_66And88Wide) {
+TEST(SlideDoorClose, FastDrawsHalves22_44_66And88Wide) {
     Rig rig(kDoorClose, 5);
     for (int n = 1; n <= 4; ++n) {
         rig.Step(n);
@@ -144,7 +144,7 @@ TEST(DoorClose, FastDrawsHalves22_44_66And88Wide) {
     }
 }
 
-TEST(DoorOpen, OldHalvesSlideOutUncoveringTheNewFrame) {
+TEST(SlideDoorOpen, OldHalvesSlideOutUncoveringTheNewFrame) {
     for (int speed : {5, 4, 3}) {
         Rig rig(kDoorOpen, speed);
         const int N = StepCountOf(speed);
@@ -164,7 +164,7 @@ TEST(DoorOpen, OldHalvesSlideOutUncoveringTheNewFrame) {
     }
 }
 
-TEST(Wipe, BandsFollowTheFloatStrideInAllFourDirections) {
+TEST(SlideWipe, BandsFollowTheFloatStrideInAllFourDirections) {
     for (int speed : {5, 4, 3}) {
         const int N = StepCountOf(speed);
         Rig down(kWipeDown, speed), up(kWipeUp, speed), right(kWipeRight, speed),
@@ -197,7 +197,7 @@ TEST(Wipe, BandsFollowTheFloatStrideInAllFourDirections) {
     }
 }
 
-TEST(Wipe, DownwardsAtFastRevealsRows0_55_110_165) {
+TEST(SlideWipe, DownwardsAtFastRevealsRows0_55_110_165) {
     Rig rig(kWipeDown, 5);
     const int starts[] = {0, 55, 110, 165, 220};
     for (int n = 1; n <= 4; ++n) {
@@ -210,7 +210,7 @@ TEST(Wipe, DownwardsAtFastRevealsRows0_55_110_165) {
     }
 }
 
-TEST(RectangleIn, FastRingsAre22WideAtInsets0_22_44_66) {
+TEST(SlideRectangleIn, FastRingsAre22WideAtInsets0_22_44_66) {
     Rig rig(kRectangleIn, 5);
     EXPECT_EQ(rig.Player().Effect().ringWidth, 22);
     for (int n = 1; n <= 4; ++n) {
@@ -231,7 +231,7 @@ TEST(RectangleIn, FastRingsAre22WideAtInsets0_22_44_66) {
     }
 }
 
-TEST(RectangleIn, RingWidthAndInsetsAtMediumAndSlow) {
+TEST(SlideRectangleIn, RingWidthAndInsetsAtMediumAndSlow) {
     // Half of W / N rounded up: Medium 30 -> 15, Slow 22 -> 11.
     for (auto [speed, r] : {std::pair{4, 15}, std::pair{3, 11}}) {
         const int N = StepCountOf(speed);
@@ -249,7 +249,7 @@ TEST(RectangleIn, RingWidthAndInsetsAtMediumAndSlow) {
     }
 }
 
-TEST(RectangleOut, FastFirstFrameIsTheCentreRectangle66_66_109_153) {
+TEST(SlideRectangleOut, FastFirstFrameIsTheCentreRectangle66_66_109_153) {
     Rig rig(kRectangleOut, 5);
     rig.Step(1);
     EXPECT_EQ(rig.At(66, 66), NewPixel(66, 66));
@@ -266,7 +266,7 @@ TEST(RectangleOut, FastFirstFrameIsTheCentreRectangle66_66_109_153) {
     EXPECT_EQ(rig.At(132, 175), kSentinel);
 }
 
-TEST(Interlace, FastBandsOf55RowsInHalvesOf28) {
+TEST(SlideInterlace, FastBandsOf55RowsInHalvesOf28) {
     Rig rig(kInterlace, 5);
     EXPECT_EQ(rig.Player().Effect().bandHeight, 55);
     rig.Step(1);
@@ -287,7 +287,7 @@ TEST(Interlace, FastBandsOf55RowsInHalvesOf28) {
     EXPECT_EQ(rig.At(3, 165), kSentinel);
 }
 
-TEST(Interlace, MediumAndSlowFramesPaintBandHalvesFromBothEnds) {
+TEST(SlideInterlace, MediumAndSlowFramesPaintBandHalvesFromBothEnds) {
     for (int speed : {4, 3}) {
         const int N = StepCountOf(speed);
         Rig rig(kInterlace, speed);
@@ -338,7 +338,7 @@ int Blend(int old, int next, int shift) {
 
 }  // namespace
 
-TEST(Transparent, ShiftsSpeedUpOverTheLastThreeFramesAndEndExact) {
+TEST(SlideTransparent, ShiftsSpeedUpOverTheLastThreeFramesAndEndExact) {
     struct Case {
         int speed;
         std::vector<int> shifts;
@@ -359,7 +359,7 @@ TEST(Transparent, ShiftsSpeedUpOverTheLastThreeFramesAndEndExact) {
     }
 }
 
-TEST(ZoomIn, GrowsFromTheCentreOverTheOldFrame) {
+TEST(SlideZoomIn, GrowsFromTheCentreOverTheOldFrame) {
     for (int speed : {5, 4, 3}) {
         Rig rig(kZoomIn, speed);
         const int N = StepCountOf(speed);
@@ -382,7 +382,7 @@ TEST(ZoomIn, GrowsFromTheCentreOverTheOldFrame) {
     }
 }
 
-TEST(EffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
+TEST(SlideEffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
     for (int effect = 0; effect < kEffectCount; ++effect) {
         Rig rig(effect, 4);
         const EffectState before = rig.Player().Effect();
@@ -395,7 +395,7 @@ TEST(EffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
     }
 }
 
-TEST(EffectState, DoorCloseRunsTheSameWayTwiceAfterAReset) {
+TEST(SlideEffectState, DoorCloseRunsTheSameWayTwiceAfterAReset) {
     Rig rig(kDoorClose, 5);
     rig.RunAll();
     rig.Player().EndTransition();

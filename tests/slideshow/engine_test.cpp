@@ -69,7 +69,7 @@ struct Engine {
 
 }  // namespace
 
-TEST(Timing, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
+TEST(SlideTiming, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
     for (auto [speed, frames] : {std::pair{3, 8}, std::pair{4, 6}, std::pair{5, 4}}) {
         Engine e;
         ASSERT_EQ(e.player.StartShow(kWipeDown, speed, kDelayTime, 3, 0), 1);
@@ -86,7 +86,7 @@ TEST(Timing, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
     }
 }
 
-TEST(Timing, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
+TEST(SlideTiming, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
     for (int effect = 0; effect <= kRandomEffect; ++effect) {
         Engine e;
         ASSERT_EQ(e.player.StartShow(effect, 5, kDelayTime, 1, 0), 1);
@@ -101,7 +101,7 @@ TEST(Timing, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
     }
 }
 
-TEST(Timing, CodesBeyond1010WipeToTheRight) {
+TEST(SlideTiming, CodesBeyond1010WipeToTheRight) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(1011, 5, kDelayTime, 1, 0), 1);
     EXPECT_EQ(e.player.effect, kWipeRight);
@@ -109,7 +109,7 @@ TEST(Timing, CodesBeyond1010WipeToTheRight) {
     EXPECT_FALSE(e.player.randomEffect);
 }
 
-TEST(Fit, WidePictureIsFittedToTheWidthAndCentred) {
+TEST(SlideFit, WidePictureIsFittedToTheWidthAndCentred) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     const auto picture = SolidPicture(352, 200, kPictureColour);
@@ -127,7 +127,7 @@ TEST(Fit, WidePictureIsFittedToTheWidthAndCentred) {
     EXPECT_EQ(FramePixel(e.player, 10, 160), plat::Rgb(0, 0, 0));
 }
 
-TEST(Fit, SmallPictureKeepsItsSizeOnBlack) {
+TEST(SlideFit, SmallPictureKeepsItsSizeOnBlack) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     const auto picture = SolidPicture(101, 50, kPictureColour);
@@ -140,7 +140,7 @@ TEST(Fit, SmallPictureKeepsItsSizeOnBlack) {
     EXPECT_EQ(box.count, 101 * 50);
 }
 
-TEST(Fit, TallAndLargePicturesAreFittedToTheHeight) {
+TEST(SlideFit, TallAndLargePicturesAreFittedToTheHeight) {
     struct Case {
         int w, h, fw, fh;
     };
@@ -159,7 +159,7 @@ TEST(Fit, TallAndLargePicturesAreFittedToTheHeight) {
     }
 }
 
-TEST(Fit, TheFrameShownLastBecomesTheOutgoingFrame) {
+TEST(SlideFit, TheFrameShownLastBecomesTheOutgoingFrame) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(kTransparent, 5, kDelayTime, 1, 0), 1);
     const auto first = SolidPicture(W, H, plat::Rgb(200, 0, 0));
@@ -179,11 +179,11 @@ struct CaptionCase {
     bool shadow;
 };
 
-class Captions : public ::testing::TestWithParam<CaptionCase> {};
+class SlideCaptions : public ::testing::TestWithParam<CaptionCase> {};
 
 }  // namespace
 
-TEST_P(Captions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
+TEST_P(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
     const CaptionCase c = GetParam();
     constexpr plat::Color kShadow = plat::Rgb(255, 0, 255);
     Engine e;
@@ -236,12 +236,12 @@ TEST_P(Captions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
     EXPECT_EQ(missing, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(ThreeOrientations, Captions,
+INSTANTIATE_TEST_SUITE_P(ThreeOrientations, SlideCaptions,
                          ::testing::Values(CaptionCase{0, false}, CaptionCase{0, true},
                                            CaptionCase{1, false}, CaptionCase{1, true},
                                            CaptionCase{2, false}, CaptionCase{2, true}));
 
-TEST(Caption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
+TEST(SlideCaption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
     const int line = OneCaptionLine();
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
@@ -258,7 +258,7 @@ TEST(Caption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
     EXPECT_GE(many.top, H - 4 * line);
 }
 
-TEST(Caption, OffMeansNoCaptionAndTheSettingIsKept) {
+TEST(SlideCaption, OffMeansNoCaptionAndTheSettingIsKept) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     e.player.SetCaptionStyle(false, true, kYellow);
@@ -269,7 +269,7 @@ TEST(Caption, OffMeansNoCaptionAndTheSettingIsKept) {
     EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
 }
 
-TEST(RandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
+TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     std::srand(4242);
     Engine e;
     ASSERT_EQ(e.player.StartShow(kRandomEffect, 5, kDelayTime, 1, 0), 1);
@@ -305,7 +305,7 @@ TEST(RandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     EXPECT_LT(repeats, 15) << "a repeat needs two equal draws in a row";
 }
 
-TEST(Keys, TimedModesStopOnAnyKey) {
+TEST(SlideKeys, TimedModesStopOnAnyKey) {
     for (SyncMode mode : {kDelayTime, kWaveFile}) {
         Engine e;
         ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 1, 0), 1);
@@ -315,7 +315,7 @@ TEST(Keys, TimedModesStopOnAnyKey) {
     }
 }
 
-TEST(Keys, DirectionKeyModeMovesOrQueuesOrStops) {
+TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDirectionKey, 1, 0), 1);
     e.player.OnKeyDown(plat::VK_UP);

@@ -115,7 +115,7 @@ const Json& Show(const Json& state) {
 
 // In "Delay Time" at Fast with one second: a picture's transition takes 4 ticks and it holds
 // 4 more, so picture k comes in at 2 s x k.
-TEST(DelayTime, WithoutRepeatTheShowEndsAfterTheLastPictureAndKeepsItSelected) {
+TEST(SlideDelayTime, WithoutRepeatTheShowEndsAfterTheLastPictureAndKeepsItSelected) {
     ShowDevice d = ThreePictures({{"Repeat", 0}});
     const RunResult run = RunHeadless(
         d.Device(), "cmd:40010 wait:100 " + d.State("start") + " wait:2000 " + d.State("second") +
@@ -141,7 +141,7 @@ TEST(DelayTime, WithoutRepeatTheShowEndsAfterTheLastPictureAndKeepsItSelected) {
     EXPECT_EQ(after["fileList"]["currentIndex"].Int(), 2);
 }
 
-TEST(DelayTime, WithRepeatTheFirstPictureFollowsTheLast) {
+TEST(SlideDelayTime, WithRepeatTheFirstPictureFollowsTheLast) {
     ShowDevice d = ThreePictures({{"Repeat", 1}});
     const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:6100 " + d.State("again"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
@@ -152,7 +152,7 @@ TEST(DelayTime, WithRepeatTheFirstPictureFollowsTheLast) {
     EXPECT_EQ(run.state["viewMode"].text, "SlideShow");
 }
 
-TEST(DelayTime, RightStopsTheShowInsteadOfSkipping) {
+TEST(SlideDelayTime, RightStopsTheShowInsteadOfSkipping) {
     ShowDevice d = ThreePictures({});
     const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:500 Right wait:300");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
@@ -161,7 +161,7 @@ TEST(DelayTime, RightStopsTheShowInsteadOfSkipping) {
     EXPECT_TRUE(Show(run.state).IsNull());
 }
 
-TEST(DelayTime, BackAndHomeEndTheShowLeavingTheSelectionOnThePictureShown) {
+TEST(SlideDelayTime, BackAndHomeEndTheShowLeavingTheSelectionOnThePictureShown) {
     for (const char* key : {"Back", "Home"}) {
         ShowDevice d = ThreePictures({});
         const RunResult run = RunHeadless(d.Device(), std::string("cmd:40010 wait:2500 ") + key);
@@ -172,7 +172,7 @@ TEST(DelayTime, BackAndHomeEndTheShowLeavingTheSelectionOnThePictureShown) {
     }
 }
 
-TEST(Start, BeginsWithTheFirstPictureAfterTheFoldersWhateverWasSelected) {
+TEST(SlideStart, BeginsWithTheFirstPictureAfterTheFoldersWhateverWasSelected) {
     ShowDevice d = ThreePictures({});
     d.Device().MakeFolder("\\Pics\\Sub");
     const RunResult run = RunHeadless(d.Device(), "Right Right Right " + d.State("before") +
@@ -184,7 +184,7 @@ TEST(Start, BeginsWithTheFirstPictureAfterTheFoldersWhateverWasSelected) {
     EXPECT_EQ(show["fileList"]["entries"][1]["name"].text, "a.bmp");
 }
 
-TEST(Start, ExitDuringAShowEndsTheShowThenCloses) {
+TEST(SlideStart, ExitDuringAShowEndsTheShowThenCloses) {
     ShowDevice d = ThreePictures({});
     const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:700 cmd:40011 wait:300");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
@@ -195,7 +195,7 @@ TEST(Start, ExitDuringAShowEndsTheShowThenCloses) {
     EXPECT_NE(reg.find("\"OptimizedMemory\"=dword:"), std::string::npos) << reg;
 }
 
-TEST(Restore, OrientationLoadLevelAndFullScreenComeBack) {
+TEST(SlideRestore, OrientationLoadLevelAndFullScreenComeBack) {
     ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"Orientation", 0}},
                  "\"Orientation\"=dword:00000001\n\"OptimizedMemory\"=dword:00000002\n");
     d.Picture("a.bmp", 200, 0, 0);
@@ -218,7 +218,7 @@ TEST(Restore, OrientationLoadLevelAndFullScreenComeBack) {
     EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
 }
 
-TEST(Restore, AShowStartedFullScreenFromTheImageViewEndsInTheThumbnails) {
+TEST(SlideRestore, AShowStartedFullScreenFromTheImageViewEndsInTheThumbnails) {
     ShowDevice d = ThreePictures({});
     // Enter opens the image view and 40040 makes it full screen.
     const RunResult run =
@@ -231,7 +231,7 @@ TEST(Restore, AShowStartedFullScreenFromTheImageViewEndsInTheThumbnails) {
     EXPECT_FALSE(run.state["fullScreen"].boolean);
 }
 
-TEST(DirectionKey, DownOnTheLastPictureWrapsEvenWithoutRepeatAndUpOnTheFirstGoesToTheLast) {
+TEST(SlideDirectionKey, DownOnTheLastPictureWrapsEvenWithoutRepeatAndUpOnTheFirstGoesToTheLast) {
     ShowDevice d = ThreePictures({{"TransformKey", 1}, {"Repeat", 0}});
     const RunResult run = RunHeadless(
         d.Device(), "cmd:40010 wait:1500 " + d.State("wait") + " Down wait:1500 Down wait:1500 " +
@@ -249,7 +249,7 @@ TEST(DirectionKey, DownOnTheLastPictureWrapsEvenWithoutRepeatAndUpOnTheFirstGoes
     EXPECT_EQ(up["fileList"]["currentIndex"].Int(), 2);
 }
 
-TEST(DirectionKey, AnotherKeyDuringATransitionIsIgnoredAfterwardsItEndsTheShow) {
+TEST(SlideDirectionKey, AnotherKeyDuringATransitionIsIgnoredAfterwardsItEndsTheShow) {
     ShowDevice d = ThreePictures({{"TransformKey", 1}});
     const RunResult run =
         RunHeadless(d.Device(), "cmd:40010 wait:300 Enter wait:1500 " + d.State("ignored") +
@@ -261,7 +261,7 @@ TEST(DirectionKey, AnotherKeyDuringATransitionIsIgnoredAfterwardsItEndsTheShow) 
     EXPECT_EQ(d.ReadState("ended")["viewMode"].text, "Thumbnail");
 }
 
-TEST(DirectionKey, ADirectionKeyPressedDuringATransitionMovesWhenItEnds) {
+TEST(SlideDirectionKey, ADirectionKeyPressedDuringATransitionMovesWhenItEnds) {
     ShowDevice d = ThreePictures({{"TransformKey", 1}});
     const RunResult run =
         RunHeadless(d.Device(), "cmd:40010 wait:300 Down wait:200 " + d.State("during") +
@@ -271,7 +271,7 @@ TEST(DirectionKey, ADirectionKeyPressedDuringATransitionMovesWhenItEnds) {
     EXPECT_EQ(d.ReadState("moved")["fileList"]["currentIndex"].Int(), 1);
 }
 
-TEST(Skipping, APictureThatCannotBeLoadedIsSkipped) {
+TEST(SlideSkipping, APictureThatCannotBeLoadedIsSkipped) {
     ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"Delay", 1}});
     d.Picture("a.bmp", 200, 0, 0);
     d.Device().WriteFile("\\Pics\\b.bmp", "BM this is not a picture at all");
@@ -284,7 +284,7 @@ TEST(Skipping, APictureThatCannotBeLoadedIsSkipped) {
     EXPECT_GE(Show(skipped)["step"].Int(), 0);
 }
 
-TEST(Skipping, AFirstPictureThatCannotBeLoadedIsSkippedToo) {
+TEST(SlideSkipping, AFirstPictureThatCannotBeLoadedIsSkippedToo) {
     ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"Delay", 1}});
     d.Device().WriteFile("\\Pics\\a.bmp", "BM broken");
     d.Picture("b.bmp", 0, 200, 0);
@@ -296,7 +296,7 @@ TEST(Skipping, AFirstPictureThatCannotBeLoadedIsSkippedToo) {
     EXPECT_EQ(png.At(88, 110), 0x00C800u) << "the second picture is on the screen";
 }
 
-TEST(Skipping, AFolderWithoutPicturesStaysBlackUntilBack) {
+TEST(SlideSkipping, AFolderWithoutPicturesStaysBlackUntilBack) {
     ShowDevice d({{"Effect", 6}});
     d.Device().MakeFolder("\\Pics\\Sub");
     const RunResult run =
@@ -310,7 +310,7 @@ TEST(Skipping, AFolderWithoutPicturesStaysBlackUntilBack) {
     EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
 }
 
-TEST(Screen, WipeDownwardsFirstFrameAndTheCaption) {
+TEST(SlideScreen, WipeDownwardsFirstFrameAndTheCaption) {
     ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"ShowText", 1}});
     d.Picture("Harbour.bmp", 200, 0, 0);
     const RunResult run =
@@ -338,7 +338,7 @@ TEST(Screen, WipeDownwardsFirstFrameAndTheCaption) {
     EXPECT_EQ(yellowElsewhere, 0);
 }
 
-TEST(RandomEffect, TheShowDrawsEffectsFromTheUnseededGenerator) {
+TEST(SlideRandomEffect, TheShowDrawsEffectsFromTheUnseededGenerator) {
     ShowDevice d({{"RandomEffect", 1}, {"Speed", 5}, {"Delay", 1}});
     d.Picture("a.bmp", 200, 0, 0);
     d.Picture("b.bmp", 0, 200, 0);
@@ -362,7 +362,7 @@ TEST(RandomEffect, TheShowDrawsEffectsFromTheUnseededGenerator) {
     }
 }
 
-TEST(VoiceNote, PlaysAsynchronouslyAtTheEndOfTheTransitionInDelayTime) {
+TEST(SlideVoiceNote, PlaysAsynchronouslyAtTheEndOfTheTransitionInDelayTime) {
     ShowDevice d = ThreePictures({});
     d.Device().WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
     const RunResult run = RunHeadless(
@@ -375,7 +375,7 @@ TEST(VoiceNote, PlaysAsynchronouslyAtTheEndOfTheTransitionInDelayTime) {
     EXPECT_FALSE(played["sounds"][0]["sync"].boolean);
 }
 
-TEST(VoiceNote, InStepWithTheWaveFileThePictureStaysUntilItsNoteHasPlayed) {
+TEST(SlideVoiceNote, InStepWithTheWaveFileThePictureStaysUntilItsNoteHasPlayed) {
     ShowDevice d = ThreePictures({{"TransformKey", 2}});
     d.Device().WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
     // The note plays from 1 s to 4 s; b comes in then, its frames at 4.25 .. 5 s. A show that
@@ -390,7 +390,7 @@ TEST(VoiceNote, InStepWithTheWaveFileThePictureStaysUntilItsNoteHasPlayed) {
     EXPECT_TRUE(held["sounds"][0]["sync"].boolean);
 }
 
-TEST(VoiceNote, WithoutANoteThePictureMovesOnOneTickAfterItsTransition) {
+TEST(SlideVoiceNote, WithoutANoteThePictureMovesOnOneTickAfterItsTransition) {
     ShowDevice d = ThreePictures({{"TransformKey", 2}});
     const RunResult run = RunHeadless(
         d.Device(), "cmd:40010 wait:1200 " + d.State("still") + " wait:100 " + d.State("next"));

@@ -70,7 +70,7 @@ struct Coding {
     double tolerance;  // how far the level may drift through the coding
 };
 
-class Codings : public ::testing::TestWithParam<Coding> {};
+class SlideCodings : public ::testing::TestWithParam<Coding> {};
 
 // A host that keeps what it was given.
 class RecordingHost : public plat::Host {
@@ -112,7 +112,7 @@ class DeviceRoot {
 
 }  // namespace
 
-TEST_P(Codings, DecodeToSixteenBitSamplesAtTheFilesRateAndChannels) {
+TEST_P(SlideCodings, DecodeToSixteenBitSamplesAtTheFilesRateAndChannels) {
     const Coding c = GetParam();
     const std::string wave = MakeWave(c.format, c.rate, c.channels, 500);
     ASSERT_GT(wave.size(), 44u);
@@ -132,7 +132,7 @@ TEST_P(Codings, DecodeToSixteenBitSamplesAtTheFilesRateAndChannels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sound, Codings,
+    Sound, SlideCodings,
     ::testing::Values(Coding{"pcm16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1, 0.01},
                       Coding{"pcm8", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 11025, 1, 0.03},
                       Coding{"pcm16stereo", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, 0.01},
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Coding{"gsm", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, 1, 0.3}),
     [](const ::testing::TestParamInfo<Coding>& p) { return std::string(p.param.name); });
 
-TEST(Sound, RefusesWhatIsNotAWaveFile) {
+TEST(SlideSound, RefusesWhatIsNotAWaveFile) {
     plat::DecodedSound sound;
     EXPECT_FALSE(plat::DecodeWave("", &sound));
     EXPECT_FALSE(plat::DecodeWave("RIFF\x10\0\0\0WAVEfmt ", &sound));
@@ -157,7 +157,7 @@ TEST(Sound, RefusesWhatIsNotAWaveFile) {
     EXPECT_GT(sound.Frames(), 3000);
 }
 
-TEST(Sound, PlayingAFileHandsItToTheHostAndRecordsIt) {
+TEST(SlideSound, PlayingAFileHandsItToTheHostAndRecordsIt) {
     DeviceRoot device;
     device.Write("note.wav", MakeWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 250));
     device.Write("bad.wav", "not a sound");
