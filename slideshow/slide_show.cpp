@@ -104,7 +104,9 @@ void RunShowLoop(AppState* app, SlideShowPlayer& player, bool repeat) {
     int failures = 0;
     plat::Message m;
     for (;;) {
-        if (player.stopRequested) {
+        // A command that switched the window to another mode ends the show as well: its
+        // ticks and keys no longer reach it.
+        if (player.stopRequested || app->viewMode != kSlideShow) {
             return;
         }
         bool retry = false;
@@ -213,7 +215,12 @@ SlideShowSettings ReadSlideShowSettings() {
 }
 
 void RunSlideShow(AppState* app) {
-    if (app->slideShow || !app->mainWindow || !app->fileList) {
+    if (app->slideShow) {
+        // "Slide Show" again while one runs: the running show ends rather than nesting.
+        app->slideShow->RequestStop();
+        return;
+    }
+    if (!app->mainWindow || !app->fileList) {
         return;
     }
     plat::WindowSystem& ws = plat::WindowSystem::Get();
