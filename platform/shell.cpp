@@ -186,11 +186,18 @@ SoftkeyBar* SoftkeyBar::Active() {
 }
 
 void DestroyBarsOf(Window* owner) {
+    // The bars leave the list before they are freed: freeing one destroys its window, which
+    // comes back here while the list would otherwise be half rearranged.
     auto& bars = Bars();
-    bars.erase(std::remove_if(
-                   bars.begin(), bars.end(),
-                   [owner](const std::unique_ptr<SoftkeyBar>& b) { return b->Owner() == owner; }),
-               bars.end());
+    std::vector<std::unique_ptr<SoftkeyBar>> doomed;
+    for (auto it = bars.begin(); it != bars.end();) {
+        if ((*it)->Owner() == owner) {
+            doomed.push_back(std::move(*it));
+            it = bars.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 // ---- Shell ----
