@@ -26,6 +26,15 @@ int DispatchCommand(AppState* app, int id) {
         case 40011:
             app->mainWindow->Post(plat::WM_CLOSE);
             return 1;
+        default:
+            break;
+    }
+    // While a show runs its loop walks the file list: nothing may change it under the show.
+    // Only "Exit" and the view commands act (they end the show first).
+    if (app->viewMode == kSlideShow && (id < 40007 || id > 40010)) {
+        return 1;
+    }
+    switch (id) {
         case 40007:
             SetViewMode(app, kThumbnail);
             return 1;

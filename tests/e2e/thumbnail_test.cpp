@@ -182,3 +182,16 @@ TEST(ThumbnailGrid, EnterOpensFoldersAndBackClimbs) {
     const auto home = RunHeadless(device, "0");
     EXPECT_EQ(home.state["workDirectory"].text, "\\Program Files\\Velloran\\Samples");
 }
+
+TEST(ThumbnailGrid, CommandsThatChangeTheListWaitUntilAShowIsOver) {
+    TempDevice device;
+    MakePictures(device, 3);
+    // Delete and sort during a running show do nothing; the show ends on Back as usual.
+    const auto run = RunHeadless(device, "cmd:40010 wait:300 cmd:40022 cmd:40018 cmd:40020 Back");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
+    EXPECT_EQ(run.state["fileList"]["count"].Int(), 3);
+    EXPECT_EQ(run.state["fileList"]["sortKey"].Int(), 0);
+    EXPECT_EQ(run.state["messageBox"].IsNull(), true);
+    EXPECT_TRUE(device.Exists("\\Pics\\p00.bmp"));
+}
