@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr plat::Color kNavy = plat::Rgb(0, 0, 128);
 constexpr plat::Color kBarGreen = plat::Rgb(0, 128, 0);
 constexpr plat::Color kBarDarkGrey = plat::Rgb(64, 64, 64);
 constexpr plat::Color kBarText = plat::Rgb(255, 235, 177);
@@ -149,7 +148,7 @@ bool PropertiesProc(AppState* app, plat::Dialog& d, unsigned message, plat::LRES
             plat::Canvas c = d.GetWindow()->BeginPaint();
             plat::Rect r;
             if (plat::ControlRectInDialog(d.GetWindow(), kSeparatorPlace, &r)) {
-                c.FillRect(plat::Rect{r.left, r.top, r.right, r.top + 2}, kNavy);
+                c.FillRect(plat::Rect{r.left, r.top, r.right, r.top + 2}, plat::kDialogTitleColor);
             }
             if (plat::ControlRectInDialog(d.GetWindow(), kIconPlace, &r)) {
                 const int type = PictureTypeFromName(entry->name);
@@ -209,14 +208,13 @@ namespace {
 
 void PaintSection(plat::Dialog& d, plat::Canvas& c, const Section& s, uint64_t freeAmount,
                   uint64_t total) {
-    static const auto bold = plat::Font::Create(plat::FontSpec{-10, 700, false, "Nina"});
     static const auto normal = plat::Font::Create(plat::FontSpec{-11, 400, false, "Nina"});
     c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
     plat::Rect r;
     if (plat::ControlRectInDialog(d.GetWindow(), s.label, &r)) {
         std::string label = d.ItemText(s.label).substr(0, 79);
-        c.SetFont(bold);
-        c.SetTextColor(kNavy);
+        c.SetFont(plat::DialogTitleFont());
+        c.SetTextColor(plat::kDialogTitleColor);
         c.DrawText(label, &r, plat::kTextSingleLine | plat::kTextVCenter | plat::kTextNoPrefix);
     }
     if (!plat::ControlRectInDialog(d.GetWindow(), s.bar, &r)) {

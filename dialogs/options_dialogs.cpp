@@ -13,14 +13,11 @@
 
 namespace {
 
-constexpr plat::Color kTitleColor = 0x00800000;
-
 // Draws the titles of hidden group boxes at their top-left corners.
 void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
-    static const auto font = plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"});
     plat::Canvas c = d.GetWindow()->BeginPaint();
-    c.SetFont(font);
-    c.SetTextColor(kTitleColor);
+    c.SetFont(plat::DialogTitleFont());
+    c.SetTextColor(plat::kDialogTitleColor);
     c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
     for (int id : ids) {
         plat::Rect r;

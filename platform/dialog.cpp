@@ -56,6 +56,10 @@ std::shared_ptr<Font> DialogFont(int points) {
     return Font::Create(FontSpec{-(std::max(6, points) + 1), 400, false, "Nina"});
 }
 
+std::shared_ptr<Font> DialogTitleFont() {
+    return theme::UiBoldFont();
+}
+
 Rect DialogUnitsToPixels(const Font& font, int x, int y, int width, int height) {
     const int baseX = std::max(1, font.Metrics().averageCharWidth);
     const int baseY = std::max(1, font.Metrics().height);

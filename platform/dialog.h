@@ -138,6 +138,11 @@ class Dialog {
     bool backPressUsed_ = false;
 };
 
+// The titles a dialog paints over its hidden group boxes and section labels: one bold face
+// and colour for all dialogs, the bold face of the menus and message boxes.
+std::shared_ptr<Font> DialogTitleFont();
+constexpr Color kDialogTitleColor = Rgb(0, 0, 128);
+
 // The rectangle of control `id` in the dialog window's client coordinates (where the dialog
 // paints titles over hidden controls); false when there is no such control.
 bool ControlRectInDialog(Window* dialog, int id, Rect* rect);
