@@ -1,5 +1,6 @@
 #include "browser/browser_commands.h"
 
+#include <iterator>
 #include <string>
 
 #include "browser/file_list.h"
@@ -7,88 +8,65 @@
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
+#include "platform/dialog.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/text.h"
-#include "platform/theme.h"
-#include "platform/window_system.h"
 #include "resources/artwork.h"
+#include "resources/dialogs.h"
 #include "resources/strings.h"
 
 namespace {
 
 constexpr int kCommandOk = 40001;
 constexpr int kCommandClose = 2;
+constexpr int kAboutTemplate = 7008;
 constexpr int kAboutIcon = 5001;
+constexpr int kAboutIconPlace = 2050;
+constexpr int kAboutNameText = 2051;
+constexpr int kAboutLineIds[] = {kAboutNameText, 2052, 2053};
+static_assert(std::size(kAboutLineIds) == std::size(kAboutLines));
 
-struct AboutState {
-    plat::Icon icon;
-    int result = 0;
-    bool done = false;
-};
-
-void PaintAbout(plat::Window* window, const AboutState& about) {
-    plat::Canvas c = window->BeginPaint();
-    const plat::Rect client = window->ClientRect();
-    c.FillRect(client, plat::theme::kWindow);
-    const int iconX = (client.Width() - about.icon.width) / 2;
-    c.DrawIcon(iconX, 14, about.icon);
-    c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
-    c.SetTextColor(plat::theme::kText);
-    int y = 14 + about.icon.height + 12;
-    bool first = true;
-    for (const char* line : kAboutLines) {
-        c.SetFont(first ? plat::theme::UiBoldFont() : plat::theme::UiFont());
-        plat::Rect r{6, y, client.right - 6, client.bottom};
-        y += c.DrawText(line, &r, plat::kTextCenter | plat::kTextWordBreak | plat::kTextNoPrefix) +
-             6;
-        first = false;
-    }
-    window->Validate();
-}
-
-plat::LRESULT AboutProc(plat::Window* window, unsigned message, plat::WPARAM wParam,
-                        plat::LPARAM lParam) {
-    auto* about = static_cast<AboutState*>(window->userData);
-    if (!about) {
-        return plat::DefWindowProc(window, message, wParam, lParam);
-    }
+bool AboutProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {
     switch (message) {
-        case plat::WM_ERASEBKGND: {
-            plat::Canvas c = window->GetCanvas();
-            c.FillRect(window->ClientRect(), plat::theme::kWindow);
-            return 1;
+        case plat::WM_INITDIALOG: {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(4003)) || !d.MakeFullScreen()) {
+                d.End(-1);
+                return true;
+            }
+            if (auto* icon = d.Get<plat::StaticText>(kAboutIconPlace)) {
+                icon->SetIcon(res::LoadIconResource(kAboutIcon));
+            }
+            for (size_t i = 0; i < std::size(kAboutLineIds); ++i) {
+                d.SetItemText(kAboutLineIds[i], kAboutLines[i]);
+            }
+            if (plat::Control* name = d.ItemControl(kAboutNameText)) {
+                name->SetFont(plat::DialogTitleFont());
+            }
+            *result = 1;
+            return true;
         }
-        case plat::WM_PAINT:
-            PaintAbout(window, *about);
-            return 0;
         case plat::WM_COMMAND: {
             const int id = static_cast<int>(plat::LowWord(wParam));
-            if (id == kCommandOk || id == kCommandClose || id == plat::IDOK) {
-                about->result = id;
-                about->done = true;
+            if (id == kCommandOk || id == plat::IDOK) {
+                d.End(kCommandOk);
+                return true;
             }
-            return 0;
+            if (id == kCommandClose) {
+                d.End(kCommandClose);
+                return true;
+            }
+            return false;
         }
-        case plat::WM_HOTKEY:
-            if (plat::HighWord(static_cast<uintptr_t>(lParam)) == plat::VK_TBACK &&
-                (lParam & plat::kHotKeyReleased)) {
-                about->result = kCommandClose;
-                about->done = true;
-            }
-            return 0;
         case plat::WM_KEYDOWN:
+            // Nothing in the box takes the focus: the action key is "OK" too.
             if (wParam == plat::VK_RETURN) {
-                about->result = kCommandOk;
-                about->done = true;
+                d.End(kCommandOk);
+                return true;
             }
-            return 0;
-        case plat::WM_CLOSE:
-            about->result = kCommandClose;
-            about->done = true;
-            return 0;
+            return false;
         default:
-            return plat::DefWindowProc(window, message, wParam, lParam);
+            return false;
     }
 }
 
@@ -134,34 +112,11 @@ void ShowHelp(AppState* /*app*/) {
 }
 
 void ShowAbout(AppState* app) {
-    plat::WindowSystem& ws = plat::WindowSystem::Get();
-    plat::Window* previousFocus = ws.Focus();
-    AboutState about;
-    about.icon = res::LoadIconResource(kAboutIcon);
-    plat::Window* window = plat::Window::Create("About", LoadStr(ids::kProgramName),
-                                                plat::Shell::WorkArea(), nullptr, AboutProc);
-    if (!window) {
+    const plat::DialogTemplate* tmpl = res::DialogResource(kAboutTemplate);
+    if (!tmpl) {
         return;
     }
-    window->userData = &about;
-    window->Invalidate(nullptr, true);
-    plat::SoftkeyBar* bar = plat::SoftkeyBar::Create(window, res::MenuBarResource(4003));
-    if (bar) {
-        bar->OverrideBack(true);
-    }
-    ws.SetFocus(window);
-    ws.PushModal(plat::ModalLoop{"dialog", [&about] {
-                                     about.result = kCommandClose;
-                                     about.done = true;
-                                 }});
-    ws.RunModalLoop([&about] { return about.done; });
-    ws.PopModal();
-    window->userData = nullptr;
-    window->SetProc(nullptr);
-    window->Destroy();
-    if (previousFocus && ws.IsWindow(previousFocus)) {
-        ws.SetFocus(previousFocus);
-    } else if (app->mainWindow && ws.IsWindow(app->mainWindow)) {
-        ws.SetFocus(app->mainWindow);
-    }
+    plat::Dialog::Run(*tmpl, app->mainWindow,
+                      [](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
+                         plat::LRESULT* result) { return AboutProc(d, message, wParam, result); });
 }
