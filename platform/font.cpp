@@ -92,23 +92,23 @@ int RoundScaled(int units, int ppem, int unitsPerEm) {
 }
 
 // Pixels per em for a logical height: positive heights give the cell, negative the em.
-int PixelSizeFor(const FontSpec& spec, const DesignMetrics& d) {
+int PixelSizeFor(const FontSpec& request, const DesignMetrics& d) {
     int ppem;
-    if (spec.height < 0) {
-        ppem = -spec.height;
+    if (request.height < 0) {
+        ppem = -request.height;
     } else {
-        const int cell = spec.height == 0 ? 12 : spec.height;
+        const int cell = request.height == 0 ? 12 : request.height;
         ppem = static_cast<int>(
             std::lround(static_cast<double>(cell) * d.unitsPerEm / (d.cellAscent + d.cellDescent)));
     }
     return std::clamp(ppem, 1, 512);
 }
 
-TextMetrics CellMetrics(const FontSpec& spec, const DesignMetrics& d, int ppem) {
+TextMetrics CellMetrics(const FontSpec& request, const DesignMetrics& d, int ppem) {
     TextMetrics m;
     const int ascent = RoundScaled(d.cellAscent, ppem, d.unitsPerEm);
-    if (spec.height > 0) {
-        m.height = spec.height;
+    if (request.height > 0) {
+        m.height = request.height;
         m.ascent = std::min(ascent, m.height);
     } else {
         m.height = std::max(1, RoundScaled(d.cellAscent + d.cellDescent, ppem, d.unitsPerEm));
@@ -143,8 +143,8 @@ class FreeTypeFace : public FontFace {
         return glyphs_.emplace(cp, Render(cp)).first->second;
     }
 
-    TextMetrics MetricsFor(const FontSpec& spec) override {
-        TextMetrics m = CellMetrics(spec, design_, ppem_);
+    TextMetrics MetricsFor(const FontSpec& request) override {
+        TextMetrics m = CellMetrics(request, design_, ppem_);
         m.averageCharWidth = design_.averageWidth > 0
                                  ? RoundScaled(design_.averageWidth, ppem_, design_.unitsPerEm)
                                  : 0;
@@ -230,8 +230,8 @@ class BuiltinFace : public FontFace {
         return glyphs_.emplace(cp, std::move(image)).first->second;
     }
 
-    TextMetrics MetricsFor(const FontSpec& spec) override {
-        TextMetrics m = CellMetrics(spec, DesignMetrics{}, ppem_);
+    TextMetrics MetricsFor(const FontSpec& request) override {
+        TextMetrics m = CellMetrics(request, DesignMetrics{}, ppem_);
         m.averageCharWidth = std::max(2, ppem_ / 2 + 1);
         m.maxCharWidth = m.averageCharWidth;
         return m;
@@ -356,11 +356,11 @@ const LoadedFile& ResolveFile(const std::string& faceName, bool bold, bool itali
 
 }  // namespace
 
-std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& spec) {
+std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& request) {
     static std::map<std::tuple<std::string, int, bool, bool>, std::shared_ptr<FontFace>> faces;
-    const bool bold = spec.weight >= 700;
-    const LoadedFile& file = ResolveFile(spec.face, bold, spec.italic);
-    const int ppem = PixelSizeFor(spec, file.design);
+    const bool bold = request.weight >= 700;
+    const LoadedFile& file = ResolveFile(request.face, bold, request.italic);
+    const int ppem = PixelSizeFor(request, file.design);
     const auto key = std::make_tuple(file.ok ? file.resolved.path : std::string(), ppem,
                                      file.resolved.oblique, file.resolved.embolden);
     auto it = faces.find(key);
@@ -394,10 +394,10 @@ int GlyphAdvance(FontFace* face, char32_t cp) {
     return face->Glyph(cp).advance;
 }
 
-std::shared_ptr<Font> Font::Create(const FontSpec& spec) {
-    std::shared_ptr<FontFace> face = AcquireFontFace(spec);
-    const TextMetrics metrics = face->MetricsFor(spec);
-    return std::make_shared<Font>(spec, std::move(face), metrics);
+std::shared_ptr<Font> Font::Create(const FontSpec& request) {
+    std::shared_ptr<FontFace> face = AcquireFontFace(request);
+    const TextMetrics metrics = face->MetricsFor(request);
+    return std::make_shared<Font>(request, std::move(face), metrics);
 }
 
 int Font::TextWidth(std::string_view utf8) const {

@@ -34,19 +34,19 @@ class Font {
   public:
     // Never null: a face that cannot be found falls back to any installed sans face; if no
     // font file exists at all, a built-in box renderer keeps text measurable.
-    static std::shared_ptr<Font> Create(const FontSpec& spec);
+    static std::shared_ptr<Font> Create(const FontSpec& request);
 
-    const FontSpec& Spec() const { return spec_; }
+    const FontSpec& Request() const { return request_; }
     const TextMetrics& Metrics() const { return metrics_; }
     // Advance width of the text in pixels.
     int TextWidth(std::string_view utf8) const;
     FontFace* Face() const { return face_.get(); }
 
-    Font(const FontSpec& spec, std::shared_ptr<FontFace> face, const TextMetrics& metrics)
-        : spec_(spec), face_(std::move(face)), metrics_(metrics) {}
+    Font(const FontSpec& request, std::shared_ptr<FontFace> face, const TextMetrics& metrics)
+        : request_(request), face_(std::move(face)), metrics_(metrics) {}
 
   private:
-    FontSpec spec_;
+    FontSpec request_;
     std::shared_ptr<FontFace> face_;
     TextMetrics metrics_;
 };

@@ -30,8 +30,8 @@ class FontFace {
 
     // The glyph of a code point; never null (missing glyphs get the face's box).
     virtual const GlyphImage& Glyph(char32_t cp) = 0;
-    // Metrics for a font of this face as `spec` asks for it.
-    virtual TextMetrics MetricsFor(const FontSpec& spec) = 0;
+    // Metrics for a font of this face as `request` asks for it.
+    virtual TextMetrics MetricsFor(const FontSpec& request) = 0;
     // True when no font file was found and glyphs are drawn as boxes.
     virtual bool IsBuiltin() const = 0;
     // Host path of the font file ("" for the built-in face).
@@ -40,8 +40,8 @@ class FontFace {
     virtual int PixelSize() const = 0;
 };
 
-// The face for a font spec from the process-wide cache, loading it on first use. Never null.
-std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& spec);
+// The face for a font request from the process-wide cache, loading it on first use. Never null.
+std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& request);
 
 // Advance of one code point as text layout counts it: control characters take no room and a
 // tab is as wide as a blank.
