@@ -1,0 +1,327 @@
+// The dialog templates laid out on the phone's 176 x 220 screen: every label, check box and
+// list choice shows its whole text with room before the next control, the titles the dialogs
+// paint fit the screen, and the About box through the headless host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/app.h"
+#include "platform/dialog.h"
+#include "platform/window_system.h"
+#include "resources/dialogs.h"
+#include "tests/support/headless.h"
+
+using namespace plat;
+
+namespace {
+
+// Runs one action per wait; with none left it ends the open dialog.
+class LayoutHost : public Host {
+  public:
+    uint64_t NowMs() override { return now; }
+    void WaitForEvents(int64_t timeoutMs) override {
+        if (!actions.empty()) {
+            auto action = actions.front();
+            actions.pop_front();
+            action();
+            return;
+        }
+        if (timeoutMs >= 0) {
+            now += static_cast<uint64_t>(timeoutMs);
+            return;
+        }
+        auto& ws = WindowSystem::Get();
+        if (!ws.Modals().empty()) {
+            ws.Modals().back().cancel();
+        }
+    }
+    void PollEvents() override {}
+    void Present(const Surface&, bool) override {}
+    std::deque<std::function<void()>> actions;
+    uint64_t now = 1000;
+};
+
+// The choices the dialogs put in their lists, by list id.
+std::map<int, std::vector<std::string>> ListChoices() {
+    const auto strings = [](int first, int last) {
+        std::vector<std::string> out;
+        for (int id = first; id <= last; ++id) {
+            out.push_back(LoadStr(id));
+        }
+        return out;
+    };
+    return {
+        {2013, strings(136, 138)},             // memory optimisation
+        {2018, strings(1000, 1010)},           // transition effects
+        {2020, strings(139, 141)},             // speeds
+        {2024, {LoadStr(143), LoadStr(144)}},  // the third is cut, see below
+        {2026, {"30"}},
+        {2028, strings(146, 148)},  // orientations
+    };
+}
+
+// Space wanted between a text's end and the next control on its row.
+constexpr int kGap = 3;
+
+struct Problem {
+    int dialog;
+    std::string text;
+    std::string what;
+};
+
+class DialogLayoutTest : public ::testing::TestWithParam<int> {
+  protected:
+    void SetUp() override { WindowSystem::Get().Init(&host_, 176, 220); }
+    void TearDown() override { WindowSystem::Get().Shutdown(); }
+
+    // Opens template `id` full screen with its lists filled, and checks what shows.
+    std::vector<Problem> Check(int id) {
+        const DialogTemplate* t = res::DialogResource(id);
+        EXPECT_NE(t, nullptr);
+        std::vector<Problem> problems;
+        if (!t) {
+            return problems;
+        }
+        const auto choices = ListChoices();
+        host_.actions = {[&] { Inspect(*Dialog::Open().back(), choices, &problems); }};
+        const int result =
+            Dialog::Run(*t, nullptr, [&choices](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT* r) {
+                if (m != WM_INITDIALOG) {
+                    return false;
+                }
+                d.CreateSoftkeyBar(SoftkeyBarTemplate{1, {{40001, "OK", -1}}, {}});
+                d.MakeFullScreen();
+                for (const auto& [list, items] : choices) {
+                    if (auto* spinner = d.Get<SpinnerList>(list)) {
+                        for (const std::string& item : items) {
+                            spinner->AddString(item);
+                        }
+                    }
+                }
+                *r = 1;
+                return true;
+            });
+        EXPECT_EQ(result, 2);
+        return problems;
+    }
+
+    static void Inspect(Dialog& d, const std::map<int, std::vector<std::string>>& choices,
+                        std::vector<Problem>* problems) {
+        Window* dialog = d.GetWindow();
+        const Font& font = *d.GetFont();
+        const int screenRight = dialog->ClientRect().right;
+        const auto add = [&](const std::string& text, const std::string& what) {
+            problems->push_back({d.Template().id, text, what});
+        };
+        // The nearest visible control to the right of `r` on its row.
+        const auto nextRight = [&](Window* self, const Rect& r) {
+            int limit = screenRight;
+            for (Window* other : dialog->Children()) {
+                const Rect o = other->Frame();
+                if (other != self && other->IsVisible() && o.top < r.bottom && o.bottom > r.top &&
+                    o.left >= r.left + 4) {
+                    limit = std::min(limit, o.left);
+                }
+            }
+            return limit;
+        };
+        for (Window* w : dialog->Children()) {
+            Control* c = ControlOf(w);
+            const Rect r = w->Frame();
+            const std::string text = c ? c->Text() : std::string();
+            if (!c || text.empty()) {
+                continue;
+            }
+            auto* label = dynamic_cast<StaticText*>(c);
+            if (!w->IsVisible()) {
+                // A hidden group box or label whose title the dialog paints.
+                // (A group box's row is its title's line, not the controls it frames.)
+                const Rect row{r.left, r.top, r.right, r.top + DialogTitleFont()->Metrics().height};
+                const int end = r.left + DialogTitleFont()->TextWidth(text);
+                if (end + kGap > nextRight(w, row)) {
+                    add(text, "painted title runs past its row");
+                }
+                continue;
+            }
+            if (label && label->GetAlign() == StaticText::Align::kLeft &&
+                r.Height() < 2 * font.Metrics().height) {
+                const int end = r.left + font.TextWidth(text);
+                if (end > r.right) {
+                    add(text, "label is cut");
+                } else if (end + kGap > nextRight(w, r)) {
+                    add(text, "label runs into the next control");
+                }
+            } else if (label && r.Height() < 2 * font.Metrics().height) {
+                if (font.TextWidth(text) > r.Width()) {
+                    add(text, "label is cut");
+                }
+            } else if (dynamic_cast<CheckBox*>(c)) {
+                // The box, then the text 4 pixels after it.
+                const int boxRight = 1 + std::min(11, r.Height());
+                if (r.left + boxRight + 4 + font.TextWidth(text) > r.right) {
+                    add(text, "check box text is cut");
+                }
+            }
+        }
+        for (const auto& [list, items] : choices) {
+            Window* w = d.Item(list);
+            if (!w) {
+                continue;
+            }
+            // The text's room: inside the frame, 2 pixels in and 1 before the arrows.
+            const int room = w->Frame().Width() - 2 - 3;
+            for (const std::string& item : items) {
+                if (font.TextWidth(item) > room) {
+                    add(item, "list choice is cut");
+                }
+            }
+        }
+    }
+
+    LayoutHost host_;
+};
+
+TEST_P(DialogLayoutTest, EveryTextShowsWhole) {
+    for (const Problem& p : Check(GetParam())) {
+        ADD_FAILURE() << "dialog " << p.dialog << ": \"" << p.text << "\" " << p.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, DialogLayoutTest,
+                         ::testing::Values(7002, 7003, 7004, 7005, 7006, 7007, 7008));
+
+// The checks above find the faults they are for: a template with a cut label, a label
+// touching its value and a list too narrow for its choices is refused.
+TEST_F(DialogLayoutTest, TheChecksRefuseACrampedTemplate) {
+    DialogTemplate t;
+    t.id = 9100;
+    t.title = "Cramped";
+    t.width = 140;
+    t.height = 100;
+    t.controls = {
+        {-1, ControlKind::kStatic, "Transition Speed:", 8, 10, 30, 8, 0},
+        {2020, ControlKind::kSpinner, "", 40, 10, 40, 11, 0},
+        {-1, ControlKind::kStatic, "Location :", 4, 30, 40, 8, 0},
+        {2038, ControlKind::kStatic, "\\Program Files", 44, 30, 90, 8, 0},
+        {2013, ControlKind::kSpinner, "", 8, 50, 98, 11, 0},
+        {2014, ControlKind::kUpDown, "", 109, 13, 6, 6, 0},
+    };
+    std::vector<Problem> problems;
+    const auto choices = ListChoices();
+    host_.actions = {[&] { Inspect(*Dialog::Open().back(), choices, &problems); }};
+    Dialog::Run(t, nullptr, [&choices](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT*) {
+        if (m == WM_INITDIALOG) {
+            d.MakeFullScreen();
+            for (const std::string& item : choices.at(2013)) {
+                d.Get<SpinnerList>(2013)->AddString(item);
+            }
+        }
+        return false;
+    });
+    std::map<std::string, std::string> found;
+    for (const Problem& p : problems) {
+        found[p.text] = p.what;
+    }
+    EXPECT_EQ(found["Transition Speed:"], "label is cut");
+    EXPECT_EQ(found["Location :"], "label runs into the next control");
+    EXPECT_EQ(found[LoadStr(136)], "list choice is cut");
+}
+
+// ---- through the headless host ----
+
+using testing_support::Json;
+using testing_support::Png;
+using testing_support::ReadPng;
+using testing_support::RunHeadless;
+using testing_support::TempDevice;
+
+const Json* DialogControl(const Json& state, int id) {
+    for (const Json& c : state["dialog"]["controls"].items) {
+        if (c["id"].Int() == id) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+TEST(AboutBoxE2E, IsTheToolkitDialogWithIconNameAndVersion) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    const auto run = RunHeadless(device, "cmd:40060");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    ASSERT_FALSE(run.state["dialog"].IsNull()) << run.stateText;
+    EXPECT_EQ(run.state["dialog"]["id"].Int(), 7008);
+    EXPECT_EQ(run.state["dialog"]["title"].text, "Velloran");
+    ASSERT_NE(DialogControl(run.state, 2050), nullptr);
+    EXPECT_EQ((*DialogControl(run.state, 2050))["kind"].text, "static");
+    ASSERT_NE(DialogControl(run.state, 2051), nullptr);
+    EXPECT_EQ((*DialogControl(run.state, 2051))["text"].text, "Velloran");
+    ASSERT_NE(DialogControl(run.state, 2052), nullptr);
+    EXPECT_EQ((*DialogControl(run.state, 2052))["text"].text, "Version 1.0");
+}
+
+TEST(AboutBoxE2E, OkCommandTwoAndBackCloseIt) {
+    for (const char* keys : {"cmd:40060 cmd:40001", "cmd:40060 cmd:2", "cmd:40060 Back"}) {
+        TempDevice device;
+        device.SkipSampleInstall();
+        const auto run = RunHeadless(device, keys);
+        ASSERT_EQ(run.exitCode, 0) << keys << run.stderrText;
+        EXPECT_TRUE(run.state["dialog"].IsNull()) << keys;
+    }
+}
+
+TEST(AboutBoxE2E, ShowsTheIconBesideTheText) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    const auto run = RunHeadless(device, "cmd:40060", true);
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    // Left of the text column the icon has colour; the text column is black on white.
+    int coloured = 0;
+    for (int y = 25; y < 60; ++y) {
+        for (int x = 4; x < 44; ++x) {
+            const uint32_t p = png.At(x, y);
+            const int r = static_cast<int>(p >> 16);
+            const int g = static_cast<int>((p >> 8) & 0xFF);
+            const int b = static_cast<int>(p & 0xFF);
+            coloured += std::max({r, g, b}) - std::min({r, g, b}) > 60;
+        }
+    }
+    EXPECT_GT(coloured, 100);
+}
+
+// The section titles of the system information are painted whole: "Program Memory" reaches
+// past where the figures column used to cut it.
+TEST(SystemInfoE2E, SectionTitleIsNotCutByTheFigures) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    const auto run = RunHeadless(device, "cmd:40038", true);
+    ASSERT_EQ(run.state["dialog"]["id"].Int(), 7003);
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    const auto navy = [](uint32_t p) {
+        const int r = static_cast<int>(p >> 16);
+        const int g = static_cast<int>((p >> 8) & 0xFF);
+        const int b = static_cast<int>(p & 0xFF);
+        return b > 90 && r < 90 && g < 90 && b > r + 40;
+    };
+    int tail = 0;
+    int figures = 0;
+    for (int y = 20; y < 42; ++y) {
+        for (int x = 112; x < 150; ++x) {
+            tail += navy(png.At(x, y));
+        }
+        for (int x = 150; x < png.width; ++x) {
+            figures += navy(png.At(x, y));
+        }
+    }
+    EXPECT_GT(tail, 15);
+    EXPECT_EQ(figures, 0);
+}
+
+}  // namespace
