@@ -522,7 +522,7 @@ plat::Icon InfraredIcon() {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-// 4511: a memory module.
+// 4512 (program memory): a memory module.
 std::unique_ptr<plat::Bitmap> MemoryBitmap() {
     Art art(32, 32);
     art.Polygon({{1, 10}, {31, 10}, {31, 25}, {1, 25}}, 0xFF1E5A2E);
@@ -545,7 +545,7 @@ std::unique_ptr<plat::Bitmap> MemoryBitmap() {
     return art.ToBitmap(kWhite);
 }
 
-// 4512: a hard disk seen from above, lid off.
+// 4513 (storage memory): a hard disk seen from above, lid off.
 std::unique_ptr<plat::Bitmap> DiskBitmap() {
     Art art(32, 32);
     art.RoundRect(3, 2, 31, 31, 2, 0x30000000);
@@ -567,7 +567,7 @@ std::unique_ptr<plat::Bitmap> DiskBitmap() {
     return art.ToBitmap(kWhite);
 }
 
-// 4513: a storage card with its contacts and a label.
+// 4511 (storage card): a storage card with its contacts and a label.
 std::unique_ptr<plat::Bitmap> CardBitmap() {
     Art art(32, 32);
     art.Polygon({{8, 3}, {27, 3}, {27, 31}, {6, 31}, {6, 8}}, 0x30000000);
@@ -836,11 +836,11 @@ plat::Icon LoadIconResource(int id) {
 std::unique_ptr<plat::Bitmap> LoadBitmapResource(int id) {
     switch (id) {
         case 4511:
-            return MemoryBitmap();
-        case 4512:
-            return DiskBitmap();
-        case 4513:
             return CardBitmap();
+        case 4512:
+            return MemoryBitmap();
+        case 4513:
+            return DiskBitmap();
         case 6001:
             return TreeStrip();
         case 6002:
