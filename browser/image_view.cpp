@@ -226,20 +226,7 @@ int NextOrientation(int orientation, int command, int* newOrientation, int* angl
 }
 
 ImageLayout GetImageLayout(const AppState* app) {
-    ImageLayout l;
-    l.zoomFactor = app->zoomFactor;
-    l.panX = app->panX;
-    l.panY = app->panY;
-    l.sourceX = app->sourceX;
-    l.sourceY = app->sourceY;
-    l.offsetX = app->offsetX;
-    l.offsetY = app->offsetY;
-    l.viewWidth = app->viewWidth;
-    l.viewHeight = app->viewHeight;
-    l.pictureWidth = app->pictureWidth;
-    l.pictureHeight = app->pictureHeight;
-    l.zoomedWidth = app->zoomedWidth;
-    l.zoomedHeight = app->zoomedHeight;
+    ImageLayout l = app->view;
     if (app->mainWindow) {
         const plat::Rect client = app->mainWindow->ClientRect();
         l.clientWidth = client.Width();
@@ -252,19 +239,7 @@ ImageLayout GetImageLayout(const AppState* app) {
 }
 
 void SetImageLayout(AppState* app, const ImageLayout& l) {
-    app->zoomFactor = l.zoomFactor;
-    app->panX = l.panX;
-    app->panY = l.panY;
-    app->sourceX = l.sourceX;
-    app->sourceY = l.sourceY;
-    app->offsetX = l.offsetX;
-    app->offsetY = l.offsetY;
-    app->viewWidth = l.viewWidth;
-    app->viewHeight = l.viewHeight;
-    app->pictureWidth = l.pictureWidth;
-    app->pictureHeight = l.pictureHeight;
-    app->zoomedWidth = l.zoomedWidth;
-    app->zoomedHeight = l.zoomedHeight;
+    app->view = l;
 }
 
 int ToSourceX(const AppState* app, int x) {
@@ -304,8 +279,8 @@ int OpenImage(AppState* app, int index) {
         entry->imageHeight = static_cast<int16_t>(fileHeight);
     }
     app->currentImagePath = path;
-    app->panX = 0;
-    app->panY = 0;
+    app->view.panX = 0;
+    app->view.panY = 0;
     SetCurrentImage(app, std::move(image));
     ComputeImageLayout(app);
     UpdateTitle(app);
@@ -365,8 +340,8 @@ void PaintImage(AppState* app, plat::Canvas& canvas, const plat::Rect& /*paintRe
     if (!ImagePaintRects(GetImageLayout(app), &dst, &src)) {
         return;
     }
-    app->imagePainter->SetZoom(app->zoomFactor);
-    app->imagePainter->Draw(canvas, *app->currentImage, dst, src, app->zoomFactor);
+    app->imagePainter->SetZoom(app->view.zoomFactor);
+    app->imagePainter->Draw(canvas, *app->currentImage, dst, src, app->view.zoomFactor);
 }
 
 static void Zoom(AppState* app, bool in) {
@@ -398,16 +373,16 @@ void ActualSize(AppState* app, bool fromKey) {
     if (!app->currentImage) {
         return;
     }
-    const bool zoomChanged = app->zoomFactor != 1;
+    const bool zoomChanged = app->view.zoomFactor != 1;
     if (!fromKey && !zoomChanged) {
         return;
     }
     if (fromKey) {
-        app->panX = 0;
-        app->panY = 0;
+        app->view.panX = 0;
+        app->view.panY = 0;
         app->zoomPercent = 100;
     }
-    app->zoomFactor = 1;
+    app->view.zoomFactor = 1;
     ComputeImageLayout(app);
     // A picture that shrinks back to actual size would leave its old edges on the screen:
     // erase whenever the zoom changed.

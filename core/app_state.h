@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "browser/image_layout.h"
 #include "platform/font.h"
 #include "platform/geometry.h"
 #include "platform/window.h"
@@ -44,24 +45,12 @@ struct AppState {
     int16_t gridHeight = 168;
     bool thumbMaxView = true;
     std::unique_ptr<imaging::ImageBuffer> currentImage;
-    int32_t panX = 0;
-    int32_t panY = 0;
     bool fullScreen = false;
     std::string currentImagePath;
     int16_t loadSizeLevel = 0;
     int32_t zoomPercent = 100;
-    int32_t zoomFactor = 1;
-    // Image-view geometry.
-    int32_t sourceX = 0;
-    int32_t sourceY = 0;
-    int32_t offsetX = 0;
-    int32_t offsetY = 0;
-    int32_t viewWidth = 0;
-    int32_t viewHeight = 0;
-    int32_t pictureWidth = 0;
-    int32_t pictureHeight = 0;
-    int32_t zoomedWidth = 0;
-    int32_t zoomedHeight = 0;
+    // Zoom, pan and the geometry of the picture in the image view.
+    ImageLayout view;
     std::unique_ptr<ImagePainter> imagePainter;
     SlideShowPlayer* slideShow = nullptr;
     ViewMode viewMode = kThumbnail;

@@ -306,7 +306,7 @@ void SetViewMode(AppState* app, ViewMode mode) {
         }
     }
     app->viewMode = mode;
-    app->zoomFactor = 1;
+    app->view.zoomFactor = 1;
     ResetPainterZoom(app);
     if (mode == kSlideShow) {
         UpdateScroll(app);

@@ -91,20 +91,20 @@ void WriteImage(JsonWriter& j, const AppState& app) {
     j.Key("path").String(app.currentImagePath);
     j.Key("width").Number(app.currentImage ? app.currentImage->Width() : 0);
     j.Key("height").Number(app.currentImage ? app.currentImage->Height() : 0);
-    j.Key("zoomFactor").Number(app.zoomFactor);
+    j.Key("zoomFactor").Number(app.view.zoomFactor);
     j.Key("zoomPercent").Number(app.zoomPercent);
-    j.Key("panX").Number(app.panX);
-    j.Key("panY").Number(app.panY);
-    j.Key("sourceX").Number(app.sourceX);
-    j.Key("sourceY").Number(app.sourceY);
-    j.Key("offsetX").Number(app.offsetX);
-    j.Key("offsetY").Number(app.offsetY);
-    j.Key("viewWidth").Number(app.viewWidth);
-    j.Key("viewHeight").Number(app.viewHeight);
-    j.Key("pictureWidth").Number(app.pictureWidth);
-    j.Key("pictureHeight").Number(app.pictureHeight);
-    j.Key("zoomedWidth").Number(app.zoomedWidth);
-    j.Key("zoomedHeight").Number(app.zoomedHeight);
+    j.Key("panX").Number(app.view.panX);
+    j.Key("panY").Number(app.view.panY);
+    j.Key("sourceX").Number(app.view.sourceX);
+    j.Key("sourceY").Number(app.view.sourceY);
+    j.Key("offsetX").Number(app.view.offsetX);
+    j.Key("offsetY").Number(app.view.offsetY);
+    j.Key("viewWidth").Number(app.view.viewWidth);
+    j.Key("viewHeight").Number(app.view.viewHeight);
+    j.Key("pictureWidth").Number(app.view.pictureWidth);
+    j.Key("pictureHeight").Number(app.view.pictureHeight);
+    j.Key("zoomedWidth").Number(app.view.zoomedWidth);
+    j.Key("zoomedHeight").Number(app.view.zoomedHeight);
     j.EndObject();
 }
 
