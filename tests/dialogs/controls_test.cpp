@@ -6,36 +6,11 @@
 
 #include "platform/dialog.h"
 #include "platform/window_system.h"
+#include "tests/support/script_host.h"
 
 using namespace plat;
 
 namespace {
-
-// A host whose input is a list of actions, one per wait; with none left it ends what is open.
-class ScriptHost : public Host {
-  public:
-    uint64_t NowMs() override { return now; }
-    void WaitForEvents(int64_t timeoutMs) override {
-        if (!actions.empty()) {
-            auto action = actions.front();
-            actions.pop_front();
-            action();
-            return;
-        }
-        if (timeoutMs >= 0) {
-            now += static_cast<uint64_t>(timeoutMs);
-            return;
-        }
-        auto& ws = WindowSystem::Get();
-        if (!ws.Modals().empty()) {
-            ws.Modals().back().cancel();
-        }
-    }
-    void PollEvents() override {}
-    void Present(const Surface&, bool) override {}
-    std::deque<std::function<void()>> actions;
-    uint64_t now = 1000;
-};
 
 struct Received {
     unsigned message;
@@ -91,7 +66,7 @@ class ControlsTest : public ::testing::Test {
         return n;
     }
 
-    ScriptHost host_;
+    testing_support::ScriptHost host_;
     Window* parent_ = nullptr;
     std::vector<Received> got_;
     std::function<void(const Received&)> onNotify_;

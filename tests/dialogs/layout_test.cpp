@@ -15,36 +15,11 @@
 #include "platform/window_system.h"
 #include "resources/dialogs.h"
 #include "tests/support/headless.h"
+#include "tests/support/script_host.h"
 
 using namespace plat;
 
 namespace {
-
-// Runs one action per wait; with none left it ends the open dialog.
-class LayoutHost : public Host {
-  public:
-    uint64_t NowMs() override { return now; }
-    void WaitForEvents(int64_t timeoutMs) override {
-        if (!actions.empty()) {
-            auto action = actions.front();
-            actions.pop_front();
-            action();
-            return;
-        }
-        if (timeoutMs >= 0) {
-            now += static_cast<uint64_t>(timeoutMs);
-            return;
-        }
-        auto& ws = WindowSystem::Get();
-        if (!ws.Modals().empty()) {
-            ws.Modals().back().cancel();
-        }
-    }
-    void PollEvents() override {}
-    void Present(const Surface&, bool) override {}
-    std::deque<std::function<void()>> actions;
-    uint64_t now = 1000;
-};
 
 // The choices the dialogs put in their lists, by list id.
 std::map<int, std::vector<std::string>> ListChoices() {
@@ -183,7 +158,7 @@ class DialogLayoutTest : public ::testing::TestWithParam<int> {
         }
     }
 
-    LayoutHost host_;
+    testing_support::ScriptHost host_;
 };
 
 TEST_P(DialogLayoutTest, EveryTextShowsWhole) {
