@@ -25,6 +25,20 @@ bool IsWhite(const uint8_t* p) {
     return p[0] == 255 && p[1] == 255 && p[2] == 255;
 }
 
+// Copies one pixel, or in mask mode paints the given colour where the source is white.
+void StorePixel(uint8_t* out, const uint8_t* p, bool mask, uint8_t blue, uint8_t green,
+                uint8_t red) {
+    if (!mask) {
+        out[0] = p[0];
+        out[1] = p[1];
+        out[2] = p[2];
+    } else if (IsWhite(p)) {
+        out[0] = blue;
+        out[1] = green;
+        out[2] = red;
+    }
+}
+
 std::unique_ptr<uint8_t[]> AllocateZeroed(size_t bytes) {
     return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes]());
 }
@@ -239,16 +253,7 @@ int ImageBuffer::SetPixels(int x0, int x1, int y, const uint8_t* src, bool rever
             return 1;
         }
         for (int i = 0; i < n; ++i, out += 3) {
-            const uint8_t* p = src + 3 * (reverse ? n - 1 - i : i);
-            if (!mask) {
-                out[0] = p[0];
-                out[1] = p[1];
-                out[2] = p[2];
-            } else if (IsWhite(p)) {
-                out[0] = blue;
-                out[1] = green;
-                out[2] = red;
-            }
+            StorePixel(out, src + 3 * (reverse ? n - 1 - i : i), mask, blue, green, red);
         }
         return 1;
     }
@@ -295,17 +300,7 @@ void ImageBuffer::SetColumn(int x, int y0, int y1, const uint8_t* src, bool reve
         const int y = reverse ? y1 - i : y0 + i;
         uint8_t* row = RowPtr(y);
         if (bitsPerPixel_ == 24) {
-            const uint8_t* p = src + 3 * i;
-            uint8_t* out = row + 3 * x;
-            if (!mask) {
-                out[0] = p[0];
-                out[1] = p[1];
-                out[2] = p[2];
-            } else if (IsWhite(p)) {
-                out[0] = blue;
-                out[1] = green;
-                out[2] = red;
-            }
+            StorePixel(row + 3 * x, src + 3 * i, mask, blue, green, red);
         } else {
             const bool bit = SourceBit(src, i);
             if (!mask) {
