@@ -230,8 +230,7 @@ bool CellRect(AppState* app, int index, plat::Rect* rect) {
     int columns = 1;
     const int cells = LayoutCells(app, &columns);
     const int rows = cells / columns;
-    const int last = std::min(app->fileList->Count() - 1, app->firstVisibleIndex + cells - 1);
-    if (index < app->firstVisibleIndex || index > last) {
+    if (index < app->firstVisibleIndex || index > LastVisible(app)) {
         return false;
     }
     plat::Rect area = app->mainWindow->ClientRect();

@@ -61,20 +61,19 @@ int AppState::SetCurrentFolder(const std::string& path, bool repaint) {
         return 1;
     }
     workDirectory = path;
-    fileList->Scan(workDirectory);
-    fileList->Select(0);
-    UpdateScroll(this);
-    if (repaint && mainWindow) {
-        mainWindow->Invalidate(nullptr, true);
-    }
+    Rescan(repaint);
     return 1;
 }
 
 void AppState::Refresh() {
+    Rescan(true);
+}
+
+void AppState::Rescan(bool repaint) {
     fileList->Scan(workDirectory);
     fileList->Select(0);
     UpdateScroll(this);
-    if (mainWindow) {
+    if (repaint && mainWindow) {
         mainWindow->Invalidate(nullptr, true);
     }
 }

@@ -67,6 +67,8 @@ struct AppState {
     // Folder operations of the browser.
     int SetCurrentFolder(const std::string& path, bool repaint);
     void Refresh();
+    // Reads the work folder again and selects its first entry.
+    void Rescan(bool repaint);
     // Returns false (home unchanged) when `path` does not exist.
     bool SetHomeFolder(const std::string& path);
 };

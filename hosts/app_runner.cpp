@@ -1,11 +1,9 @@
 #include "hosts/app_runner.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "core/app.h"
@@ -14,28 +12,10 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 
-namespace {
-
-bool MakeFolders(const std::string& path) {
-    std::string partial;
-    size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = path.find('/', pos + 1);
-        partial = path.substr(0, pos);
-        if (partial.empty())
-            continue;
-        if (::mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-}  // namespace
-
 int AppRunner::Prepare(int exitCodeWhenOtherRuns) {
-    if (!MakeFolders(options_.deviceRoot)) {
+    std::error_code error;
+    std::filesystem::create_directories(options_.deviceRoot, error);
+    if (!std::filesystem::is_directory(options_.deviceRoot, error)) {
         std::fprintf(stderr, "velloran: cannot create the device root %s\n",
                      options_.deviceRoot.c_str());
         return kStartFailed;

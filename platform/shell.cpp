@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/canvas.h"
-#include "platform/device_fs.h"
+#include "platform/system_info.h"
 #include "platform/theme.h"
 #include "platform/window_system.h"
 
@@ -225,11 +225,7 @@ void Shell::MakeFullScreenDialog(Window* window) {
 }
 
 bool Shell::StorageCardFolder(std::string* devicePath) {
-    if (DeviceFs::IsFolder("\\Storage Card")) {
-        *devicePath = "\\Storage Card";
-        return true;
-    }
-    return false;
+    return plat::StorageCardFolder(devicePath);
 }
 
 void Shell::PaintTray(Surface* screen) {

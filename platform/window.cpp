@@ -197,7 +197,7 @@ void Window::Update() {
         // unhandled paint never spins.
         invalid_ = Rect{};
         paintRect_ = Rect{};
-        if (HasScrollBar() || scroll_.max != scroll_.min) {
+        if (HasScrollBar()) {
             DrawScrollBar(&WindowSystem::Get().Screen());
         }
     }
@@ -297,10 +297,6 @@ LRESULT Window::Send(unsigned message, WPARAM wParam, LPARAM lParam) {
 
 void Window::Post(unsigned message, WPARAM wParam, LPARAM lParam) {
     WindowSystem::Get().Post(this, message, wParam, lParam);
-}
-
-void Window::PaintTree(Surface*) {
-    Update();
 }
 
 }  // namespace plat

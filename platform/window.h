@@ -92,7 +92,6 @@ class Window {
     void* userData = nullptr;
 
     // Internal: used by the window system.
-    void PaintTree(Surface* surface);
     void DrawScrollBar(Surface* surface);
     ~Window();
 

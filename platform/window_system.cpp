@@ -198,13 +198,8 @@ void WindowSystem::RouteKey(const Message& m) {
             return;
         }
         if (vk == VK_TBACK) {
-            // Back always reaches the top window as a hot key; a bar that overrides it sends
-            // it to its owner.
-            Window* target = top;
-            if (SoftkeyBar* bar = SoftkeyBar::Active()) {
-                target = bar->Owner();
-            }
-            if (target) {
+            // Back always reaches the top window (the owner of the bar shown) as a hot key.
+            if (Window* target = top) {
                 const LPARAM lp =
                     static_cast<LPARAM>(VK_TBACK << 16) | (down ? 0 : kHotKeyReleased);
                 target->Send(WM_HOTKEY, 0, lp);
