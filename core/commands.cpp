@@ -10,6 +10,7 @@
 #include "dialogs/info_dialogs.h"
 #include "dialogs/options_dialogs.h"
 #include "platform/window_system.h"
+#include "sharing/infrared_dialog.h"
 
 namespace {
 
@@ -111,6 +112,9 @@ int DispatchCommand(AppState* app, int id) {
         case 40062:
             ShowHelp(app);
             return 1;
+        case 40051:
+            SendViaInfraredCommand(app);
+            return 1;
         default:
             break;
     }
@@ -125,7 +129,6 @@ int DispatchCommand(AppState* app, int id) {
         case 40048:
         case 40049:
         case 40050:
-        case 40051:
             return 1;
         default:
             break;
