@@ -22,4 +22,16 @@ for target in bmp jpeg gif; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
-echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif"
+# The infrared sender's response handling: the worker over a scripted link.
+OBEX_SOURCES=("$ROOT"/sharing/infrared_obex.cpp "$ROOT"/sharing/infrared_worker.cpp
+              "$ROOT"/platform/worker_clock.cpp "$ROOT"/platform/wake_signal.cpp
+              "$ROOT"/resources/strings.cpp)
+obex_objs=()
+for src in "${OBEX_SOURCES[@]}"; do
+    obj="$OBJ/$(basename "$(dirname "$src")")_$(basename "$src" .cpp).o"
+    clang++ "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
+    obex_objs+=("$obj")
+done
+clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_obex_response.cpp" "${obex_objs[@]}" \
+    "$OBJ/platform_device_fs.o" "$OBJ/platform_text.o" -lpthread -o "$OUT/fuzz_obex_response"
+echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif $OUT/fuzz_obex_response"
