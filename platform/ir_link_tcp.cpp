@@ -95,6 +95,7 @@ class TcpIrLink : public IrLink {
     explicit TcpIrLink(const WakeSignal& wake) : wake_(wake), peers_(IrPeers()) {}
 
     int Startup() override {
+        lastError_ = 0;
         if (!wake_.Valid()) {
             return Fail(wake_.Error());
         }
@@ -111,6 +112,7 @@ class TcpIrLink : public IrLink {
     }
 
     int OpenSocket() override {
+        lastError_ = 0;
         if (!started_) {
             return Fail(EINVAL);
         }
@@ -128,6 +130,7 @@ class TcpIrLink : public IrLink {
     }
 
     int EnumerateDevices(std::vector<IrDevice>* devices) override {
+        lastError_ = 0;
         devices->clear();
         if (!socketOpen_) {
             return Fail(ENOTSOCK);
@@ -191,6 +194,7 @@ class TcpIrLink : public IrLink {
 
     int QueryIasInteger(uint32_t address, const std::string& className,
                         const std::string& attribute, int32_t* value) override {
+        lastError_ = 0;
         if (!socketOpen_) {
             return Fail(ENOTSOCK);
         }
@@ -209,6 +213,7 @@ class TcpIrLink : public IrLink {
     }
 
     int Connect(uint32_t address, const std::string& serviceName) override {
+        lastError_ = 0;
         if (!socketOpen_) {
             return Fail(ENOTSOCK);
         }
@@ -251,6 +256,7 @@ class TcpIrLink : public IrLink {
     }
 
     int Send(const uint8_t* data, size_t size) override {
+        lastError_ = 0;
         if (!stream_.IsOpen()) {
             return Fail(ENOTCONN);
         }
@@ -274,6 +280,7 @@ class TcpIrLink : public IrLink {
     }
 
     int Receive(uint8_t* buffer, size_t capacity, size_t* received) override {
+        lastError_ = 0;
         *received = 0;
         if (!stream_.IsOpen()) {
             return Fail(ENOTCONN);
@@ -303,6 +310,8 @@ class TcpIrLink : public IrLink {
         }
     }
 
+    // The error of the last call; 0 after a call that went through (a discovery that found
+    // nobody keeps the error of the last peer that did not answer).
     int LastError() const override { return lastError_; }
 
   private:

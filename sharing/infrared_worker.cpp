@@ -48,7 +48,7 @@ class Sender {
         }
         link_->Cleanup();
     }
-    bool Succeeded() const { return succeeded_ && !bodyFailed_; }
+    bool Succeeded() const { return disconnected_ && !bodyFailed_; }
 
   private:
     void Say(const std::string& text) {
@@ -60,68 +60,75 @@ class Sender {
 
     // Steps from discovery to the Disconnect; the socket is open.
     void Transfer() {
+        plat::IrDevice device;
+        if (!FindDevice(&device) || !ConnectToObex(device) || !StartPut()) {
+            return;
+        }
+        SendFile();
+        obex::Response response;
+        if (!wake_.Raised() &&
+            Report(Exchange(obex::DisconnectPacket(), obex::kSuccess, false, &response))) {
+            disconnected_ = true;
+        }
+    }
+
+    // Discovery, tried until a device is in range; the first device found is used.
+    bool FindDevice(plat::IrDevice* device) {
         std::vector<plat::IrDevice> devices;
         for (int attempt = 0; attempt < kDiscoveryTries && devices.empty(); ++attempt) {
             if (!link_->EnumerateDevices(&devices)) {
                 Fail("getsockopt1 failed. Error code : %d");
-                return;
+                return false;
             }
             if (devices.empty() && !Sleep(kRetrySleepMs)) {
-                return;
+                return false;
             }
         }
         if (devices.empty()) {
             Fail("Device discovery failed. Error code : %d");
-            return;
+            return false;
         }
-        const plat::IrDevice& device = devices.front();
+        *device = devices.front();
         Say(plat::FormatText(LoadStr(kFoundText),
-                             {device.name.substr(0, plat::kIrDeviceNameBytes)}));
-        if (!Sleep(kFoundSleepMs)) {
-            return;
-        }
+                             {device->name.substr(0, plat::kIrDeviceNameBytes)}));
+        return Sleep(kFoundSleepMs);
+    }
+
+    // The device's OBEX service from its directory, then the stream connection to it.
+    bool ConnectToObex(const plat::IrDevice& device) {
         int32_t selector = 0;
         if (!link_->QueryIasInteger(device.address, "OBEX", "IrDA:TinyTP:LsapSel", &selector)) {
             Fail("getsockopt2 failed. Error code : %d");
-            return;
+            return false;
         }
         Say(LoadStr(kConnectingText));
         const std::string service = plat::FormatText("LSAP-SEL%d", {selector});
-        bool connected = false;
-        for (int attempt = 0; attempt < kConnectTries && !connected; ++attempt) {
-            connected = link_->Connect(device.address, service) != 0;
-            if (!connected && !Sleep(kRetrySleepMs)) {
-                return;
+        for (int attempt = 0; attempt < kConnectTries; ++attempt) {
+            if (link_->Connect(device.address, service)) {
+                return true;
+            }
+            if (!Sleep(kRetrySleepMs)) {
+                return false;
             }
         }
-        if (!connected) {
-            Fail("Connect failed. Error code : %d");
-            return;
-        }
+        Fail("Connect failed. Error code : %d");
+        return false;
+    }
+
+    // OBEX Connect, which tells the peer's largest packet, and the Put that names the file.
+    bool StartPut() {
         obex::Response response;
         if (!Report(Exchange(obex::ConnectPacket(), obex::kSuccess, true, &response))) {
-            return;
+            return false;
         }
         bodyBytes_ = obex::BodyBytesPerPacket(response.peerMaxPacket);
         Say(LoadStr(kAboutToSendText));
         const std::vector<uint8_t> name = obex::NamePutPacket(request_.fileName);
         if (name.empty()) {
             Say(plat::FormatText("Send failed. Error code : %d", {EMSGSIZE}));
-            return;
+            return false;
         }
-        if (!Report(Exchange(name, obex::kContinue, false, &response))) {
-            return;
-        }
-        SendFile();
-        if (!wake_.Raised()) {
-            Report(Exchange(obex::DisconnectPacket(), obex::kSuccess, false, &response)) &&
-                Succeed();
-        }
-    }
-
-    bool Succeed() {
-        succeeded_ = true;
-        return true;
+        return Report(Exchange(name, obex::kContinue, false, &response));
     }
 
     // The file's bytes in Put packets; a failure shows its text and leaves the Disconnect to
@@ -231,7 +238,7 @@ class Sender {
     size_t bodyBytes_ = obex::kMaxBodyBytes;
     std::vector<uint8_t> pending_;  // bytes received and not yet part of a response
     bool bodyFailed_ = false;
-    bool succeeded_ = false;
+    bool disconnected_ = false;
 };
 
 }  // namespace
