@@ -3,15 +3,15 @@
 #include <iterator>
 #include <string>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/process.h"
-#include "platform/shell.h"
-#include "platform/text.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/os/process.h"
+#include "platform/shell/shell.h"
+#include "platform/os/text.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"

@@ -4,16 +4,16 @@
 #include <string>
 #include <utility>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
 #include "imaging/loaders.h"
-#include "platform/messages.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
+#include "platform/window/messages.h"
+#include "platform/os/text.h"
+#include "platform/window/window_system.h"
+#include "imaging/image_painter.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "browser/image_layout.h"
-#include "platform/canvas.h"
+#include "core/image_layout.h"
+#include "platform/graphics/canvas.h"
 
 struct AppState;
 namespace imaging {

@@ -15,7 +15,7 @@
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
 #include "imaging/picture_writers.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "resources/artwork.h"
 
 namespace {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
 #include "imaging/loaders.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
+#include "platform/os/text.h"
+#include "platform/window/window_system.h"
 #include "resources/artwork.h"
 
 namespace {

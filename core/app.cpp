@@ -1,8 +1,8 @@
 #include "core/app.h"
 
 #include "core/app_state.h"
-#include "platform/message_box.h"
-#include "platform/window_system.h"
+#include "platform/shell/message_box.h"
+#include "platform/window/window_system.h"
 #include "resources/strings.h"
 
 AppContext& App() {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/settings.h"
-#include "platform/messages.h"
+#include "platform/window/messages.h"
 
 struct AppState;
 

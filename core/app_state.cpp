@@ -1,13 +1,13 @@
 #include "core/app_state.h"
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/paths.h"
 #include "dialogs/favorites.h"
 #include "imaging/image_buffer.h"
-#include "platform/text.h"
-#include "slideshow/image_painter.h"
+#include "platform/os/text.h"
+#include "imaging/image_painter.h"
 
 std::string DefaultFolder() {
     std::string folder;

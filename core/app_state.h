@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "browser/image_layout.h"
-#include "platform/font.h"
-#include "platform/geometry.h"
-#include "platform/window.h"
+#include "core/image_layout.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
+#include "platform/window/window.h"
 
 class FavoritesStore;
 class FileList;

@@ -1,7 +1,7 @@
 #include "core/settings.h"
 
 #include "core/app.h"
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 bool SettingsStore::Open(const std::string& makerName, const std::string& exeBaseName) {
     const std::string key = "Software\\" + makerName + "\\" + exeBaseName;

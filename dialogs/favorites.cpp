@@ -5,9 +5,9 @@
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/os/text.h"
+#include "platform/window/window_system.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/menu.h"
-#include "platform/window.h"
+#include "platform/shell/menu.h"
+#include "platform/window/window.h"
 
 struct AppState;
 

@@ -2,14 +2,14 @@
 
 #include <vector>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "core/commands.h"
+#include "app/commands.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/shell/message_box.h"
+#include "platform/os/text.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 // Opens the tree at `*path` (the root when it does not exist). 1 when an existing item was
 // chosen: `*path` is then its full path and `*isFile` tells a picture from a folder. 0 after

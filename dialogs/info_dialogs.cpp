@@ -2,14 +2,14 @@
 
 #include <cmath>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/device_fs.h"
-#include "platform/dialog.h"
-#include "platform/message_box.h"
-#include "platform/system_info.h"
-#include "platform/theme.h"
+#include "platform/os/device_fs.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/shell/message_box.h"
+#include "platform/os/system_info.h"
+#include "platform/graphics/theme.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"

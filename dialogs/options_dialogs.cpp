@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/dialog.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
 

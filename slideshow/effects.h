@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 class SlideShowPlayer;
 

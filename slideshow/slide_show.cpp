@@ -5,17 +5,17 @@
 #include <new>
 #include <string>
 
-#include "browser/file_list.h"
+#include "core/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "core/commands.h"
+#include "app/commands.h"
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
 #include "imaging/loaders.h"
-#include "platform/messages.h"
-#include "platform/sound.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
+#include "platform/window/messages.h"
+#include "platform/window/sound.h"
+#include "platform/window/window_system.h"
+#include "imaging/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "platform/canvas.h"
-#include "platform/geometry.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/geometry.h"
 
 struct AppState;
 class SlideShowPlayer;

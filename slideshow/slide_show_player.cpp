@@ -6,10 +6,10 @@
 
 #include "core/app.h"
 #include "imaging/scaling.h"
-#include "platform/messages.h"
-#include "platform/surface.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
+#include "platform/window/messages.h"
+#include "platform/graphics/surface.h"
+#include "platform/window/window_system.h"
+#include "imaging/image_painter.h"
 #include "slideshow/slide_show.h"
 
 namespace {
