@@ -1,15 +1,17 @@
 #include "app/commands.h"
 
 #include "browser/browser_commands.h"
-#include "core/file_list.h"
 #include "browser/image_view.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "dialogs/favorites.h"
 #include "dialogs/info_dialogs.h"
 #include "dialogs/options_dialogs.h"
 #include "platform/window/window_system.h"
+#include "resources/resource_ids.h"
+#include "slideshow/slide_show.h"
 
 namespace {
 
@@ -22,8 +24,8 @@ bool PictureSelected(AppState* app) {
 
 int DispatchCommand(AppState* app, int id) {
     switch (id) {
-        case 2:
-        case 40011:
+        case plat::IDCANCEL:
+        case kCmdExit:
             app->mainWindow->Post(plat::WM_CLOSE);
             return 1;
         default:
@@ -31,84 +33,84 @@ int DispatchCommand(AppState* app, int id) {
     }
     // While a show runs its loop walks the file list: nothing may change it under the show.
     // Only "Exit" and the view commands act (they end the show first).
-    if (app->viewMode == kSlideShow && (id < 40007 || id > 40010)) {
+    if (app->viewMode == kSlideShow && (id < kCmdThumbnailView || id > kCmdSlideShow)) {
         return 1;
     }
     switch (id) {
-        case 40007:
+        case kCmdThumbnailView:
             SetViewMode(app, kThumbnail);
             return 1;
-        case 40008:
+        case kCmdImageView:
             SetViewMode(app, kImage);
             return 1;
-        case 40009:
+        case kCmdTreeView:
             SetViewMode(app, kTree);
             return 1;
-        case 40010:
+        case kCmdSlideShow:
             SetViewMode(app, kSlideShow);
             return 1;
-        case 40013:
-        case 40014:
-        case 40015:
-            SetThumbnailLayout(app, id - 40013);
+        case kCmdIcons2x2:
+        case kCmdIcons3x3:
+        case kCmdIcons4x4:
+            SetThumbnailLayout(app, id - kCmdIcons2x2);
             return 1;
-        case 40016:
-        case 40017:
-        case 40018:
-            app->fileList->SetSortKey(id - 40016);
+        case kCmdSortByName:
+        case kCmdSortByTime:
+        case kCmdSortBySize:
+            app->fileList->SetSortKey(id - kCmdSortByName);
             app->mainWindow->Invalidate(nullptr, true);
             return 1;
-        case 40020:
+        case kCmdRefresh:
             app->Refresh();
             return 1;
-        case 40022:
+        case kCmdDelete:
             DeleteCurrentPicture(app);
             return 1;
-        case 40027:
-        case 40028:
-        case 40029:
+        case kCmdRotateOriginal:
+        case kCmdRotateLeft:
+        case kCmdRotateRight:
             Rotate(app, id);
             return 1;
-        case 40036:
+        case kCmdActualSize:
             ActualSize(app, false);
             return 1;
-        case 40040:
+        case kCmdFullScreen:
             ToggleFullScreen(app);
             return 1;
-        case 40041:
+        case kCmdZoomIn:
             ZoomIn(app);
             return 1;
-        case 40042:
+        case kCmdZoomOut:
             ZoomOut(app);
             return 1;
-        case 40046:
+        case kCmdHomeFolder:
             GoToFolder(app, app->homeDirectory);
             return 1;
-        case 40021:
+        case kCmdProperties:
             PropertiesCommand(app);
             return 1;
-        case 40038:
+        case kCmdSystemInfo:
             SystemInfoCommand(app);
             return 1;
-        case 40039:
+        case kCmdGeneralOptions:
             GeneralOptionsCommand(app);
             return 1;
-        case 40043:
+        case kCmdSlideShowOptions:
             ShowSlideShowOptions(app);
             return 1;
-        case 40044:
+        case kCmdAddFavorite:
             AddFavoriteCommand(app);
             return 1;
-        case 40045:
+        case kCmdEditFavorites:
             EditFavoritesCommand(app);
             return 1;
-        case 40059:
+        case kCmdSetHomeFolder:
             SetAsHomeFolderCommand(app);
             return 1;
-        case 40060:
+        case kCmdAbout:
             ShowAbout(app);
             return 1;
-        case 40062:
+        case kCmdHelp:
             ShowHelp(app);
             return 1;
         default:
@@ -117,15 +119,15 @@ int DispatchCommand(AppState* app, int id) {
     // Commands of sharing that are not part of this program yet are taken
     // without an action, so no stray default handling runs for them.
     switch (id) {
-        case 40023:
-        case 40024:
-        case 40025:
-        case 40026:
-        case 40047:
-        case 40048:
-        case 40049:
-        case 40050:
-        case 40051:
+        case kCmdHomeScreenCenter:
+        case kCmdHomeScreenFit:
+        case kCmdHomeScreenTile:
+        case kCmdHomeScreenDefault:
+        case kCmdRecordSound:
+        case kCmdPlaySound:
+        case kCmdDeleteSound:
+        case kCmdSendMail:
+        case kCmdSendInfrared:
             return 1;
         default:
             break;
@@ -143,22 +145,23 @@ void UpdateMenuPopup(AppState* app, plat::Menu* menu) {
     }
     const FileEntry* entry = app->fileList->GetCurrentEntry();
     const bool picture = PictureSelected(app);
-    menu->CheckRadio(40007, 40010, 40007 + app->viewMode);
+    menu->CheckRadio(kCmdThumbnailView, kCmdSlideShow, kCmdThumbnailView + app->viewMode);
     if (app->viewMode == kThumbnail) {
-        menu->CheckRadio(40013, 40015, 40013 + app->thumbnailLayout);
-        menu->CheckRadio(40016, 40018, 40016 + app->fileList->sortKey);
-        for (int id : {40022, 40023, 40024, 40025, 40050, 40051}) {
+        menu->CheckRadio(kCmdIcons2x2, kCmdIcons4x4, kCmdIcons2x2 + app->thumbnailLayout);
+        menu->CheckRadio(kCmdSortByName, kCmdSortBySize, kCmdSortByName + app->fileList->sortKey);
+        for (int id : {kCmdDelete, kCmdHomeScreenCenter, kCmdHomeScreenFit, kCmdHomeScreenTile,
+                       kCmdSendMail, kCmdSendInfrared}) {
             menu->Enable(id, picture);
         }
     }
     if (app->viewMode == kImage) {
-        menu->Check(40040, app->fullScreen);
+        menu->Check(kCmdFullScreen, app->fullScreen);
     }
-    menu->Enable(40021, picture);
-    menu->Enable(40047, picture);
+    menu->Enable(kCmdProperties, picture);
+    menu->Enable(kCmdRecordSound, picture);
     const bool voice = entry && entry->hasVoiceNote;
-    menu->Enable(40048, voice);
-    menu->Enable(40049, voice);
+    menu->Enable(kCmdPlaySound, voice);
+    menu->Enable(kCmdDeleteSound, voice);
 }
 
 void OnKeyDown(AppState* app, unsigned key, int repeat) {

@@ -1,18 +1,21 @@
 #include "app/main_window.h"
 
-#include "core/file_list.h"
+#include "app/commands.h"
 #include "browser/image_view.h"
 #include "browser/samples.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "app/commands.h"
+#include "core/file_list.h"
 #include "core/paths.h"
 #include "dialogs/favorites.h"
+#include "dialogs/folder_tree.h"
 #include "imaging/image_buffer.h"
 #include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "slideshow/slide_show.h"
 
 using plat::LPARAM;
 using plat::LRESULT;
@@ -43,13 +46,13 @@ void CreateViews(AppState* app) {
 }
 
 void WriteMainSettings(const AppState* app) {
-    SetStringSetting(ids::kMainSection, ids::kWorkDirectory, app->workDirectory);
-    SetStringSetting(ids::kMainSection, ids::kHomeDirectory, app->homeDirectory);
-    SetIntSetting(ids::kMainSection, ids::kOrientation, app->orientation);
-    SetIntSetting(ids::kMainSection, ids::kThumbnailLayout, app->thumbnailLayout);
-    SetIntSetting(ids::kMainSection, ids::kShowFileName, app->showFileName ? 1 : 0);
-    SetIntSetting(ids::kMainSection, ids::kThumbMaxView, app->thumbMaxView ? 1 : 0);
-    SetIntSetting(ids::kMainSection, ids::kOptimizedMemory, app->loadSizeLevel);
+    SetStringSetting(kStrMainSection, kStrWorkDirectory, app->workDirectory);
+    SetStringSetting(kStrMainSection, kStrHomeDirectory, app->homeDirectory);
+    SetIntSetting(kStrMainSection, kStrOrientation, app->orientation);
+    SetIntSetting(kStrMainSection, kStrThumbnailLayout, app->thumbnailLayout);
+    SetIntSetting(kStrMainSection, kStrShowFileName, app->showFileName ? 1 : 0);
+    SetIntSetting(kStrMainSection, kStrThumbMaxView, app->thumbMaxView ? 1 : 0);
+    SetIntSetting(kStrMainSection, kStrOptimizedMemory, app->loadSizeLevel);
 }
 
 void ShutDown(AppState* app, plat::Window* window) {
@@ -117,8 +120,8 @@ LRESULT MainWindowProc(plat::Window* window, unsigned message, WPARAM wParam, LP
     switch (message) {
         case plat::WM_CREATE: {
             app->mainWindow = window;
-            app->browseMenuBar = CreateBar(window, 4001);
-            app->imageMenuBar = CreateBar(window, 4004);
+            app->browseMenuBar = CreateBar(window, kBarBrowse);
+            app->imageMenuBar = CreateBar(window, kBarImage);
             if (!app->browseMenuBar || !app->imageMenuBar) {
                 plat::WindowSystem::Get().PostQuit(0);
                 return 0;
@@ -197,7 +200,7 @@ int InitApplication() {
 
 int InitInstance() {
     App().appState = new AppState();
-    plat::Window* window = plat::Window::Create(kMainWindowClass, LoadStr(ids::kProgramName),
+    plat::Window* window = plat::Window::Create(kMainWindowClass, LoadStr(kStrProgramName),
                                                 plat::Shell::WorkArea(), nullptr, MainWindowProc);
     if (!window) {
         return 0;
@@ -227,6 +230,10 @@ void RequestExit() {
 void TearDownApplication() {
     delete App().appState;
     App().appState = nullptr;
+}
+
+void FolderRescanned(AppState* app) {
+    UpdateScroll(app);
 }
 
 void SetFullScreen(AppState* app, bool on) {
@@ -316,7 +323,7 @@ void SetViewMode(AppState* app, ViewMode mode) {
         repaint = true;
     }
     if (mode == kThumbnail) {
-        app->mainWindow->SetTitle(LoadStr(ids::kProgramName));
+        app->mainWindow->SetTitle(LoadStr(kStrProgramName));
     } else if (mode == kImage) {
         // The grid's scroll bar goes first, so the picture is laid out on the whole width.
         UpdateScroll(app);

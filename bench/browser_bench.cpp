@@ -20,11 +20,11 @@
 // jpeglib.h needs size_t and FILE first.
 #include <jpeglib.h>
 
-#include "core/file_list.h"
+#include "app/main_window.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "app/main_window.h"
+#include "core/file_list.h"
 #include "platform/os/device_fs.h"
 #include "platform/os/registry.h"
 #include "platform/shell/shell.h"

@@ -16,13 +16,13 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
+#include "imaging/image_painter.h"
 #include "imaging/loaders.h"
 #include "imaging/picture_writers.h"
 #include "platform/graphics/canvas.h"
-#include "platform/os/device_fs.h"
 #include "platform/graphics/surface.h"
+#include "platform/os/device_fs.h"
 #include "slideshow/effects.h"
-#include "imaging/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

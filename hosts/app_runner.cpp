@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/app.h"
 #include "app/main_window.h"
+#include "core/app.h"
 #include "platform/os/device_fs.h"
 #include "platform/os/registry.h"
 #include "platform/shell/shell.h"

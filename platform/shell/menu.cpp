@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/graphics/canvas.h"
-#include "platform/shell/shell.h"
-#include "platform/os/text.h"
 #include "platform/graphics/theme.h"
+#include "platform/os/text.h"
+#include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
 
 namespace plat {
@@ -509,6 +509,7 @@ int TrackPopupMenu(Menu* menu, Window* owner, bool rightSide) {
     if (t.active || !menu) {
         return 0;
     }
+    RegisterShellHooks();
     t = Tracker{};
     t.active = true;
     t.root = menu;

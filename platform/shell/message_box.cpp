@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "platform/graphics/canvas.h"
-#include "platform/shell/shell.h"
 #include "platform/graphics/theme.h"
+#include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
 
 namespace plat {

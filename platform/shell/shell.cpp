@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/graphics/canvas.h"
-#include "platform/os/system_info.h"
 #include "platform/graphics/theme.h"
+#include "platform/os/system_info.h"
 #include "platform/window/window_system.h"
 
 namespace plat {
@@ -61,6 +61,7 @@ SoftkeyBar* SoftkeyBar::Create(Window* owner, const SoftkeyBarTemplate& tmpl) {
     if (!owner) {
         return nullptr;
     }
+    RegisterShellHooks();
     auto bar = std::make_unique<SoftkeyBar>();
     WindowSystem& ws = WindowSystem::Get();
     const Rect frame{0, ws.ScreenHeight() - kSoftkeyBarHeight, ws.ScreenWidth(), ws.ScreenHeight()};
@@ -200,9 +201,49 @@ void DestroyBarsOf(Window* owner) {
     }
 }
 
+// ---- the window system's link to the shell ----
+
+namespace {
+
+class PhoneShellHooks : public ShellHooks {
+  public:
+    bool MenuTrackerActive() override { return plat::MenuTrackerActive(); }
+    void MenuTrackerKey(unsigned message, unsigned key) override {
+        plat::MenuTrackerKey(message, key);
+    }
+    void PressSoftkey(int index) override {
+        if (SoftkeyBar* bar = SoftkeyBar::Active()) {
+            bar->Press(index);
+        }
+    }
+    bool PaintSoftkeyBar(Surface* screen) override {
+        SoftkeyBar* bar = SoftkeyBar::Active();
+        if (!bar || !bar->BarWindow()->NeedsPaint()) {
+            return false;
+        }
+        bar->Paint(screen);
+        bar->BarWindow()->Validate();
+        return true;
+    }
+    void PaintOpenMenus(Surface* screen) override {
+        if (OpenPopupMenu()) {
+            plat::PaintOpenMenus(screen);
+        }
+    }
+    void TopLevelDestroyed(Window* window) override { DestroyBarsOf(window); }
+};
+
+}  // namespace
+
+void RegisterShellHooks() {
+    static PhoneShellHooks hooks;
+    WindowSystem::Get().SetShellHooks(&hooks);
+}
+
 // ---- Shell ----
 
 void Shell::Init() {
+    RegisterShellHooks();
     WindowSystem& ws = WindowSystem::Get();
     if (!ws.FindWindow("Tray", "Tray")) {
         Window::Create("Tray", "Tray", Rect{0, 0, ws.ScreenWidth(), kTrayHeight}, nullptr,

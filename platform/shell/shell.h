@@ -71,6 +71,10 @@ class SoftkeyBar {
 // Frees the softkey bars of a top-level window that is being destroyed.
 void DestroyBarsOf(Window* owner);
 
+// Hands the window system the shell's part in key routing and painting (menus, softkeys).
+// Called by everything that makes a bar or opens a popup; calling it again does nothing new.
+void RegisterShellHooks();
+
 class Shell {
   public:
     // Creates the title strip; call once after the window system is set up.

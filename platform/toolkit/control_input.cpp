@@ -1,9 +1,9 @@
 // Spinner lists with their arrows, and edit boxes with multi-tap letters.
 #include <algorithm>
 
-#include "platform/toolkit/controls.h"
-#include "platform/os/text.h"
 #include "platform/graphics/theme.h"
+#include "platform/os/text.h"
+#include "platform/toolkit/controls.h"
 #include "platform/window/window_system.h"
 
 namespace plat {

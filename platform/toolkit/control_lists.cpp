@@ -1,9 +1,9 @@
 // Report lists and tree views.
 #include <algorithm>
 
-#include "platform/toolkit/controls.h"
-#include "platform/os/text.h"
 #include "platform/graphics/theme.h"
+#include "platform/os/text.h"
+#include "platform/toolkit/controls.h"
 #include "platform/window/window_system.h"
 
 namespace plat {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/os/text.h"
 #include "platform/graphics/theme.h"
+#include "platform/os/text.h"
 #include "platform/window/window_system.h"
 
 namespace plat {

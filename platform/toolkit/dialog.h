@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/controls.h"
 #include "platform/shell/shell.h"
+#include "platform/toolkit/controls.h"
 #include "platform/window/window.h"
 
 namespace plat {

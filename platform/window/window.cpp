@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
 
 namespace plat {
@@ -81,10 +80,10 @@ void Window::DestroyTree() {
     }
     Send(WM_DESTROY, 0, 0);
     alive_ = false;
-    if (!parent_) {
-        DestroyBarsOf(this);
-    }
     WindowSystem& ws = WindowSystem::Get();
+    if (!parent_ && ws.GetShellHooks()) {
+        ws.GetShellHooks()->TopLevelDestroyed(this);
+    }
     ws.KillTimer(this, -1);
     if (ws.Focus() == this) {
         ws.SetFocus(nullptr);

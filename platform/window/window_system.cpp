@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/shell/menu.h"
-#include "platform/shell/shell.h"
 #include "platform/os/text.h"
 
 namespace plat {
@@ -176,13 +174,14 @@ void WindowSystem::RouteKey(const Message& m) {
     const unsigned vk = static_cast<unsigned>(m.wParam);
     const bool down = m.message == WM_KEYDOWN;
     Window* top = TopWindow();
-    if (MenuTrackerActive()) {
+    ShellHooks* shell = shellHooks_;
+    if (shell && shell->MenuTrackerActive()) {
         // The release of a key the popup took belongs to the popup too, even when the popup
         // closed on the press (Back must not also act on the window under it).
         if (m.message == WM_KEYDOWN) {
             swallowRelease_.insert(vk);
         }
-        MenuTrackerKey(m.message, vk);
+        shell->MenuTrackerKey(m.message, vk);
         return;
     }
     if (m.message == WM_KEYUP && swallowRelease_.erase(vk) > 0) {
@@ -191,8 +190,8 @@ void WindowSystem::RouteKey(const Message& m) {
     if (m.message != WM_CHAR) {
         if (vk == VK_TSOFT1 || vk == VK_TSOFT2) {
             if (down) {
-                if (SoftkeyBar* bar = SoftkeyBar::Active()) {
-                    bar->Press(vk == VK_TSOFT1 ? 0 : 1);
+                if (shell) {
+                    shell->PressSoftkey(vk == VK_TSOFT1 ? 0 : 1);
                 }
             }
             return;
@@ -387,16 +386,12 @@ void WindowSystem::PaintAndPresent() {
             painted = true;
         }
     }
-    if (SoftkeyBar* bar = SoftkeyBar::Active()) {
-        if (bar->BarWindow()->NeedsPaint()) {
-            bar->Paint(&screen_);
-            bar->BarWindow()->Validate();
-            painted = true;
-        }
+    if (shellHooks_ && shellHooks_->PaintSoftkeyBar(&screen_)) {
+        painted = true;
     }
     if (painted || screenDirty_) {
-        if (OpenPopupMenu()) {
-            PaintOpenMenus(&screen_);
+        if (shellHooks_) {
+            shellHooks_->PaintOpenMenus(&screen_);
         }
         screenDirty_ = false;
         if (host_) {

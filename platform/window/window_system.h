@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/messages.h"
 #include "platform/graphics/surface.h"
+#include "platform/window/messages.h"
+#include "platform/window/shell_hooks.h"
 #include "platform/window/window.h"
 
 namespace plat {
@@ -139,6 +140,10 @@ class WindowSystem {
     void EndWaitCursor();
     bool WaitCursorShown() const { return waitCursor_; }
 
+    // The phone shell above the window system (menus and softkey bars); may be null.
+    void SetShellHooks(ShellHooks* hooks) { shellHooks_ = hooks; }
+    ShellHooks* GetShellHooks() const { return shellHooks_; }
+
     // Frees windows destroyed while their messages were being handled.
     void CollectGarbage();
     void ScheduleDelete(Window* window) { graveyard_.emplace_back(window); }
@@ -172,6 +177,7 @@ class WindowSystem {
     int beeps_ = 0;
     bool waitCursor_ = false;
     int dispatchDepth_ = 0;
+    ShellHooks* shellHooks_ = nullptr;
 };
 
 }  // namespace plat

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
+#include "imaging/image_painter.h"
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/surface.h"
-#include "imaging/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {
