@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/device_fs.h"
-#include "platform/ir_link.h"
-#include "platform/wake_signal.h"
-#include "platform/worker_clock.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/ir_link.h"
+#include "platform/os/wake_signal.h"
+#include "platform/os/worker_clock.h"
 #include "resources/strings.h"
 #include "sharing/infrared_obex.h"
 #include "sharing/infrared_worker.h"

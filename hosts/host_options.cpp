@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/ir_peers.h"
+#include "platform/os/ir_peers.h"
 
 namespace {
 

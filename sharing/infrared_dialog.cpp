@@ -8,28 +8,21 @@
 #include <system_error>
 #include <thread>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/dialog.h"
-#include "platform/ir_link.h"
-#include "platform/sound.h"
-#include "platform/wake_signal.h"
-#include "platform/worker_clock.h"
+#include "core/file_list.h"
+#include "platform/os/ir_link.h"
+#include "platform/os/wake_signal.h"
+#include "platform/os/worker_clock.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/window/sound.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
 
-constexpr int kDialogId = 4014;
-constexpr int kSoftkeyBarId = 4008;
-constexpr int kAlignLabel = 2045;
-constexpr int kStatusLine = 2046;
-constexpr int kInfraredIcon = 5007;
-constexpr int kCompleteSound = 4016;
-constexpr int kOkText = 117;
-constexpr int kCancelCommand = 40002;
 // The status line changed; the new text waits in the transfer's shared state.
 constexpr unsigned kStatusChangedMessage = plat::WM_USER + 1001;
 // How long closing the dialog waits for a stopped worker to return before letting it finish
@@ -147,12 +140,12 @@ void PaintAlignLabel(plat::Dialog& d) {
     static const auto font = plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"});
     plat::Canvas c = d.GetWindow()->BeginPaint();
     plat::Rect r;
-    if (!plat::ControlRectInDialog(d.GetWindow(), kAlignLabel, &r)) {
+    if (!plat::ControlRectInDialog(d.GetWindow(), kCtlIrAlign, &r)) {
         return;
     }
     // Our face is wider than the phone's: a line that does not fit takes the free space to its
     // right, then moves left towards the icon.
-    const std::string text = d.ItemText(kAlignLabel);
+    const std::string text = d.ItemText(kCtlIrAlign);
     const int right = d.GetWindow()->ClientRect().right - 2;
     r.right = std::max(r.right, right);
     const int iconRight =
@@ -170,7 +163,7 @@ void ShowIcon(plat::Dialog& d) {
     if (auto* icon = children.empty()
                          ? nullptr
                          : dynamic_cast<plat::StaticText*>(plat::ControlOf(children[0]))) {
-        icon->SetIcon(res::LoadIconResource(kInfraredIcon));
+        icon->SetIcon(res::LoadIconResource(kIconInfrared));
     }
 }
 
@@ -180,7 +173,7 @@ bool InfraredProc(const InfraredSendRequest& request, Transfer* transfer, plat::
         case plat::WM_INITDIALOG:
             ShowIcon(d);
             // Without its softkey the dialog could not be closed by the user's softkey.
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(kSoftkeyBarId)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarCancel)) || !d.MakeFullScreen()) {
                 *result = 0;
                 return true;
             }
@@ -192,22 +185,21 @@ bool InfraredProc(const InfraredSendRequest& request, Transfer* transfer, plat::
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
-            if (id == 1 || id == 2 || id == 40001 || id == kCancelCommand) {
+            if (id == plat::IDOK || id == plat::IDCANCEL || id == kCmdOk || id == kCmdCancel) {
                 transfer->Stop();
                 d.End(2);
             }
             return true;
         }
         case kStatusChangedMessage:
-            d.SetItemText(kStatusLine, transfer->TakeStatus());
+            d.SetItemText(kCtlIrStatus, transfer->TakeStatus());
             d.GetWindow()->Update();
             return true;
         case kTransferCompleteMessage:
             if (plat::SoftkeyBar* bar = plat::SoftkeyBar::Find(d.GetWindow())) {
-                bar->SetButtonLabel(kCancelCommand, LoadStr(kOkText));
+                bar->SetButtonLabel(kCmdCancel, LoadStr(kStrOk));
             }
-            plat::PlaySoundBytes(res::LoadWaveResource(kCompleteSound),
-                                 std::to_string(kCompleteSound),
+            plat::PlaySoundBytes(res::LoadWaveResource(kWaveNotify), std::to_string(kWaveNotify),
                                  plat::kSoundMemory | plat::kSoundSync);
             return true;
         default:
@@ -218,7 +210,7 @@ bool InfraredProc(const InfraredSendRequest& request, Transfer* transfer, plat::
 }  // namespace
 
 void RunInfraredSendDialog(plat::Window* owner, const InfraredSendRequest& request) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(kDialogId);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgSendInfrared);
     if (!tmpl) {
         return;
     }

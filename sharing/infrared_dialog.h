@@ -2,7 +2,7 @@
 // the worker sends the picture, and closes at once on Cancel whatever the worker is doing.
 #pragma once
 
-#include "platform/messages.h"
+#include "platform/window/messages.h"
 #include "sharing/infrared_worker.h"
 
 struct AppState;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/text.h"
+#include "platform/os/text.h"
 
 namespace obex {
 namespace {

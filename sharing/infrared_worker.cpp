@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "core/app.h"
-#include "platform/device_fs.h"
-#include "platform/ir_link.h"
-#include "platform/text.h"
-#include "platform/wake_signal.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/ir_link.h"
+#include "platform/os/text.h"
+#include "platform/os/wake_signal.h"
+#include "resources/resource_ids.h"
 #include "sharing/infrared_obex.h"
 
 namespace {
@@ -17,14 +18,6 @@ constexpr int kDiscoveryTries = 10;
 constexpr int kConnectTries = 10;
 constexpr int kRetrySleepMs = 200;
 constexpr int kFoundSleepMs = 500;
-
-// Status texts of the string table.
-constexpr int kFindingText = 1036;
-constexpr int kFoundText = 1037;
-constexpr int kConnectingText = 1038;
-constexpr int kAboutToSendText = 1039;
-constexpr int kPercentText = 1040;
-constexpr int kSuccessText = 1041;
 
 enum class Exchanged { kOk, kSendFailed, kReceiveFailed };
 
@@ -35,7 +28,7 @@ class Sender {
         : request_(request), link_(link), wake_(wake), ticket_(ticket), sink_(sink) {}
 
     void Run() {
-        Say(LoadStr(kFindingText));
+        Say(LoadStr(kStrIrFinding));
         if (!link_->Startup()) {
             Fail("WSAStartup failed. Error code : %d");
             return;
@@ -89,7 +82,7 @@ class Sender {
             return false;
         }
         *device = devices.front();
-        Say(plat::FormatText(LoadStr(kFoundText),
+        Say(plat::FormatText(LoadStr(kStrIrFound),
                              {device->name.substr(0, plat::kIrDeviceNameBytes)}));
         return Sleep(kFoundSleepMs);
     }
@@ -101,7 +94,7 @@ class Sender {
             Fail("getsockopt2 failed. Error code : %d");
             return false;
         }
-        Say(LoadStr(kConnectingText));
+        Say(LoadStr(kStrIrConnecting));
         const std::string service = plat::FormatText("LSAP-SEL%d", {selector});
         for (int attempt = 0; attempt < kConnectTries; ++attempt) {
             if (link_->Connect(device.address, service)) {
@@ -122,7 +115,7 @@ class Sender {
             return false;
         }
         bodyBytes_ = obex::BodyBytesPerPacket(response.peerMaxPacket);
-        Say(LoadStr(kAboutToSendText));
+        Say(LoadStr(kStrIrAboutToSend));
         const std::vector<uint8_t> name = obex::NamePutPacket(request_.fileName);
         if (name.empty()) {
             Say(plat::FormatText("Send failed. Error code : %d", {EMSGSIZE}));
@@ -170,7 +163,7 @@ class Sender {
                 return;
             }
             sent += static_cast<int64_t>(got);
-            Say(plat::FormatText(LoadStr(kPercentText), {Percent(sent, size)}));
+            Say(plat::FormatText(LoadStr(kStrIrProgress), {Percent(sent, size)}));
         }
         if (!lastSent && !Report(Exchange(obex::BodyPutPacket(nullptr, 0, true), obex::kSuccess,
                                           false, &response))) {
@@ -249,7 +242,7 @@ void InfraredSendWorker(const InfraredSendRequest& request, plat::IrLink* link,
     Sender sender(request, link, wake, ticket, sink);
     sender.Run();
     if (sender.Succeeded() && !wake.Raised()) {
-        sink->Status(LoadStr(kSuccessText));
+        sink->Status(LoadStr(kStrIrSent));
         sink->TransferComplete();
     }
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/worker_clock.h"
+#include "platform/os/worker_clock.h"
 
 namespace plat {
 class IrLink;

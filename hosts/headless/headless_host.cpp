@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 #include "hosts/headless/state_json.h"
-#include "platform/canvas.h"
-#include "platform/worker_clock.h"
+#include "platform/graphics/canvas.h"
+#include "platform/os/worker_clock.h"
 
 unsigned KeyOfToken(const std::string& t) {
     if (t == "Left")

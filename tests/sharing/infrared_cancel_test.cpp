@@ -6,11 +6,11 @@
 
 #include <chrono>
 
-#include "platform/device_fs.h"
-#include "platform/ir_peers.h"
-#include "platform/shell.h"
-#include "platform/window_system.h"
-#include "platform/worker_clock.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/ir_peers.h"
+#include "platform/os/worker_clock.h"
+#include "platform/shell/shell.h"
+#include "platform/window/window_system.h"
 #include "sharing/infrared_dialog.h"
 #include "tests/sharing/fake_obex_peer.h"
 #include "tests/support/headless.h"

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/device_fs.h"
-#include "platform/ir_link.h"
-#include "platform/ir_peers.h"
-#include "platform/wake_signal.h"
-#include "platform/worker_clock.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/ir_link.h"
+#include "platform/os/ir_peers.h"
+#include "platform/os/wake_signal.h"
+#include "platform/os/worker_clock.h"
 #include "tests/sharing/fake_obex_peer.h"
 #include "tests/support/headless.h"
 
