@@ -220,31 +220,6 @@ TEST_F(InfraredWorker, BodiesFitThePeersMaximumPacketLength) {
     EXPECT_EQ(out.texts[6], "100% completed...");
 }
 
-TEST_F(InfraredWorker, PeerAnnouncingLessThanTheObexMinimumGetsMinimumSizedPackets) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kAccept, 40);
-    Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(300);
-    const Outcome out = Send("d.jpg", &data);
-    EXPECT_TRUE(out.complete);
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 5u);
-    EXPECT_EQ(got[2], Body(0x02, 0x48, data, 0, 249));
-    EXPECT_EQ(got[3], Body(0x82, 0x49, data, 249, 51));
-}
-
-TEST_F(InfraredWorker, RefusedBodyShowsTheReceiveFailureAndStillSaysGoodbye) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kRefuseFirstBody);
-    Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(3000);
-    const Outcome out = Send("a.jpg", &data);
-    ASSERT_FALSE(out.texts.empty());
-    EXPECT_EQ(out.texts.back(), "Receive failed. Error code : 0");
-    EXPECT_FALSE(out.complete);
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[3], kDisconnect);
-}
-
 TEST_F(InfraredWorker, GarbageAnswersAreReceiveFailures) {
     {
         // An impossible length field.
@@ -284,17 +259,6 @@ TEST_F(InfraredWorker, PeerHangingUpMidFileIsAFailureNotASuccess) {
               out.texts.end());
 }
 
-TEST_F(InfraredWorker, NoPeerFailsDiscoveryAfterTenTriesTwoHundredMillisecondsApart) {
-    ClosedPort nobody;
-    Peers({nobody.PeerArg("gone")});
-    const std::string data = Pattern(10);
-    const Outcome out = Send("a.jpg", &data);
-    EXPECT_EQ(out.texts, (std::vector<std::string>{"Finding receiving device...",
-                                                   "Device discovery failed. Error code : 111"}));
-    EXPECT_EQ(out.endMs, 2000u);
-    EXPECT_FALSE(out.complete);
-}
-
 TEST_F(InfraredWorker, FirstDeviceInRangeIsUsedAndTheOthersGetNothing) {
     ClosedPort nobody;
     FakeObexPeer first(FakeObexPeer::Mode::kAccept);
@@ -319,34 +283,6 @@ TEST_F(InfraredWorker, FileGoneBeforeItsBodyIsAFailureWithAGoodbye) {
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1], kNameAJpg);
     EXPECT_EQ(got[2], kDisconnect);
-}
-
-// Whatever the worker waits for, raising its wake signal ends it without a Disconnect.
-TEST_F(InfraredWorker, WakeSignalEndsEveryWaitWithoutAGoodbye) {
-    for (FakeObexPeer::Mode mode :
-         {FakeObexPeer::Mode::kSilent, FakeObexPeer::Mode::kSilentAfterName}) {
-        FakeObexPeer peer(mode);
-        Peers({peer.PeerArg("peer")});
-        device_.WriteFile("\\a.jpg", Pattern(4000));
-        Recorder recorder;
-        plat::WakeSignal wake;
-        auto link = plat::OpenIrLink(wake);
-        plat::WorkerClock::Ticket ticket;
-        std::thread worker([&] {
-            InfraredSendWorker({"\\a.jpg", "a.jpg"}, link.get(), wake, &ticket, &recorder);
-        });
-        const size_t blockedAfter = mode == FakeObexPeer::Mode::kSilent ? 1 : 3;
-        // The half-second sleep after discovery.
-        plat::WorkerClock::SetVirtualNow(plat::WorkerClock::Settle(10000));
-        ASSERT_TRUE(peer.WaitForRequests(blockedAfter, std::chrono::seconds(10)));
-        wake.Raise();
-        worker.join();
-        EXPECT_FALSE(recorder.Complete());
-        const std::vector<Packet> got = peer.Requests();
-        ASSERT_EQ(got.size(), blockedAfter);
-        EXPECT_NE(got.back(), kDisconnect);
-        plat::WorkerClock::UseVirtualTime(true, 0);
-    }
 }
 
 }  // namespace
