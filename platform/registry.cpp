@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/device_fs.h"
 #include "platform/text.h"
@@ -48,45 +49,6 @@ bool IsSelfOrParent(std::string_view path, std::string_view key) {
         return false;
     }
     return EqualsNoCase(path, key.substr(0, path.size()));
-}
-
-template <typename Keys>
-auto FindKey(Keys& keys, std::string_view path) -> decltype(&keys[0]) {
-    for (auto& k : keys) {
-        if (EqualsNoCase(k.path, path)) {
-            return &k;
-        }
-    }
-    return nullptr;
-}
-
-template <typename Values>
-auto FindValue(Values& values, std::string_view name) -> decltype(&values[0]) {
-    for (auto& v : values) {
-        if (EqualsNoCase(v.name, name)) {
-            return &v;
-        }
-    }
-    return nullptr;
-}
-
-Registry::Key& KeyFor(std::vector<Registry::Key>* keys, const std::string& path) {
-    if (Registry::Key* k = FindKey(*keys, path)) {
-        return *k;
-    }
-    keys->push_back(Registry::Key{path, {}});
-    return keys->back();
-}
-
-// Stores `value` under its name: replaces an existing value in place (keeping the name's
-// first spelling), or appends it.
-void PutValue(Registry::Key* key, Registry::Value value) {
-    if (Registry::Value* old = FindValue(key->values, value.name)) {
-        value.name = old->name;
-        *old = std::move(value);
-    } else {
-        key->values.push_back(std::move(value));
-    }
 }
 
 void AppendQuoted(std::string* out, std::string_view s) {
@@ -237,11 +199,128 @@ std::string AsUtf8(const std::string& bytes) {
 
 }  // namespace
 
+class Registry::Table {
+  public:
+    std::vector<Key> keys;
+
+    void Reserve(size_t expectedKeys) {
+        keys.reserve(expectedKeys);
+        keyIndex_.reserve(expectedKeys);
+        valueIndex_.reserve(expectedKeys * 2);
+    }
+    Key* Find(std::string_view path) {
+        const auto it = keyIndex_.find(FoldUtf8(path));
+        return it == keyIndex_.end() ? nullptr : &keys[it->second];
+    }
+    // The key `path`, appended when new (*added tells which).
+    Key& Get(const std::string& path, bool* added = nullptr) {
+        const auto [it, isNew] = keyIndex_.emplace(FoldUtf8(path), keys.size());
+        if (isNew) {
+            keys.push_back(Key{path, {}, {}});
+        }
+        if (added) {
+            *added = isNew;
+        }
+        return keys[it->second];
+    }
+    // Removes the last key (undoing a Get that added it).
+    void PopKey() {
+        Unindex(keys.back());
+        keyIndex_.erase(FoldUtf8(keys.back().path));
+        keys.pop_back();
+    }
+    void AddForeignSection(std::string header) { keys.push_back(Key{{}, {}, std::move(header)}); }
+    Value* FindValue(const Key& key, std::string_view name) {
+        const auto it = valueIndex_.find(ValueId(key, name));
+        return it == valueIndex_.end() ? nullptr : &keys[IndexOf(key)].values[it->second];
+    }
+    // Stores `value`: replaces a value of the same name in place (keeping the name's first
+    // spelling), or appends it. Lines not understood are always appended.
+    void Put(Key& key, Value value) {
+        if (!value.named) {
+            key.values.push_back(std::move(value));
+            return;
+        }
+        const auto [it, isNew] = valueIndex_.emplace(ValueId(key, value.name), key.values.size());
+        if (isNew) {
+            key.values.push_back(std::move(value));
+        } else {
+            Value& old = key.values[it->second];
+            value.name = old.name;
+            old = std::move(value);
+        }
+    }
+    // Removes the value at `position` of `key`.
+    void Erase(Key& key, size_t position) {
+        Unindex(key);
+        key.values.erase(key.values.begin() + static_cast<std::ptrdiff_t>(position));
+        Index(key);
+    }
+    void Insert(Key& key, size_t position, Value value) {
+        Unindex(key);
+        key.values.insert(key.values.begin() + static_cast<std::ptrdiff_t>(position),
+                          std::move(value));
+        Index(key);
+    }
+    void Clear() {
+        keys.clear();
+        keyIndex_.clear();
+        valueIndex_.clear();
+    }
+
+  private:
+    size_t IndexOf(const Key& key) const { return static_cast<size_t>(&key - keys.data()); }
+    // One index for the values of all keys: the key's position and the folded name.
+    std::string ValueId(const Key& key, std::string_view name) const {
+        std::string id = std::to_string(IndexOf(key));
+        id += '\0';
+        id += FoldUtf8(name);
+        return id;
+    }
+    void Unindex(const Key& key) {
+        for (const Value& v : key.values) {
+            if (v.named) {
+                valueIndex_.erase(ValueId(key, v.name));
+            }
+        }
+    }
+    void Index(const Key& key) {
+        for (size_t i = 0; i < key.values.size(); ++i) {
+            if (key.values[i].named) {
+                valueIndex_.emplace(ValueId(key, key.values[i].name), i);
+            }
+        }
+    }
+
+    std::unordered_map<std::string, size_t> keyIndex_;
+    std::unordered_map<std::string, size_t> valueIndex_;
+};
+
+namespace {
+
+void ParseInto(const std::string& bytes, Registry::Table* table);
+
+}  // namespace
+
 std::vector<Registry::Key> ParseRegistryText(const std::string& bytes) {
+    Registry::Table table;
+    ParseInto(bytes, &table);
+    return std::move(table.keys);
+}
+
+namespace {
+
+void ParseInto(const std::string& bytes, Registry::Table* table) {
     const std::string text = AsUtf8(bytes);
-    std::vector<Registry::Key> keys;
-    std::string current;  // key path of the open section; "" outside HKEY_CURRENT_USER
-    bool continued = false;
+    table->Reserve(text.size() / 128);
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    size_t current = kNone;  // index of the open section; kNone outside any
+    bool foreignSection = false;
+    size_t continuedValue = kNone;  // a kept value whose line ended in "\"
+    auto keep = [&](Registry::Value value) {
+        Registry::Key& key = table->keys[current];
+        table->Put(key, std::move(value));
+    };
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -249,62 +328,117 @@ std::vector<Registry::Key> ParseRegistryText(const std::string& bytes) {
         if (!terminated) {
             end = text.size();
         }
-        std::string_view line(text.data() + start, end - start);
+        const std::string_view rawLine(text.data() + start, end - start);
+        std::string_view line = rawLine;
         start = end + 1;
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         const bool endsWithBackslash = !line.empty() && line.back() == '\\';
-        if (continued) {
-            continued = endsWithBackslash;
+        if (continuedValue != kNone && line.find_first_not_of(" \t") == std::string_view::npos) {
+            continuedValue = kNone;  // a blank line ends a value's continuation lines
+            continue;
+        }
+        if (continuedValue != kNone) {
+            Registry::Value& v = table->keys[current].values[continuedValue];
+            v.raw += '\n';
+            v.raw += rawLine;
+            if (!endsWithBackslash) {
+                continuedValue = kNone;
+            }
             continue;
         }
         size_t lead = 0;
         SkipBlanks(line, &lead);
         line.remove_prefix(lead);
-        if (line.empty() || line[0] == ';') {
+        if (line.empty()) {
             continue;
         }
+        // Lines kept as written; an unterminated last line was probably cut short: dropped.
+        auto keepAsWritten = [&]() {
+            if (terminated) {
+                keep(Registry::Value{{}, false, 0, {}, std::string(rawLine), false});
+            }
+        };
         if (line[0] == '[') {
-            current.clear();
             const size_t close = line.rfind(']');
             if (close == std::string_view::npos || !OnlyBlanksFrom(line, close + 1)) {
+                if (current != kNone) {
+                    keepAsWritten();
+                }
                 continue;
             }
             const std::string_view inner = line.substr(1, close - 1);
+            std::string path;
             if (inner.size() > kHive.size() && inner[kHive.size()] == '\\' &&
-                EqualsNoCase(inner.substr(0, kHive.size()), kHive)) {
-                std::string path;
-                if (NormalizeKeyPath(inner.substr(kHive.size() + 1), &path)) {
-                    KeyFor(&keys, path);
-                    current = path;
-                }
+                EqualsNoCase(inner.substr(0, kHive.size()), kHive) &&
+                NormalizeKeyPath(inner.substr(kHive.size() + 1), &path)) {
+                current = static_cast<size_t>(&table->Get(path) - table->keys.data());
+                foreignSection = false;
+            } else {
+                table->AddForeignSection(std::string(rawLine));
+                current = table->keys.size() - 1;
+                foreignSection = true;
             }
             continue;
         }
-        if (line[0] != '"' && line[0] != '@') {
+        if (current == kNone) {
+            continue;  // before the first section: the REGEDIT4 line and stray text
+        }
+        if (foreignSection || (line[0] != '"' && line[0] != '@')) {
+            keepAsWritten();
             continue;
         }
         Registry::Value value;
         const LineKind kind = ParseValueLine(line, terminated, &value);
-        if (kind == LineKind::kForeign) {
-            continued = endsWithBackslash;
-        } else if (kind == LineKind::kValue && !current.empty()) {
-            PutValue(&KeyFor(&keys, current), std::move(value));
+        if (kind == LineKind::kValue) {
+            keep(std::move(value));
+        } else if (kind == LineKind::kForeign && terminated) {
+            value.raw = std::string(rawLine);
+            const std::string name = value.name;
+            keep(std::move(value));
+            if (endsWithBackslash) {
+                // Put appends or replaces in place; find where the value now is.
+                Registry::Key& key = table->keys[current];
+                continuedValue =
+                    static_cast<size_t>(table->FindValue(key, name) - key.values.data());
+            }
+        } else if (kind == LineKind::kBad) {
+            keepAsWritten();
         }
     }
-    return keys;
 }
+
+}  // namespace
 
 std::string SerializeRegistry(const std::vector<Registry::Key>& keys) {
     std::string out = "REGEDIT4\n";
     for (const Registry::Key& key : keys) {
-        out += "\n[";
-        out += kHive;
-        out += '\\';
-        out += key.path;
-        out += "]\n";
+        out += '\n';
+        if (!key.rawHeader.empty()) {
+            out += key.rawHeader;
+            out += '\n';
+        } else {
+            out += '[';
+            out += kHive;
+            out += '\\';
+            out += key.path;
+            out += "]\n";
+        }
         for (const Registry::Value& v : key.values) {
+            if (!v.raw.empty()) {
+                out += v.raw;
+                out += '\n';
+                // A last line ending in "\" would take the next line as its continuation.
+                std::string_view last(v.raw);
+                if (!last.empty() && last.back() == '\r') {
+                    last.remove_suffix(1);
+                }
+                if (!last.empty() && last.back() == '\\') {
+                    out += '\n';
+                }
+                continue;
+            }
             if (v.name.empty()) {
                 out += '@';
             } else {
@@ -324,6 +458,9 @@ std::string SerializeRegistry(const std::vector<Registry::Key>& keys) {
     return out;
 }
 
+Registry::Registry() : table_(std::make_unique<Table>()) {}
+Registry::~Registry() = default;
+
 Registry& Registry::Instance() {
     static Registry registry;
     return registry;
@@ -332,30 +469,49 @@ Registry& Registry::Instance() {
 bool Registry::Load(const std::string& devicePath) {
     std::lock_guard<std::mutex> lock(mutex_);
     path_ = devicePath;
-    keys_.clear();
+    table_->Clear();
+    writable_ = true;
+    reported_ = false;
     if (!DeviceFs::IsValidPath(devicePath)) {
+        writable_ = false;
         return false;
     }
-    if (!DeviceFs::Exists(devicePath)) {
+    if (!DeviceFs::Present(devicePath)) {
         return true;
     }
     std::string bytes;
     if (!DeviceFs::ReadAll(devicePath, &bytes)) {
+        // Rewriting it would destroy every other program's keys: leave it alone this run.
+        writable_ = false;
+        std::fprintf(stderr,
+                     "velloran: cannot read the settings file %s; using defaults, and no "
+                     "settings will be saved this run\n",
+                     devicePath.c_str());
         return false;
     }
-    keys_ = ParseRegistryText(bytes);
+    ParseInto(bytes, table_.get());
     return true;
 }
 
-bool Registry::Commit(std::vector<Key> next) {
+void Registry::ReportWriteFailure() {
+    if (!reported_) {
+        reported_ = true;
+        std::fprintf(stderr, "velloran: cannot write the settings file %s\n", path_.c_str());
+    }
+}
+
+bool Registry::Write() {
+    if (!writable_) {
+        return false;
+    }
     const size_t slash = path_.rfind('\\');
     if (slash != std::string::npos && slash > 0) {
         DeviceFs::CreateFolders(path_.substr(0, slash));
     }
-    if (!DeviceFs::WriteAtomic(path_, SerializeRegistry(next))) {
+    if (!DeviceFs::WriteAtomic(path_, SerializeRegistry(table_->keys))) {
+        ReportWriteFailure();
         return false;
     }
-    keys_ = std::move(next);
     return true;
 }
 
@@ -365,12 +521,18 @@ bool Registry::CreateKey(const std::string& keyPath) {
         return false;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    if (FindKey(keys_, path)) {
+    bool added = false;
+    table_->Get(path, &added);
+    if (!added) {
         return true;
     }
-    std::vector<Key> next = keys_;
-    next.push_back(Key{path, {}});
-    return Commit(std::move(next));
+    if (!Write()) {
+        if (writable_) {
+            table_->PopKey();
+        }
+        return false;
+    }
+    return true;
 }
 
 bool Registry::KeyExists(const std::string& keyPath) const {
@@ -379,22 +541,30 @@ bool Registry::KeyExists(const std::string& keyPath) const {
         return false;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    for (const Key& k : keys_) {
-        if (IsSelfOrParent(path, k.path)) {
+    if (table_->Find(path)) {
+        return true;
+    }
+    for (const Key& k : table_->keys) {
+        if (!k.path.empty() && IsSelfOrParent(path, k.path)) {
             return true;
         }
     }
     return false;
 }
 
-bool Registry::GetDword(const std::string& keyPath, const std::string& name, uint32_t* out) const {
+const Registry::Value* Registry::Lookup(const std::string& keyPath, const std::string& name) const {
     std::string path;
     if (!NormalizeKeyPath(keyPath, &path)) {
-        return false;
+        return nullptr;
     }
+    const Key* key = table_->Find(path);
+    const Value* v = key ? table_->FindValue(*key, name) : nullptr;
+    return v && v->raw.empty() ? v : nullptr;
+}
+
+bool Registry::GetDword(const std::string& keyPath, const std::string& name, uint32_t* out) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    const Key* key = FindKey(keys_, path);
-    const Value* v = key ? FindValue(key->values, name) : nullptr;
+    const Value* v = Lookup(keyPath, name);
     if (!v || !v->isDword) {
         return false;
     }
@@ -404,13 +574,8 @@ bool Registry::GetDword(const std::string& keyPath, const std::string& name, uin
 
 bool Registry::GetString(const std::string& keyPath, const std::string& name,
                          std::string* out) const {
-    std::string path;
-    if (!NormalizeKeyPath(keyPath, &path)) {
-        return false;
-    }
     std::lock_guard<std::mutex> lock(mutex_);
-    const Key* key = FindKey(keys_, path);
-    const Value* v = key ? FindValue(key->values, name) : nullptr;
+    const Value* v = Lookup(keyPath, name);
     if (!v || v->isDword) {
         return false;
     }
@@ -418,27 +583,45 @@ bool Registry::GetString(const std::string& keyPath, const std::string& name,
     return true;
 }
 
-bool Registry::SetDword(const std::string& keyPath, const std::string& name, uint32_t value) {
+bool Registry::Store(const std::string& keyPath, Value value) {
     std::string path;
-    if (!NormalizeKeyPath(keyPath, &path) || !ValidName(name)) {
+    if (!NormalizeKeyPath(keyPath, &path) || !ValidName(value.name)) {
         return false;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<Key> next = keys_;
-    PutValue(&KeyFor(&next, path), Value{name, true, value, {}});
-    return Commit(std::move(next));
+    bool addedKey = false;
+    Key& key = table_->Get(path, &addedKey);
+    const Value* existing = table_->FindValue(key, value.name);
+    const bool hadValue = existing != nullptr;
+    const Value before = hadValue ? *existing : Value{};
+    table_->Put(key, std::move(value));
+    if (Write()) {
+        return true;
+    }
+    if (writable_) {
+        // Undo, so memory and file agree.
+        if (hadValue) {
+            table_->Put(key, before);
+        } else {
+            table_->Erase(key, key.values.size() - 1);
+        }
+        if (addedKey) {
+            table_->PopKey();
+        }
+    }
+    return false;
+}
+
+bool Registry::SetDword(const std::string& keyPath, const std::string& name, uint32_t value) {
+    return Store(keyPath, Value{name, true, value, {}, {}, true});
 }
 
 bool Registry::SetString(const std::string& keyPath, const std::string& name,
                          const std::string& text) {
-    std::string path;
-    if (!NormalizeKeyPath(keyPath, &path) || !ValidName(name) || !ValidText(text)) {
+    if (!ValidText(text)) {
         return false;
     }
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<Key> next = keys_;
-    PutValue(&KeyFor(&next, path), Value{name, false, 0, text});
-    return Commit(std::move(next));
+    return Store(keyPath, Value{name, false, 0, text, {}, true});
 }
 
 bool Registry::DeleteValue(const std::string& keyPath, const std::string& name) {
@@ -447,16 +630,19 @@ bool Registry::DeleteValue(const std::string& keyPath, const std::string& name) 
         return false;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<Key> next = keys_;
-    Key* key = FindKey(next, path);
-    if (!key) {
+    Key* key = table_->Find(path);
+    const Value* v = key ? table_->FindValue(*key, name) : nullptr;
+    if (!v) {
         return false;
     }
-    for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-        if (EqualsNoCase(it->name, name)) {
-            key->values.erase(it);
-            return Commit(std::move(next));
-        }
+    const size_t position = static_cast<size_t>(v - key->values.data());
+    Value before = *v;
+    table_->Erase(*key, position);
+    if (Write()) {
+        return true;
+    }
+    if (writable_) {
+        table_->Insert(*key, position, std::move(before));
     }
     return false;
 }
@@ -468,9 +654,11 @@ std::vector<std::string> Registry::ValueNames(const std::string& keyPath) const 
         return names;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    if (const Key* key = FindKey(keys_, path)) {
+    if (const Key* key = table_->Find(path)) {
         for (const Value& v : key->values) {
-            names.push_back(v.name);
+            if (v.named && v.raw.empty()) {
+                names.push_back(v.name);
+            }
         }
     }
     return names;
@@ -478,7 +666,7 @@ std::vector<std::string> Registry::ValueNames(const std::string& keyPath) const 
 
 std::string Registry::Serialize() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return SerializeRegistry(keys_);
+    return SerializeRegistry(table_->keys);
 }
 
 }  // namespace plat
