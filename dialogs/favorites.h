@@ -50,6 +50,9 @@ class FavoritesStore {
     std::vector<Favorite> items_;
 };
 
+// The first `maxUnits` UTF-16 units of `text`, never splitting a character.
+std::string CutToUnits(const std::string& text, int maxUnits);
+
 // The menu: up to 100 favourites after the fixed items of "Select Folder", the first five
 // with the access keys 5 to 9; the "Home" item names the home folder.
 constexpr int kFirstFavoriteCommand = 10001;

@@ -53,6 +53,22 @@ std::string ItemPath(const FolderTreeState& s, int item) {
     return path.empty() ? "\\" : path;
 }
 
+// The child of `parent` named `name`: the exact name first (the host tells names apart by
+// case), then the first that matches case-insensitively. -1 when none does.
+int MatchingChild(const FolderTreeState& s, int parent, const std::string& name) {
+    int folded = -1;
+    for (int child = s.tree->FirstChild(parent); child >= 0; child = s.tree->NextSibling(child)) {
+        const std::string& text = s.tree->GetItem(child)->text;
+        if (text == name) {
+            return child;
+        }
+        if (folded < 0 && plat::EqualsNoCase(text, name)) {
+            folded = child;
+        }
+    }
+    return folded;
+}
+
 // Whether a folder holds at least one sub-folder or picture (the search stops at the first).
 bool HasFoldersOrPictures(const std::string& folder) {
     std::vector<plat::FileInfo> entries;
@@ -137,17 +153,15 @@ void ExpandToStartPath(FolderTreeState& s) {
             }
             start = end + 1;
         }
-        size_t next = 0;
-        int child = s.tree->FirstChild(s.root);
-        while (next < names.size() && child >= 0) {
-            if (plat::EqualsNoCase(s.tree->GetItem(child)->text, names[next])) {
-                s.tree->Select(child);
-                ExpandOrFill(s, child);
-                ++next;
-                child = s.tree->FirstChild(child);
-            } else {
-                child = s.tree->NextSibling(child);
+        int parent = s.root;
+        for (const std::string& name : names) {
+            const int child = MatchingChild(s, parent, name);
+            if (child < 0) {
+                break;
             }
+            s.tree->Select(child);
+            ExpandOrFill(s, child);
+            parent = child;
         }
     }
     s.tracking = true;

@@ -2,13 +2,22 @@
 # Builds the libFuzzer targets with clang (not part of the CMake build).
 # Usage: fuzz/build.sh [OUTDIR]   then e.g.  OUTDIR/fuzz_bmp fuzz/corpus/bmp -max_total_time=600
 set -euo pipefail
+# clang with libFuzzer comes from Debian's clang package (installed here when missing).
+if ! command -v clang++ > /dev/null; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "clang++ is missing: run this as root to install it" >&2
+        exit 1
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends clang
+fi
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${1:-$ROOT/build-fuzz}"
 mkdir -p "$OUT"
 FLAGS=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -Wall -Wextra -Wshadow -Werror -I"$ROOT")
 SOURCES=("$ROOT"/imaging/*.cpp "$ROOT"/platform/bitmap.cpp "$ROOT"/platform/device_fs.cpp
-         "$ROOT"/platform/text.cpp)
+         "$ROOT"/platform/beneath_resolver.cpp "$ROOT"/platform/text.cpp
+         "$ROOT"/platform/registry.cpp "$ROOT"/dialogs/favorites_file.cpp)
 # The library sources once, then one link per target.
 OBJ="$OUT/obj"
 mkdir -p "$OBJ"
@@ -18,8 +27,8 @@ for src in "${SOURCES[@]}"; do
     clang++ "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
     objs+=("$obj")
 done
-for target in bmp jpeg gif; do
+for target in bmp jpeg gif registry favorites; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
-echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif"
+echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites in $OUT"
