@@ -49,6 +49,7 @@ std::string SmallBmp() {
 
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0;  // user + system: what the machine's other work does not inflate
     long peakKb = 0;
 };
 
@@ -67,7 +68,10 @@ Run Measure(const std::string& velloran, const std::string& root, const std::str
     std::ifstream in(report);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.find("Maximum resident set size") != std::string::npos) {
+        if (line.find("User time (seconds)") != std::string::npos ||
+            line.find("System time (seconds)") != std::string::npos) {
+            run.cpuSeconds += std::atof(line.substr(line.rfind(':') + 1).c_str());
+        } else if (line.find("Maximum resident set size") != std::string::npos) {
             run.peakKb = std::atol(line.substr(line.rfind(':') + 1).c_str());
         } else if (line.find("Elapsed (wall clock)") != std::string::npos) {
             const std::string t = line.substr(line.find("):") + 2);
@@ -84,7 +88,7 @@ Run Measure(const std::string& velloran, const std::string& root, const std::str
 
 int main(int argc, char** argv) {
     const std::string velloran = argc > 1 ? argv[1] : "build/velloran";
-    std::printf("%8s %-10s %9s %9s\n", "entries", "action", "wall s", "peak MB");
+    std::printf("%8s %-10s %9s %9s %9s\n", "entries", "action", "wall s", "cpu s", "peak MB");
     for (const int count : {10000, 100000}) {
         char made[] = "/tmp/velloran-scale-bench-XXXXXX";
         if (!::mkdtemp(made)) {
@@ -117,7 +121,8 @@ int main(int argc, char** argv) {
         };
         for (const auto& [name, keys] : actions) {
             const Run run = Measure(velloran, root, keys);
-            std::printf("%8d %-10s %9.2f %9.1f\n", count, name, run.seconds, run.peakKb / 1024.0);
+            std::printf("%8d %-10s %9.2f %9.2f %9.1f\n", count, name, run.seconds, run.cpuSeconds,
+                        run.peakKb / 1024.0);
         }
         fs::remove_all(root);
     }

@@ -472,7 +472,8 @@ bool Registry::Load(const std::string& devicePath) {
     table_->Clear();
     writable_ = true;
     reported_ = false;
-    if (!DeviceFs::IsValidPath(devicePath)) {
+    // The settings are the program's own: never written to the user's mounted card.
+    if (!DeviceFs::IsValidPath(devicePath) || DeviceFs::IsOnCard(devicePath)) {
         writable_ = false;
         return false;
     }
