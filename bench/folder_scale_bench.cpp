@@ -103,12 +103,17 @@ int main(int argc, char** argv) {
             << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\"
                "MainSection]\n\"WorkDirectory\"=\"\\\\Big\"\n";
         fs::create_directories(root + "/Big");
-        const std::string first = root + "/Big/p000000.bmp";
-        std::ofstream(first, std::ios::binary) << SmallBmp();
-        for (int i = 1; i < count; ++i) {
+        // A file system allows only so many links to one file (65,000 on ext4): a new
+        // original every 50,000 names.
+        std::string original;
+        for (int i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "/Big/p%06d.bmp", i);
-            if (::link(first.c_str(), (root + name).c_str()) != 0) {
+            if (i % 50000 == 0) {
+                original = root + name;
+                std::ofstream(original, std::ios::binary) << SmallBmp();
+            } else if (::link(original.c_str(), (root + name).c_str()) != 0) {
+                std::perror("link");
                 return 1;
             }
         }

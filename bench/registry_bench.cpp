@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/device_fs.h"
-#include "platform/registry.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/registry.h"
 
 namespace fs = std::filesystem;
 

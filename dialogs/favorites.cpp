@@ -5,28 +5,23 @@
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
+#include "platform/os/text.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/window/window_system.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
 
-constexpr int kStrMyDocuments = 152;
-constexpr int kStrRename = 153;
-constexpr int kStrName = 154;
-constexpr int kStrFolder = 155;
-constexpr int kStrAskHome = 158;
-constexpr int kStrHomeItem = 159;
-constexpr int kHomeCommand = 40046;
-constexpr int kNameEdit = 2030;
-constexpr int kFolderEdit = 2031;
-constexpr int kFavoritesList = 2032;
-constexpr int kMoveUp = 40055;
-constexpr int kMoveDown = 40056;
-constexpr int kRename = 40057;
-constexpr int kDelete = 40022;
+constexpr int kHomeCommand = kCmdHomeFolder;
+constexpr int kNameEdit = kCtlFavoriteName;
+constexpr int kFolderEdit = kCtlFavoriteFolder;
+constexpr int kFavoritesList = kCtlFavoritesList;
+constexpr int kMoveUp = kCmdMoveUp;
+constexpr int kMoveDown = kCmdMoveDown;
+constexpr int kRename = kCmdRename;
+constexpr int kDelete = kCmdDelete;
 constexpr int kNameColumnWidth = 80;
 constexpr int kFolderColumnWidth = 86;
 
@@ -40,64 +35,6 @@ std::string LastComponent(const std::string& folder) {
 }
 
 }  // namespace
-
-// ---- the store ----
-
-std::string FavoritesStore::FilePath() {
-    std::string folder;
-    ProgramFolder(&folder);
-    return JoinPath(folder, "agoto.got");
-}
-
-void FavoritesStore::Load() {
-    items_.clear();
-    const std::string path = FilePath();
-    // Something there that cannot be read (an unreadable file, a link leaving the root) is
-    // not "no file": it is left alone rather than replaced at exit.
-    if (!plat::DeviceFs::Present(path)) {
-        const std::string documents = "\\IPSM\\My Documents";
-        if (plat::DeviceFs::IsFolder(documents)) {
-            Add(-1, LoadStr(kStrMyDocuments), documents);
-        }
-        modified = true;
-        return;
-    }
-    std::string bytes;
-    if (!plat::DeviceFs::ReadAll(path, &bytes)) {
-        return;
-    }
-    items_ = Parse(bytes);
-    modified = false;
-}
-
-int FavoritesStore::Save() {
-    if (!plat::DeviceFs::WriteAtomic(FilePath(), Serialize(items_))) {
-        return 0;
-    }
-    modified = false;
-    return 1;
-}
-
-void FavoritesStore::Add(int index, const std::string& name, const std::string& folder) {
-    Favorite f{CutToUnits(name, kMaxNameUnits), CutToUnits(folder, kMaxFolderUnits)};
-    if (index < 0 || index > Count()) {
-        items_.push_back(std::move(f));
-    } else {
-        items_.insert(items_.begin() + index, std::move(f));
-    }
-}
-
-const Favorite* FavoritesStore::Get(int index) const {
-    if (index < 0 || index >= Count()) {
-        return nullptr;
-    }
-    return &items_[static_cast<size_t>(index)];
-}
-
-void FavoritesStore::Clear() {
-    items_.clear();
-    modified = false;
-}
 
 // ---- the menu ----
 
@@ -205,7 +142,7 @@ void EditFavoritesCommand(AppState* app) {
 // ---- the dialogs ----
 
 int FavoriteNameDialog(plat::Window* owner, bool rename, std::string* name, std::string* folder) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7006);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgFavoriteName);
     if (!tmpl) {
         return -1;
     }
@@ -213,7 +150,8 @@ int FavoriteNameDialog(plat::Window* owner, bool rename, std::string* name, std:
                     plat::LRESULT* result) {
         switch (message) {
             case plat::WM_INITDIALOG:
-                if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+                if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel)) ||
+                    !d.MakeFullScreen()) {
                     d.End(-1);
                     return true;
                 }
@@ -226,13 +164,13 @@ int FavoriteNameDialog(plat::Window* owner, bool rename, std::string* name, std:
                 return true;
             case plat::WM_COMMAND: {
                 const unsigned id = plat::LowWord(wParam);
-                if (id == 1 || id == 40001) {
+                if (id == plat::IDOK || id == kCmdOk) {
                     *name = d.ItemText(kNameEdit);
                     *folder = d.ItemText(kFolderEdit);
                     d.End(1);
                     return true;
                 }
-                if (id == 2 || id == 40002) {
+                if (id == plat::IDCANCEL || id == kCmdCancel) {
                     d.End(2);
                     return true;
                 }
@@ -311,13 +249,13 @@ bool EditCommand(EditState& s, plat::Dialog& d, unsigned id) {
         case kRename:
             RenameRow(s, d, list);
             return true;
-        case 1:
-        case 40001:
+        case plat::IDOK:
+        case kCmdOk:
             ApplyFavoritesEdit(s, list);
             d.End(1);
             return true;
-        case 2:
-        case 40002:
+        case plat::IDCANCEL:
+        case kCmdCancel:
             d.End(2);
             return true;
         default:
@@ -328,7 +266,7 @@ bool EditCommand(EditState& s, plat::Dialog& d, unsigned id) {
 }  // namespace
 
 int EditFavoritesDialog(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7007);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgEditFavorites);
     if (!tmpl) {
         return -1;
     }
@@ -339,7 +277,7 @@ int EditFavoritesDialog(AppState* app) {
         auto* list = d.Get<plat::ReportList>(kFavoritesList);
         switch (message) {
             case plat::WM_INITDIALOG: {
-                if (!list || !d.CreateSoftkeyBar(res::MenuBarResource(4006)) ||
+                if (!list || !d.CreateSoftkeyBar(res::MenuBarResource(kBarDoneMenu)) ||
                     !d.MakeFullScreen()) {
                     d.End(-1);
                     return true;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "dialogs/favorites.h"
+#include "core/favorites_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

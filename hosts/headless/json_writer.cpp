@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/text.h"
+#include "platform/os/text.h"
 
 // Host names need not be UTF-8; JSON must be, so invalid bytes show as U+FFFD.
 std::string JsonEscape(const std::string& raw) {

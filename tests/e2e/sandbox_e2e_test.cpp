@@ -16,8 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/favorites_store.h"
 #include "dialogs/favorites.h"
-#include "platform/text.h"
+#include "platform/os/text.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;
@@ -318,7 +319,7 @@ TEST(SandboxE2E, AFirstStartKilledDuringTheSampleInstallEndsWithWholeSamples) {
     ASSERT_GT(whole.size(), 5u);
 
     std::mt19937 rng(3);
-    for (int round = 0; round < 4; ++round) {
+    for (int round = 0; round < 3; ++round) {
         TempDevice device;
         // Kill it somewhere during its first start, spread over the time an install takes.
         const pid_t pid = ::fork();
@@ -330,7 +331,7 @@ TEST(SandboxE2E, AFirstStartKilledDuringTheSampleInstallEndsWithWholeSamples) {
                     "--keys", "", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(installMicros * (round + 1) / 6 +
+        std::this_thread::sleep_for(std::chrono::microseconds(installMicros * (round + 1) / 4 +
                                                               static_cast<long>(rng() % 1000)));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);

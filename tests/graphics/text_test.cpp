@@ -1,13 +1,13 @@
 // Fonts and text layout: metrics, where DrawText puts its lines, breaking, ellipsis, prefixes.
-#include "platform/text.h"
+#include "platform/os/text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
-#include "platform/font_face.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/font_face.h"
 
 namespace plat {
 namespace {

@@ -1,6 +1,6 @@
 // The device root as a sandbox: links, special files, names no device path can hold, the
 // mounted card, and writes that never go through an existing name.
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
