@@ -19,7 +19,8 @@ FLAGS=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
 # the parsers of the settings and favourites files.
 SOURCES=("$ROOT"/platform/graphics/bitmap.cpp "$ROOT"/platform/os/device_fs.cpp
          "$ROOT"/platform/os/beneath_resolver.cpp "$ROOT"/platform/os/text.cpp
-         "$ROOT"/platform/os/registry.cpp "$ROOT"/core/favorites_file.cpp)
+         "$ROOT"/platform/os/registry.cpp "$ROOT"/platform/os/registry_text.cpp
+         "$ROOT"/core/favorites_file.cpp)
 for src in "$ROOT"/imaging/*.cpp; do
     [ "$(basename "$src")" = image_painter.cpp ] || SOURCES+=("$src")
 done
