@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "platform/os/device_fs.h"
-#include "platform/os/registry_table.h"
 #include "platform/os/text.h"
 
 namespace plat {

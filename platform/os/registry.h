@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/registry_table.h"
+
 namespace plat {
 
 class Registry {
@@ -68,25 +70,9 @@ class Registry {
     // The file text for the current contents (what a write stores).
     std::string Serialize() const;
 
-    struct Value {
-        std::string name;
-        bool isDword = false;
-        uint32_t dword = 0;
-        std::string text;
-        // A line (with its continuation lines) kept as written: a value of another type
-        // (then `name` is its name) or a line not understood (then `named` is false).
-        std::string raw;
-        bool named = true;
-    };
-    struct Key {
-        std::string path;
-        std::vector<Value> values;
-        // A section of another hive, kept as written: its header line; `path` is empty.
-        std::string rawHeader;
-    };
-
-    // Keys with an index by folded path and, per key, by folded value name.
-    class Table;
+    using Value = RegistryValue;
+    using Key = RegistryKey;
+    using Table = RegistryTable;
 
   private:
     bool Store(const std::string& keyPath, Value value);
@@ -100,10 +86,5 @@ class Registry {
     bool writable_ = true;
     bool reported_ = false;
 };
-
-// Parses REGEDIT4 text into keys (exposed for tests and fuzzing). Never fails: what does not
-// parse is left out.
-std::vector<Registry::Key> ParseRegistryText(const std::string& text);
-std::string SerializeRegistry(const std::vector<Registry::Key>& keys);
 
 }  // namespace plat

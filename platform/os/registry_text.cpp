@@ -90,7 +90,7 @@ enum class LineKind { kValue, kForeign, kBad };
 
 // Parses `"name"=...` or `@=...`. A foreign value type (hex:, hex(2):...) is reported so that
 // its continuation lines can be skipped.
-LineKind ParseValueLine(std::string_view line, bool terminated, Registry::Value* value) {
+LineKind ParseValueLine(std::string_view line, bool terminated, RegistryValue* value) {
     size_t pos = 0;
     if (line[0] == '@') {
         value->name.clear();
@@ -185,21 +185,21 @@ bool ValidRegistryText(std::string_view text) {
     return text.find('\0') == std::string_view::npos;
 }
 
-std::vector<Registry::Key> ParseRegistryText(const std::string& bytes) {
-    Registry::Table table;
+std::vector<RegistryKey> ParseRegistryText(const std::string& bytes) {
+    RegistryTable table;
     ParseRegistryInto(bytes, &table);
     return std::move(table.keys);
 }
 
-void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
+void ParseRegistryInto(const std::string& bytes, RegistryTable* table) {
     const std::string text = AsUtf8(bytes);
     table->Reserve(text.size() / 128);
     constexpr size_t kNone = static_cast<size_t>(-1);
     size_t current = kNone;  // index of the open section; kNone outside any
     bool foreignSection = false;
     size_t continuedValue = kNone;  // a kept value whose line ended in "\"
-    auto keep = [&](Registry::Value value) {
-        Registry::Key& key = table->keys[current];
+    auto keep = [&](RegistryValue value) {
+        RegistryKey& key = table->keys[current];
         table->Put(key, std::move(value));
     };
     size_t start = 0;
@@ -221,7 +221,7 @@ void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
             continue;
         }
         if (continuedValue != kNone) {
-            Registry::Value& v = table->keys[current].values[continuedValue];
+            RegistryValue& v = table->keys[current].values[continuedValue];
             v.raw += '\n';
             v.raw += rawLine;
             if (!endsWithBackslash) {
@@ -238,7 +238,7 @@ void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
         // Lines kept as written; an unterminated last line was probably cut short: dropped.
         auto keepAsWritten = [&]() {
             if (terminated) {
-                keep(Registry::Value{{}, false, 0, {}, std::string(rawLine), false});
+                keep(RegistryValue{{}, false, 0, {}, std::string(rawLine), false});
             }
         };
         if (line[0] == '[') {
@@ -270,7 +270,7 @@ void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
             keepAsWritten();
             continue;
         }
-        Registry::Value value;
+        RegistryValue value;
         const LineKind kind = ParseValueLine(line, terminated, &value);
         if (kind == LineKind::kValue) {
             keep(std::move(value));
@@ -280,7 +280,7 @@ void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
             keep(std::move(value));
             if (endsWithBackslash) {
                 // Put appends or replaces in place; find where the value now is.
-                Registry::Key& key = table->keys[current];
+                RegistryKey& key = table->keys[current];
                 continuedValue =
                     static_cast<size_t>(table->FindValue(key, name) - key.values.data());
             }
@@ -290,9 +290,9 @@ void ParseRegistryInto(const std::string& bytes, Registry::Table* table) {
     }
 }
 
-std::string SerializeRegistry(const std::vector<Registry::Key>& keys) {
+std::string SerializeRegistry(const std::vector<RegistryKey>& keys) {
     std::string out = "REGEDIT4\n";
-    for (const Registry::Key& key : keys) {
+    for (const RegistryKey& key : keys) {
         out += '\n';
         if (!key.rawHeader.empty()) {
             out += key.rawHeader;
@@ -304,7 +304,7 @@ std::string SerializeRegistry(const std::vector<Registry::Key>& keys) {
             out += key.path;
             out += "]\n";
         }
-        for (const Registry::Value& v : key.values) {
+        for (const RegistryValue& v : key.values) {
             if (!v.raw.empty()) {
                 out += v.raw;
                 out += '\n';
