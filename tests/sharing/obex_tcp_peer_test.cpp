@@ -51,6 +51,7 @@ bool Port650Listening() {
 class ObexTcpServer {
   public:
     explicit ObexTcpServer(const std::string& folder) {
+        std::fflush(nullptr);  // the child must not write out our buffered output again
         pid_ = ::fork();
         if (pid_ == 0) {
             if (::chdir(folder.c_str()) != 0) {
