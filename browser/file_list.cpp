@@ -4,6 +4,7 @@
 
 #include "core/app.h"
 #include "core/paths.h"
+#include "platform/collation.h"
 #include "platform/text.h"
 
 namespace {
@@ -103,7 +104,7 @@ int FileList::Compare(const FileEntry& a, const FileEntry& b) const {
     }
     switch (sortKey) {
         case 0:
-            return plat::CompareNoCase(a.name, b.name);
+            return plat::CollateNoCase(a.name, b.name);
         case 1:
             if (a.lastWriteTime != b.lastWriteTime)
                 return a.lastWriteTime < b.lastWriteTime ? -1 : 1;

@@ -10,13 +10,18 @@
 #include "platform/dialog.h"
 #include "resources/dialogs.h"
 #include "resources/strings.h"
+#include "slideshow/effects.h"
+#include "slideshow/slide_show.h"
 
 namespace {
 
-// Draws the titles of hidden group boxes at their top-left corners.
+// Draws the titles of hidden group boxes at their top-left corners, bold with a character
+// height of 12 pixels.
 void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
+    static const std::shared_ptr<plat::Font> font =
+        plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"});
     plat::Canvas c = d.GetWindow()->BeginPaint();
-    c.SetFont(plat::DialogTitleFont());
+    c.SetFont(font);
     c.SetTextColor(plat::kDialogTitleColor);
     c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
     for (int id : ids) {
@@ -73,16 +78,6 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
 
 // ---- slide-show options ----
 
-// "Slide" settings by string id.
-constexpr int kRandomEffect = 131;
-constexpr int kEffect = 125;
-constexpr int kSpeed = 126;
-constexpr int kRepeat = 129;
-constexpr int kTransformKey = 128;
-constexpr int kDelay = 127;
-constexpr int kShowText = 142;
-constexpr int kSlideOrientation = 111;
-
 constexpr int kRepeatCheck = 2022;
 constexpr int kShowTextCheck = 2023;
 constexpr int kRandomCheck = 2017;
@@ -93,10 +88,6 @@ constexpr int kSyncList = 2024;
 constexpr int kDelayList = 2026;
 constexpr int kDelayArrows = 2027;
 constexpr int kOrientationList = 2028;
-
-int Slide(int nameId, int defaultValue) {
-    return GetIntSetting(ids::kSlideSection, nameId, defaultValue);
-}
 
 void FillSpinner(plat::Dialog& d, int id, const std::vector<std::string>& items, int selection) {
     auto* list = d.Get<plat::SpinnerList>(id);
@@ -126,35 +117,38 @@ void EnableDelay(plat::Dialog& d) {
     d.EnableItem(kDelayArrows, on);
 }
 
+// Opens on the values a show would play with: a stored value out of range shows the show's
+// fallback, not the nearest item of the list.
 void InitSlideOptions(plat::Dialog& d) {
-    d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(Slide(kRepeat, 1) != 0);
-    d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(Slide(kShowText, 0) != 0);
-    FillSpinner(d, kEffectList, Strings(1000, 1010), Slide(kEffect, 0));
-    d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(Slide(kRandomEffect, 1) != 0);
+    const SlideShowSettings show = ReadSlideShowSettings();
+    d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(show.repeat);
+    d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(show.showText);
+    FillSpinner(d, kEffectList, Strings(1000, 1010), show.listedEffect);
+    d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(show.effect == kRandomEffect);
     EnableEffect(d);
-    FillSpinner(d, kSpeedList, Strings(139, 141), Slide(kSpeed, 5) - 3);
-    FillSpinner(d, kSyncList, Strings(143, 145), Slide(kTransformKey, 0));
+    FillSpinner(d, kSpeedList, Strings(139, 141), show.speed - 3);
+    FillSpinner(d, kSyncList, Strings(143, 145), show.syncMode);
     std::vector<std::string> seconds;
     for (int s = 1; s <= 30; ++s) {
         seconds.push_back(std::to_string(s));
     }
-    FillSpinner(d, kDelayList, seconds, Slide(kDelay, 1) - 1);
+    FillSpinner(d, kDelayList, seconds, show.delaySeconds - 1);
     EnableDelay(d);
-    FillSpinner(d, kOrientationList, Strings(146, 148), Slide(kSlideOrientation, 0));
+    FillSpinner(d, kOrientationList, Strings(146, 148), show.orientation);
 }
 
 void SaveSlideOptions(plat::Dialog& d) {
     const auto checked = [&d](int id) { return d.Get<plat::CheckBox>(id)->IsChecked() ? 1 : 0; };
     const auto selected = [&d](int id) { return d.Get<plat::SpinnerList>(id)->Selection(); };
     // The order the settings have always been written in.
-    SetIntSetting(ids::kSlideSection, kRandomEffect, checked(kRandomCheck));
-    SetIntSetting(ids::kSlideSection, kEffect, selected(kEffectList));
-    SetIntSetting(ids::kSlideSection, kSpeed, selected(kSpeedList) + 3);
-    SetIntSetting(ids::kSlideSection, kRepeat, checked(kRepeatCheck));
-    SetIntSetting(ids::kSlideSection, kTransformKey, selected(kSyncList));
-    SetIntSetting(ids::kSlideSection, kDelay, selected(kDelayList) + 1);
-    SetIntSetting(ids::kSlideSection, kShowText, checked(kShowTextCheck));
-    SetIntSetting(ids::kSlideSection, kSlideOrientation, selected(kOrientationList));
+    SetIntSetting(ids::kSlideSection, slide_ids::kRandomEffect, checked(kRandomCheck));
+    SetIntSetting(ids::kSlideSection, slide_ids::kEffect, selected(kEffectList));
+    SetIntSetting(ids::kSlideSection, slide_ids::kSpeed, selected(kSpeedList) + 3);
+    SetIntSetting(ids::kSlideSection, slide_ids::kRepeat, checked(kRepeatCheck));
+    SetIntSetting(ids::kSlideSection, slide_ids::kTransformKey, selected(kSyncList));
+    SetIntSetting(ids::kSlideSection, slide_ids::kDelay, selected(kDelayList) + 1);
+    SetIntSetting(ids::kSlideSection, slide_ids::kShowText, checked(kShowTextCheck));
+    SetIntSetting(ids::kSlideSection, slide_ids::kOrientation, selected(kOrientationList));
 }
 
 bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {

@@ -15,6 +15,7 @@
 #include "platform/messages.h"
 #include "platform/sound.h"
 #include "platform/window_system.h"
+#include "slideshow/effects.h"
 #include "slideshow/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
@@ -204,7 +205,15 @@ class ModalRegistration {
 SlideShowSettings ReadSlideShowSettings() {
     SlideShowSettings s;
     const bool random = GetIntSetting(ids::kSlideSection, slide_ids::kRandomEffect, 1) != 0;
-    s.effect = random ? 11 : GetIntSetting(ids::kSlideSection, slide_ids::kEffect, 11);
+    const int stored = GetIntSetting(ids::kSlideSection, slide_ids::kEffect, 11);
+    // Only 0-10 name an effect; 11 (also a missing value) plays a random one, and the engine
+    // plays any other number as "Wipe (To Right)".
+    if (stored >= 0 && stored < kEffectCount) {
+        s.listedEffect = stored;
+    } else {
+        s.listedEffect = stored == kRandomEffect ? kDoorClose : kWipeRight;
+    }
+    s.effect = (random || stored == kRandomEffect) ? kRandomEffect : s.listedEffect;
     s.speed = SettingInRange(slide_ids::kSpeed, 5, 3, 5);
     s.delaySeconds = SettingInRange(slide_ids::kDelay, 1, 1, 30);
     s.repeat = GetIntSetting(ids::kSlideSection, slide_ids::kRepeat, 1) != 0;
