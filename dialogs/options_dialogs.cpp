@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "browser/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/dialog.h"
+#include "core/file_list.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "slideshow/effects.h"
 #include "slideshow/slide_show.h"
@@ -34,20 +35,20 @@ void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
 
 // ---- general options ----
 
-constexpr int kLevelList = 2013;
-constexpr int kMaxViewCheck = 2033;
-constexpr int kFileNameCheck = 2034;
+constexpr int kLevelList = kCtlLoadLevel;
+constexpr int kMaxViewCheck = kCtlMaxView;
+constexpr int kFileNameCheck = kCtlShowFileName;
 
 bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM wParam,
                  plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG: {
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
             auto* level = d.Get<plat::SpinnerList>(kLevelList);
-            for (int id : {136, 137, 138}) {
+            for (int id : {kStrLoadFitScreen, kStrLoadDouble, kStrLoadTriple}) {
                 level->AddString(LoadStr(id));
             }
             level->SetSelection(std::clamp<int>(app->loadSizeLevel, 0, 2));
@@ -57,11 +58,11 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
             return true;
         }
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {2045, 2046});
+            PaintGroupTitles(d, {kCtlMemoryGroup, kCtlThumbnailGroup});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
-            if (id == 1 || id == 40001) {
+            if (id == plat::IDOK || id == kCmdOk) {
                 app->loadSizeLevel =
                     static_cast<int16_t>(d.Get<plat::SpinnerList>(kLevelList)->Selection());
                 app->thumbMaxView = d.Get<plat::CheckBox>(kMaxViewCheck)->IsChecked();
@@ -78,16 +79,16 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
 
 // ---- slide-show options ----
 
-constexpr int kRepeatCheck = 2022;
-constexpr int kShowTextCheck = 2023;
-constexpr int kRandomCheck = 2017;
-constexpr int kEffectList = 2018;
-constexpr int kEffectArrows = 2019;
-constexpr int kSpeedList = 2020;
-constexpr int kSyncList = 2024;
-constexpr int kDelayList = 2026;
-constexpr int kDelayArrows = 2027;
-constexpr int kOrientationList = 2028;
+constexpr int kRepeatCheck = kCtlRepeat;
+constexpr int kShowTextCheck = kCtlShowText;
+constexpr int kRandomCheck = kCtlRandomEffect;
+constexpr int kEffectList = kCtlEffect;
+constexpr int kEffectArrows = kCtlEffectArrows;
+constexpr int kSpeedList = kCtlSpeed;
+constexpr int kSyncList = kCtlSync;
+constexpr int kDelayList = kCtlDelay;
+constexpr int kDelayArrows = kCtlDelayArrows;
+constexpr int kOrientationList = kCtlOrientation;
 
 void FillSpinner(plat::Dialog& d, int id, const std::vector<std::string>& items, int selection) {
     auto* list = d.Get<plat::SpinnerList>(id);
@@ -123,38 +124,38 @@ void InitSlideOptions(plat::Dialog& d) {
     const SlideShowSettings show = ReadSlideShowSettings();
     d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(show.repeat);
     d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(show.showText);
-    FillSpinner(d, kEffectList, Strings(1000, 1010), show.listedEffect);
+    FillSpinner(d, kEffectList, Strings(kStrEffectDoorClose, kStrEffectZoomIn), show.listedEffect);
     d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(show.effect == kRandomEffect);
     EnableEffect(d);
-    FillSpinner(d, kSpeedList, Strings(139, 141), show.speed - 3);
-    FillSpinner(d, kSyncList, Strings(143, 145), show.syncMode);
+    FillSpinner(d, kSpeedList, Strings(kStrSpeedSlow, kStrSpeedFast), show.speed - 3);
+    FillSpinner(d, kSyncList, Strings(kStrSyncDelayTime, kStrSyncWaveFile), show.syncMode);
     std::vector<std::string> seconds;
     for (int s = 1; s <= 30; ++s) {
         seconds.push_back(std::to_string(s));
     }
     FillSpinner(d, kDelayList, seconds, show.delaySeconds - 1);
     EnableDelay(d);
-    FillSpinner(d, kOrientationList, Strings(146, 148), show.orientation);
+    FillSpinner(d, kOrientationList, Strings(kStrPortraitMode, kStrRotateLeft), show.orientation);
 }
 
 void SaveSlideOptions(plat::Dialog& d) {
     const auto checked = [&d](int id) { return d.Get<plat::CheckBox>(id)->IsChecked() ? 1 : 0; };
     const auto selected = [&d](int id) { return d.Get<plat::SpinnerList>(id)->Selection(); };
     // The order the settings have always been written in.
-    SetIntSetting(ids::kSlideSection, slide_ids::kRandomEffect, checked(kRandomCheck));
-    SetIntSetting(ids::kSlideSection, slide_ids::kEffect, selected(kEffectList));
-    SetIntSetting(ids::kSlideSection, slide_ids::kSpeed, selected(kSpeedList) + 3);
-    SetIntSetting(ids::kSlideSection, slide_ids::kRepeat, checked(kRepeatCheck));
-    SetIntSetting(ids::kSlideSection, slide_ids::kTransformKey, selected(kSyncList));
-    SetIntSetting(ids::kSlideSection, slide_ids::kDelay, selected(kDelayList) + 1);
-    SetIntSetting(ids::kSlideSection, slide_ids::kShowText, checked(kShowTextCheck));
-    SetIntSetting(ids::kSlideSection, slide_ids::kOrientation, selected(kOrientationList));
+    SetIntSetting(kStrSlideSection, kStrRandomEffect, checked(kRandomCheck));
+    SetIntSetting(kStrSlideSection, kStrEffect, selected(kEffectList));
+    SetIntSetting(kStrSlideSection, kStrSpeed, selected(kSpeedList) + 3);
+    SetIntSetting(kStrSlideSection, kStrRepeat, checked(kRepeatCheck));
+    SetIntSetting(kStrSlideSection, kStrTransformKey, selected(kSyncList));
+    SetIntSetting(kStrSlideSection, kStrDelay, selected(kDelayList) + 1);
+    SetIntSetting(kStrSlideSection, kStrShowText, checked(kShowTextCheck));
+    SetIntSetting(kStrSlideSection, kStrSlideOrientation, selected(kOrientationList));
 }
 
 bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG:
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
@@ -162,7 +163,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
             *result = 1;
             return true;
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {2047, 2048, 2049});
+            PaintGroupTitles(d, {kCtlTransitionGroup, kCtlSyncGroup, kCtlOrientationGroup});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
@@ -175,7 +176,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
                 EnableDelay(d);
                 return true;
             }
-            if (id == 1 || id == 40001) {
+            if (id == plat::IDOK || id == kCmdOk) {
                 SaveSlideOptions(d);
                 d.End(1);
                 return true;
@@ -190,7 +191,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
 }  // namespace
 
 void GeneralOptionsCommand(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7004);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgGeneralOptions);
     if (!tmpl) {
         return;
     }
@@ -216,7 +217,7 @@ void GeneralOptionsCommand(AppState* app) {
 }
 
 int ShowSlideShowOptions(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7005);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgSlideShowOptions);
     if (!tmpl) {
         return 2;
     }

@@ -8,7 +8,7 @@
 #include "imaging/jpeg_guard.h"
 #include "imaging/jpeg_scan_data.h"
 #include "imaging/row_reducer.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "dialogs/favorites.h"
-#include "platform/canvas.h"
-#include "platform/font.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/font.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;

@@ -1,6 +1,6 @@
 // The order of names in the grid and the folder tree: case-insensitive, punctuation before
 // digits before letters, accented letters with their base letter.
-#include "platform/collation.h"
+#include "platform/os/collation.h"
 
 #include <gtest/gtest.h>
 
