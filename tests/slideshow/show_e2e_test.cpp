@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -456,4 +457,26 @@ TEST(SlideScreen, DoorCloseEndsOnThePictureAtAnOddWidth) {
     for (int x = 0; x < 175; ++x) {
         ASSERT_EQ(png.At(x, 110), (static_cast<uint32_t>(x) << 16) | 0x006432u) << "column " << x;
     }
+}
+
+// The caption on the screen keeps every stroke: the stems of "d" and "f" in "d.gif" rise a
+// full 8 pixels (with smoothed glyphs cut at half coverage they vanished: "d" read "o").
+TEST(SlideScreen, CaptionStemsStayWhole) {
+    ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"ShowText", 1}, {"Delay", 5}});
+    d.Picture("d.gif", 0, 0, 120);  // BMP content: listed by its name, read by its content
+    const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:1100 " + d.Shot("caption"));
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    Png png;
+    ASSERT_TRUE(testing_support::ReadPng(d.StatePath("caption"), &png));
+    std::remove(d.StatePath("caption").c_str());
+    int stems = 0;
+    for (int x = 0; x < 176; ++x) {
+        int yellow = 0, longest = 0;
+        for (int y = 190; y < 220; ++y) {
+            yellow = png.At(x, y) == 0xFFFF00u ? yellow + 1 : 0;
+            longest = std::max(longest, yellow);
+        }
+        stems += longest >= 8 ? 1 : 0;
+    }
+    EXPECT_EQ(stems, 2);
 }
