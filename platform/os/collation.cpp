@@ -160,9 +160,58 @@ int Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     return b < a ? 1 : 0;
 }
 
+// Primary weights of the ASCII characters, 0 for the ignored ones.
+struct AsciiWeights {
+    uint32_t weight[128] = {};
+    AsciiWeights() {
+        for (char32_t c = 0; c < 128; ++c) {
+            SortKey key;
+            AddCodePoint(&key, c);
+            weight[c] = key.primary.empty() ? 0 : key.primary.front();
+        }
+    }
+};
+
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first comparison of two ASCII names without building their keys (long folders are
+// sorted with many comparisons). 0 when they weigh the same, so the tie breakers decide.
+int ComparePrimaryAscii(std::string_view a, std::string_view b) {
+    static const AsciiWeights table;
+    size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && table.weight[static_cast<unsigned char>(a[i])] == 0) {
+            ++i;
+        }
+        while (j < b.size() && table.weight[static_cast<unsigned char>(b[j])] == 0) {
+            ++j;
+        }
+        if (i == a.size() || j == b.size()) {
+            return i == a.size() ? (j == b.size() ? 0 : -1) : 1;
+        }
+        const uint32_t x = table.weight[static_cast<unsigned char>(a[i++])];
+        const uint32_t y = table.weight[static_cast<unsigned char>(b[j++])];
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+}
+
 }  // namespace
 
 int CollateNoCase(std::string_view a, std::string_view b) {
+    if (IsAscii(a) && IsAscii(b)) {
+        if (const int c = ComparePrimaryAscii(a, b)) {
+            return c;
+        }
+    }
     const SortKey x = MakeKey(a);
     const SortKey y = MakeKey(b);
     if (const int c = Compare(x.primary, y.primary)) {
