@@ -29,6 +29,11 @@ AppState::AppState() {
     if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(workDirectory)) {
         workDirectory = defaultFolder;
     }
+    storedWorkDirectory = workDirectory;
+    const std::string& start = App().startFolder;
+    if (!start.empty() && plat::DeviceFs::IsValidPath(start) && Exists(start)) {
+        workDirectory = start;
+    }
     orientation = static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOrientation, 0));
     if (orientation < 0 || orientation > 2) {
         orientation = 0;
@@ -39,6 +44,7 @@ AppState::AppState() {
     thumbMaxView = GetIntSetting(ids::kMainSection, ids::kThumbMaxView, 1) != 0;
     loadSizeLevel =
         static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOptimizedMemory, 0));
+    autoRotate = GetIntSetting(ids::kMainSection, ids::kAutoRotate, 1) != 0;
     if (loadSizeLevel < 0 || loadSizeLevel > 2) {
         loadSizeLevel = 0;
     }

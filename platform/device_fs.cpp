@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -32,6 +33,15 @@ bool FillInfo(const std::string& hostPath, const std::string& name, FileInfo* in
         info->hidden = !name.empty() && name[0] == '.';
     }
     return true;
+}
+
+// "\Storage Card" itself while a card is mounted.
+bool IsCardMountPoint(const std::string& devicePath) {
+    std::string p = devicePath;
+    while (p.size() > 1 && p.back() == '\\') {
+        p.pop_back();
+    }
+    return DeviceFs::IsOnCard(p) && p.find('\\', 1) == std::string::npos;
 }
 
 std::string LastComponent(const std::string& devicePath) {
@@ -91,11 +101,12 @@ std::string DeviceFs::ToHost(const std::string& devicePath) {
     if (!IsValidPath(devicePath) || RootStorage().empty()) {
         return {};
     }
-    std::string host = RootStorage();
-    for (size_t i = 0; i < devicePath.size(); ++i) {
-        const char c = devicePath[i];
+    std::string rest;
+    std::string host = HostBase(devicePath, &rest);
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const char c = rest[i];
         if (c == '\\') {
-            if (i + 1 < devicePath.size()) {
+            if (i + 1 < rest.size()) {
                 host += '/';
             }
         } else {
@@ -136,6 +147,16 @@ bool DeviceFs::List(const std::string& devicePath, std::vector<FileInfo>* entrie
         }
     }
     ::closedir(dir);
+    // The mounted card shows in the root folder, in place of any folder of that name there.
+    if (devicePath == "\\" && !CardRoot().empty()) {
+        entries->erase(std::remove_if(entries->begin(), entries->end(),
+                                      [](const FileInfo& e) { return IsOnCard("\\" + e.name); }),
+                       entries->end());
+        FileInfo card;
+        if (Stat("\\Storage Card", &card)) {
+            entries->push_back(std::move(card));
+        }
+    }
     return true;
 }
 
@@ -188,7 +209,7 @@ bool DeviceFs::WriteAtomic(const std::string& devicePath, const std::string& byt
 
 bool DeviceFs::Remove(const std::string& devicePath) {
     const std::string host = ToHost(devicePath);
-    if (host.empty() || devicePath == "\\") {
+    if (host.empty() || devicePath == "\\" || IsCardMountPoint(devicePath)) {
         return false;
     }
     struct stat st {};
@@ -199,6 +220,9 @@ bool DeviceFs::Remove(const std::string& devicePath) {
 }
 
 bool DeviceFs::Rename(const std::string& from, const std::string& to) {
+    if (IsCardMountPoint(from) || IsCardMountPoint(to)) {
+        return false;  // the card's folder itself is the user's, never renamed or replaced
+    }
     const std::string a = ToHost(from);
     const std::string b = ToHost(to);
     return !a.empty() && !b.empty() && std::rename(a.c_str(), b.c_str()) == 0;

@@ -38,6 +38,12 @@ class DeviceFs {
     // The process-wide device root (set once by the host before the system starts).
     static void SetRoot(const std::string& hostFolder);
     static const std::string& Root();
+    // Mounts the host folder `hostFolder` as "\Storage Card"; "" unmounts.
+    static bool MountCard(const std::string& hostFolder);
+    // Host folder of the mounted card, "" when none.
+    static const std::string& CardRoot();
+    // True when `devicePath` lies on the mounted card (or is its mount point).
+    static bool IsOnCard(const std::string& devicePath);
 
     // True when `devicePath` is a well-formed device path (see the header comment).
     static bool IsValidPath(const std::string& devicePath);
@@ -62,6 +68,11 @@ class DeviceFs {
     static bool Rename(const std::string& from, const std::string& to);
     // Creates the folder and any missing parents.
     static bool CreateFolders(const std::string& devicePath);
+
+  private:
+    // The host folder `devicePath` is beneath (the card's or the device root) and the device
+    // path below it ("\" for the folder itself).
+    static std::string HostBase(const std::string& devicePath, std::string* rest);
 };
 
 }  // namespace plat

@@ -57,6 +57,14 @@ struct RunResult {
 RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot = false,
                       const std::vector<std::string>& extraArgs = {});
 
+// Runs the program with exactly `args` (after the program's name); no input, both outputs kept.
+struct ProgramRun {
+    int exitCode = -1;
+    std::string stdoutText;
+    std::string stderrText;
+};
+ProgramRun RunProgram(const std::vector<std::string>& args);
+
 // Reads an 8-bit RGB(A) PNG; pixel (x, y) as 0xRRGGBB.
 struct Png {
     int width = 0;
