@@ -32,6 +32,8 @@ void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
 constexpr int kLevelList = 2013;
 constexpr int kMaxViewCheck = 2033;
 constexpr int kFileNameCheck = 2034;
+constexpr int kAutoRotateCheck = 2060;
+constexpr int kPicturesTitle = 2061;
 
 bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM wParam,
                  plat::LRESULT* result) {
@@ -48,11 +50,12 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
             level->SetSelection(std::clamp<int>(app->loadSizeLevel, 0, 2));
             d.Get<plat::CheckBox>(kMaxViewCheck)->SetChecked(app->thumbMaxView);
             d.Get<plat::CheckBox>(kFileNameCheck)->SetChecked(app->showFileName);
+            d.Get<plat::CheckBox>(kAutoRotateCheck)->SetChecked(app->autoRotate);
             *result = 1;
             return true;
         }
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {2045, 2046});
+            PaintGroupTitles(d, {2045, 2046, kPicturesTitle});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
@@ -61,6 +64,7 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
                     static_cast<int16_t>(d.Get<plat::SpinnerList>(kLevelList)->Selection());
                 app->thumbMaxView = d.Get<plat::CheckBox>(kMaxViewCheck)->IsChecked();
                 app->showFileName = d.Get<plat::CheckBox>(kFileNameCheck)->IsChecked();
+                app->autoRotate = d.Get<plat::CheckBox>(kAutoRotateCheck)->IsChecked();
                 d.End(1);
                 return true;
             }
@@ -202,6 +206,7 @@ void GeneralOptionsCommand(AppState* app) {
     }
     const bool oldMaxView = app->thumbMaxView;
     const bool oldShowName = app->showFileName;
+    const bool oldAutoRotate = app->autoRotate;
     const int result = plat::Dialog::Run(
         *tmpl, app->mainWindow,
         [app](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
@@ -209,8 +214,16 @@ void GeneralOptionsCommand(AppState* app) {
     if (result != 1) {
         return;
     }
-    if (app->thumbMaxView != oldMaxView) {
-        // Thumbnails are made for the old size rule: they are made again when next shown.
+    if (app->autoRotate != oldAutoRotate) {
+        // Thumbnails and picture sizes were made upright or not: both are made again.
+        for (int i = 0; i < app->fileList->Count(); ++i) {
+            FileEntry* entry = app->fileList->GetEntry(i);
+            entry->imageWidth = 0;
+            entry->imageHeight = 0;
+        }
+    }
+    if (app->thumbMaxView != oldMaxView || app->autoRotate != oldAutoRotate) {
+        // Thumbnails are made for the old rules: they are made again when next shown.
         app->fileList->FreeThumbnails();
         if (app->viewMode == kThumbnail && app->mainWindow) {
             app->mainWindow->Invalidate(nullptr, true);
