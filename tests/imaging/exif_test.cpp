@@ -1,7 +1,6 @@
 // Camera pictures upright: the EXIF orientation reader against well-formed and hostile
 // files, and all eight orientations of real camera files against the upright one.
 #include "imaging/exif.h"
-#include "imaging/exif_turn.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "imaging/exif_turn.h"
 #include "imaging/loaders.h"
 #include "test_support.h"
 
