@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (not part of the CMake build).
 # Usage: fuzz/build.sh [OUTDIR]   then e.g.  OUTDIR/fuzz_bmp fuzz/corpus/bmp -max_total_time=600
+# (fuzz_exif takes fuzz/corpus/exif)
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${1:-$ROOT/build-fuzz}"
 mkdir -p "$OUT"
 FLAGS=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -Wall -Wextra -Wshadow -Werror -I"$ROOT")
-SOURCES=("$ROOT"/imaging/*.cpp "$ROOT"/platform/bitmap.cpp "$ROOT"/platform/device_fs.cpp
+SOURCES=("$ROOT"/imaging/*.cpp "$ROOT"/platform/bitmap.cpp "$ROOT"/platform/device_fs.cpp "$ROOT"/platform/device_card.cpp
          "$ROOT"/platform/text.cpp)
 # The library sources once, then one link per target.
 OBJ="$OUT/obj"
@@ -18,8 +19,8 @@ for src in "${SOURCES[@]}"; do
     clang++ "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
     objs+=("$obj")
 done
-for target in bmp jpeg gif; do
+for target in bmp jpeg gif exif; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
-echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif"
+echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif $OUT/fuzz_exif"
