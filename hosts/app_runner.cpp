@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <string>
 
+#include "app/main_window.h"
 #include "core/app.h"
-#include "core/main_window.h"
-#include "platform/device_fs.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
-#include "platform/text.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/registry.h"
+#include "platform/os/text.h"
+#include "platform/shell/shell.h"
 
 namespace {
 

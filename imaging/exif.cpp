@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 namespace {

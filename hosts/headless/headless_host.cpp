@@ -6,10 +6,10 @@
 #include <cstring>
 #include <sstream>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 #include "hosts/close_signals.h"
 #include "hosts/headless/state_json.h"
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 unsigned KeyOfToken(const std::string& t) {
     if (t == "Left")

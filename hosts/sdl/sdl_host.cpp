@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 #include "hosts/close_signals.h"
 #include "hosts/sdl/window_fit.h"
 

@@ -7,7 +7,7 @@
 
 #include "browser/browser_commands.h"
 #include "hosts/host_options.h"
-#include "platform/single_instance.h"
+#include "platform/os/single_instance.h"
 #include "tests/support/headless.h"
 
 using testing_support::RunHeadless;

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 #include "hosts/app_runner.h"
 #include "hosts/sdl/sdl_host.h"
 #include "hosts/sdl/window_fit.h"
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "tests/support/headless.h"
 
 using testing_support::TempDevice;
