@@ -47,7 +47,9 @@ int AppRunner::Prepare(int exitCodeWhenOtherRuns) {
                              "velloran: already running on the device root %s; brought that "
                              "copy forward%s\n",
                              hostRoot_.c_str(),
-                             options_.headless ? " (the key script was not played)" : "");
+                             options_.headless        ? " (the key script was not played)"
+                             : !options_.path.empty() ? " (PATH was not opened there)"
+                                                      : "");
             } else {
                 std::fprintf(stderr,
                              "velloran: already running on the device root %s, but it did not "
