@@ -67,7 +67,8 @@ class SuiteTest : public testing::DeviceRootTest {
   protected:
     // Copies a host file into the device root and returns its device path.
     std::string Install(const fs::path& file) {
-        const std::string device = "\\" + file.filename().string();
+        std::string device(1, '\\');  // (not "\\" + ...: GCC 12 warns falsely, -Wrestrict)
+        device += file.filename().string();
         WriteBytes(device, ReadHostFile(file));
         return device;
     }
