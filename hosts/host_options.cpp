@@ -115,7 +115,8 @@ const char* HelpText() {
            "  --screenshot FILE.png a screenshot at the end of the script (with --headless)\n"
            "  --state FILE.json     the program's state at the end of the script (with\n"
            "                        --headless)\n"
-           "  --mic FILE.wav        an existing WAVE file heard by the microphone\n"
+           "  --mic FILE.wav        an existing WAVE file heard by the microphone (with\n"
+           "                        --headless)\n"
            "  --help                this text\n"
            "  --version             the program's name and version\n"
            "\n"
@@ -281,8 +282,9 @@ ParseResult ParseHostOptions(int argc, char** argv, HostOptions* o, std::string*
     if (version) {
         return ParseResult::kVersion;
     }
-    if (!o->headless && (!o->keys.empty() || !o->screenshot.empty() || !o->state.empty())) {
-        *error = "--keys, --screenshot and --state go with --headless";
+    if (!o->headless &&
+        (!o->keys.empty() || !o->screenshot.empty() || !o->state.empty() || !o->mic.empty())) {
+        *error = "--keys, --screenshot, --state and --mic go with --headless";
         return ParseResult::kError;
     }
     if (paths.size() > 1) {
