@@ -1,5 +1,9 @@
 // The storage card: a host folder mounted as "\Storage Card" beside the device root. Paths
 // on the card map onto that folder under the same rules as the rest of the device.
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "platform/os/device_fs.h"
@@ -40,6 +44,32 @@ bool DeviceFs::IsOnCard(const std::string& devicePath) {
         return false;
     }
     return devicePath.size() == prefix.size() || devicePath[prefix.size()] == '\\';
+}
+
+bool DeviceFs::StaysOnCard(const std::string& hostPath) {
+    char root[PATH_MAX];
+    if (CardStorage().empty() || !::realpath(CardStorage().c_str(), root)) {
+        return false;
+    }
+    const std::string limit = root;
+    // The deepest part of the path that exists, resolved with its links, must lie beneath
+    // the card; a name that is there but does not resolve (a dangling link) is refused, so
+    // nothing is ever created through it outside the card.
+    std::string probe = hostPath;
+    char resolved[PATH_MAX];
+    while (!::realpath(probe.c_str(), resolved)) {
+        struct stat st {};
+        if (::lstat(probe.c_str(), &st) == 0) {
+            return false;
+        }
+        const size_t slash = probe.rfind('/');
+        if (slash == std::string::npos || slash == 0) {
+            return false;
+        }
+        probe.resize(slash);
+    }
+    const std::string inside = resolved;
+    return inside == limit || inside.rfind(limit + "/", 0) == 0;
 }
 
 // The host folder a device path starts from and the rest of the path below it.

@@ -1,12 +1,14 @@
 #include "platform/os/device_fs.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/os/text.h"
 
@@ -113,6 +115,10 @@ std::string DeviceFs::ToHost(const std::string& devicePath) {
             host += c;
         }
     }
+    // On the card a link may not lead out of the user's folder.
+    if (IsOnCard(devicePath) && !StaysOnCard(host)) {
+        return {};
+    }
     return host;
 }
 
@@ -142,7 +148,8 @@ bool DeviceFs::List(const std::string& devicePath, std::vector<FileInfo>* entrie
             continue;
         }
         FileInfo info;
-        if (FillInfo(host + "/" + name, name, &info)) {
+        const std::string entry = host + "/" + name;
+        if ((!IsOnCard(devicePath) || StaysOnCard(entry)) && FillInfo(entry, name, &info)) {
             entries->push_back(std::move(info));
         }
     }
@@ -165,11 +172,25 @@ FilePtr DeviceFs::Open(const std::string& devicePath, const char* mode) {
     if (host.empty()) {
         return nullptr;
     }
-    struct stat st {};
-    if (::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    // Only regular files are opened, and never so that the open itself waits: a FIFO or a
+    // device under a picture's name would otherwise block or be read as one.
+    const bool reading = mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
+    const int flags = (reading ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC) | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(host.c_str(), flags, 0644);
+    if (fd < 0) {
         return nullptr;
     }
-    return FilePtr(std::fopen(host.c_str(), mode));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, reading ? "rb" : "wb");
+    if (!file) {
+        ::close(fd);
+    }
+    return FilePtr(file);
 }
 
 bool DeviceFs::ReadAll(const std::string& devicePath, std::string* bytes) {

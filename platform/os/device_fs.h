@@ -70,6 +70,8 @@ class DeviceFs {
     static bool CreateFolders(const std::string& devicePath);
 
   private:
+    // True when a host path on the card resolves beneath the card's folder.
+    static bool StaysOnCard(const std::string& hostPath);
     // The host folder `devicePath` is beneath (the card's or the device root) and the device
     // path below it ("\" for the folder itself).
     static std::string HostBase(const std::string& devicePath, std::string* rest);

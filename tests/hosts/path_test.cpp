@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -157,4 +158,26 @@ TEST(PathArgument, UnusablePathsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(RunHeadless(device, "Right", false, {photos.Root(), photos.Root()}).exitCode, 2);
     photos.Write("a\\b.bmp", SolidBmp(4, 4, 0, 0, 0));
     EXPECT_EQ(RunHeadless(device, "Right", false, {photos.Root() + "/a\\b.bmp"}).exitCode, 2);
+}
+
+TEST(PathArgument, LinksLeavingTheCardAndFifosAreNeitherListedNorOpened) {
+    TempDevice device;
+    PhotoFolder photos;
+    PhotoFolder outside;
+    // Links to a folder and to a picture outside the card, a dangling link whose target a
+    // write would create outside, a link that stays inside, and a FIFO under a picture name.
+    fs::create_directory_symlink(outside.Root() + "/2024", photos.Root() + "/away");
+    fs::create_symlink(outside.Root() + "/dog.bmp", photos.Root() + "/away.bmp");
+    fs::create_symlink(outside.Root() + "/new.bmp", photos.Root() + "/dangling.bmp");
+    fs::create_symlink(photos.Root() + "/dog.bmp", photos.Root() + "/inside.bmp");
+    ASSERT_EQ(::mkfifo((photos.Root() + "/pipe.jpg").c_str(), 0644), 0);
+    const auto before = outside.Snapshot();
+    const auto run = RunHeadless(device, "cmd:40015 Right*9 Enter", false, {photos.Root()});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    const auto names = Names(run.state);
+    for (const char* hidden : {"away", "away.bmp", "dangling.bmp"}) {
+        EXPECT_EQ(std::count(names.begin(), names.end(), hidden), 0) << hidden;
+    }
+    EXPECT_EQ(std::count(names.begin(), names.end(), "inside.bmp"), 1);
+    EXPECT_EQ(outside.Snapshot(), before);
 }
