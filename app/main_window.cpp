@@ -11,6 +11,7 @@
 #include "dialogs/favorites.h"
 #include "dialogs/folder_tree.h"
 #include "imaging/image_buffer.h"
+#include "platform/os/text.h"
 #include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
 #include "resources/resource_ids.h"
@@ -45,21 +46,47 @@ void CreateViews(AppState* app) {
     LoadFavorites(app);
 }
 
+// The work folder to store: a folder the host gave for this start only (and what lies below
+// it) is not there next time, so the stored one is kept then.
+std::string WorkFolderToStore(const AppState* app) {
+    const std::string& start = App().startFolder;
+    const std::string& work = app->workDirectory;
+    const std::string below = start + "\\";
+    if (!start.empty() &&
+        (plat::EqualsNoCase(work, start) ||
+         (work.size() > below.size() && plat::EqualsNoCase(work.substr(0, below.size()), below)))) {
+        return app->storedWorkDirectory;
+    }
+    return app->workDirectory;
+}
+
 void WriteMainSettings(const AppState* app) {
-    SetStringSetting(kStrMainSection, kStrWorkDirectory, app->workDirectory);
+    SetStringSetting(kStrMainSection, kStrWorkDirectory, WorkFolderToStore(app));
     SetStringSetting(kStrMainSection, kStrHomeDirectory, app->homeDirectory);
     SetIntSetting(kStrMainSection, kStrOrientation, app->orientation);
     SetIntSetting(kStrMainSection, kStrThumbnailLayout, app->thumbnailLayout);
     SetIntSetting(kStrMainSection, kStrShowFileName, app->showFileName ? 1 : 0);
     SetIntSetting(kStrMainSection, kStrThumbMaxView, app->thumbMaxView ? 1 : 0);
     SetIntSetting(kStrMainSection, kStrOptimizedMemory, app->loadSizeLevel);
+    SetIntSetting(kStrMainSection, kStrAutoRotate, app->autoRotate ? 1 : 0);
+}
+
+// True while a loop inside the main window's own message handling runs (a menu, a dialog, a
+// message box, the folder tree, a slide show): the main window must outlive it.
+bool NestedLoopRunning(const AppState* app) {
+    return !plat::WindowSystem::Get().Modals().empty() || app->viewMode == kSlideShow ||
+           app->viewMode == kTree;
 }
 
 void ShutDown(AppState* app, plat::Window* window) {
-    if (app->viewMode == kSlideShow) {
-        // A show's loop still uses the list: it ends first and the close follows.
+    if (NestedLoopRunning(app)) {
+        // Whatever runs is ended as the user would end it (Back, Cancel, No); the close
+        // follows when the main loop has them all behind it (RunMessageLoop).
         app->closeRequested = true;
-        RequestStopSlideShow(app);
+        if (app->viewMode == kSlideShow) {
+            RequestStopSlideShow(app);
+        }
+        plat::WindowSystem::Get().EndModalsForClose();
         return;
     }
     app->fileList->Clear(true, false);
@@ -205,9 +232,15 @@ int InitInstance() {
     if (!window) {
         return 0;
     }
-    App().appState->mainWindow = window;
+    AppState* app = App().appState;
+    app->mainWindow = window;
     plat::WindowSystem::Get().SetFocus(window);
     window->Invalidate(nullptr, true);
+    // A picture the host was asked to show opens in the image view.
+    if (!App().startPicture.empty() && plat::EqualsNoCase(app->workDirectory, App().startFolder) &&
+        app->fileList->SelectByName(App().startPicture)) {
+        SetViewMode(app, kImage);
+    }
     return 1;
 }
 
@@ -216,6 +249,12 @@ int RunMessageLoop() {
     plat::Message m;
     while (ws.GetMessage(&m)) {
         ws.Dispatch(m);
+        // Every nested loop has returned by now: a close that waited for them goes ahead.
+        AppState* app = App().appState;
+        if (app && app->closeRequested && !NestedLoopRunning(app) && ws.IsWindow(app->mainWindow)) {
+            app->closeRequested = false;
+            app->mainWindow->Post(plat::WM_CLOSE);
+        }
     }
     return static_cast<int>(m.wParam);
 }
@@ -344,9 +383,5 @@ void SetViewMode(AppState* app, ViewMode mode) {
     ShowMenuBarForMode(app);
     if (repaint) {
         app->mainWindow->Invalidate(nullptr, true);
-    }
-    if (app->closeRequested && app->viewMode != kSlideShow) {
-        app->closeRequested = false;
-        app->mainWindow->Post(plat::WM_CLOSE);
     }
 }

@@ -72,7 +72,8 @@ it.</dd>
 transitions. <kbd>Back</kbd> stops the show.</dd>
 <dt>System Info</dt><dd>Shows the memory and storage of the phone.</dd>
 <dt>Options &gt; General</dt><dd>How large pictures are loaded (a larger size gives more detail
-when you zoom in and takes more memory), and whether thumbnails fill their cells.</dd>
+when you zoom in and takes more memory), whether thumbnails fill their cells and show the
+file names, and whether camera pictures are turned upright as the camera recorded it.</dd>
 <dt>Options &gt; Slide Show</dt><dd>The transition effect, its speed, how long each picture
 stays, whether the show repeats and whether it waits for voice notes.</dd>
 <dt>Help</dt><dd>Opens this page.</dd>

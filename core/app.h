@@ -15,6 +15,11 @@ struct AppContext {
     AppState* appState = nullptr;
     // The executable's file name up to its first "." (names the settings key).
     std::string exeBaseName = "velloran";
+    // Where the host asks the program to start instead of the stored work folder (a folder
+    // given on its command line, shown as the storage card), and the picture of that folder
+    // to open in the image view; both "" for a start as usual.
+    std::string startFolder;
+    std::string startPicture;
 };
 
 AppContext& App();

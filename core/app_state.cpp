@@ -31,6 +31,11 @@ AppState::AppState() {
     if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(&workDirectory)) {
         workDirectory = defaultFolder;
     }
+    storedWorkDirectory = workDirectory;
+    const std::string& start = App().startFolder;
+    if (!start.empty() && plat::DeviceFs::IsValidPath(start) && Exists(start)) {
+        workDirectory = start;
+    }
     orientation = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOrientation, 0));
     if (orientation < 0 || orientation > 2) {
         orientation = 0;
@@ -43,6 +48,7 @@ AppState::AppState() {
     showFileName = GetIntSetting(kStrMainSection, kStrShowFileName, 0) != 0;
     thumbMaxView = GetIntSetting(kStrMainSection, kStrThumbMaxView, 1) != 0;
     loadSizeLevel = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOptimizedMemory, 0));
+    autoRotate = GetIntSetting(kStrMainSection, kStrAutoRotate, 1) != 0;
     if (loadSizeLevel < 0 || loadSizeLevel > 2) {
         loadSizeLevel = 0;
     }

@@ -56,9 +56,14 @@ struct AppState {
     ViewMode viewMode = kThumbnail;
     std::string workDirectory;
     std::string homeDirectory;
+    // The work folder as stored, kept for the next start when this one began in a folder the
+    // host gave (that folder is not there next time).
+    std::string storedWorkDirectory;
     plat::Color backgroundColor = 0xC4C4C4;
     int16_t orientation = 0;
     bool showFileName = false;
+    // Camera pictures are shown upright by their EXIF orientation (setting AutoRotate).
+    bool autoRotate = true;
     std::shared_ptr<plat::Font> font;
     int16_t fontHeight = 12;
     // "Exit" or a system close arrived while a slide show ran: close once the show is over.

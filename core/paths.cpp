@@ -11,7 +11,7 @@ bool Exists(std::string* path, plat::FileInfo* info) {
     if (*path == "\\") {
         if (info) {
             *info = plat::FileInfo{};
-            info->name = "\\";
+            info->name.assign(1, '\\');  // (a literal here trips GCC 12's false -Wrestrict)
             info->isFolder = true;
         }
         return true;
@@ -36,12 +36,12 @@ int ParentFolder(const std::string& path, std::string* out) {
         return 0;
     }
     if (path == "\\") {
-        *out = "\\";
+        out->assign(1, '\\');
         return 0;
     }
     const int p = LastIndexOf(path, '\\');
     if (p == 0) {
-        *out = "\\";
+        out->assign(1, '\\');
     } else if (p > 0) {
         *out = path.substr(0, static_cast<size_t>(p));
     } else {

@@ -74,7 +74,9 @@ std::string GroupDigits(uint64_t m) {
 std::string FormatThousands(int64_t n) {
     if (n < 0) {
         // The magnitude of the most negative value still fits an unsigned number.
-        return "-" + GroupDigits(static_cast<uint64_t>(-(n + 1)) + 1);
+        std::string text = GroupDigits(static_cast<uint64_t>(-(n + 1)) + 1);
+        text.insert(text.begin(), '-');  // ("-" + text trips GCC 12's false -Wrestrict)
+        return text;
     }
     return GroupDigits(static_cast<uint64_t>(n));
 }

@@ -38,6 +38,7 @@ void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
 constexpr int kLevelList = kCtlLoadLevel;
 constexpr int kMaxViewCheck = kCtlMaxView;
 constexpr int kFileNameCheck = kCtlShowFileName;
+constexpr int kAutoRotateCheck = kCtlAutoRotate;
 
 bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM wParam,
                  plat::LRESULT* result) {
@@ -54,11 +55,12 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
             level->SetSelection(std::clamp<int>(app->loadSizeLevel, 0, 2));
             d.Get<plat::CheckBox>(kMaxViewCheck)->SetChecked(app->thumbMaxView);
             d.Get<plat::CheckBox>(kFileNameCheck)->SetChecked(app->showFileName);
+            d.Get<plat::CheckBox>(kAutoRotateCheck)->SetChecked(app->autoRotate);
             *result = 1;
             return true;
         }
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {kCtlMemoryGroup, kCtlThumbnailGroup});
+            PaintGroupTitles(d, {kCtlMemoryGroup, kCtlThumbnailGroup, kCtlPicturesGroup});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
@@ -67,6 +69,7 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
                     static_cast<int16_t>(d.Get<plat::SpinnerList>(kLevelList)->Selection());
                 app->thumbMaxView = d.Get<plat::CheckBox>(kMaxViewCheck)->IsChecked();
                 app->showFileName = d.Get<plat::CheckBox>(kFileNameCheck)->IsChecked();
+                app->autoRotate = d.Get<plat::CheckBox>(kAutoRotateCheck)->IsChecked();
                 d.End(1);
                 return true;
             }
@@ -197,6 +200,7 @@ void GeneralOptionsCommand(AppState* app) {
     }
     const bool oldMaxView = app->thumbMaxView;
     const bool oldShowName = app->showFileName;
+    const bool oldAutoRotate = app->autoRotate;
     const int result = plat::Dialog::Run(
         *tmpl, app->mainWindow,
         [app](plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LPARAM,
@@ -204,8 +208,16 @@ void GeneralOptionsCommand(AppState* app) {
     if (result != 1) {
         return;
     }
-    if (app->thumbMaxView != oldMaxView) {
-        // Thumbnails are made for the old size rule: they are made again when next shown.
+    if (app->autoRotate != oldAutoRotate) {
+        // Thumbnails and picture sizes were made upright or not: both are made again.
+        for (int i = 0; i < app->fileList->Count(); ++i) {
+            FileEntry* entry = app->fileList->GetEntry(i);
+            entry->imageWidth = 0;
+            entry->imageHeight = 0;
+        }
+    }
+    if (app->thumbMaxView != oldMaxView || app->autoRotate != oldAutoRotate) {
+        // Thumbnails are made for the old rules: they are made again when next shown.
         app->fileList->FreeThumbnails();
         if (app->viewMode == kThumbnail && app->mainWindow) {
             app->mainWindow->Invalidate(nullptr, true);

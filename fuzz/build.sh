@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (not part of the CMake build).
 # Usage: fuzz/build.sh [OUTDIR]   then e.g.  OUTDIR/fuzz_bmp fuzz/corpus/bmp -max_total_time=600
+# (fuzz_exif takes fuzz/corpus/exif)
 set -euo pipefail
 # clang with libFuzzer comes from Debian's clang package (installed here when missing).
 if ! command -v clang++ > /dev/null; then
@@ -33,7 +34,7 @@ for src in "${SOURCES[@]}"; do
     clang++ "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
     objs+=("$obj")
 done
-for target in bmp jpeg gif registry favorites; do
+for target in bmp jpeg gif registry favorites exif; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
@@ -50,4 +51,4 @@ done
 clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_obex_response.cpp" "${obex_objs[@]}" \
     "$OBJ/os_device_fs.o" "$OBJ/os_beneath_resolver.o" "$OBJ/os_text.o" \
     -lpthread -o "$OUT/fuzz_obex_response"
-echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites fuzz_obex_response in $OUT"
+echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites fuzz_obex_response fuzz_exif in $OUT"

@@ -12,11 +12,14 @@ class AppRunner {
   public:
     // Exit codes.
     static constexpr int kStartFailed = 1;
+    static constexpr int kUsage = 2;
     static constexpr int kAnotherRunning = 3;
+    // Where the command line's PATH shows on the phone.
+    static constexpr const char* kCardFolder = "\\Storage Card";
 
     explicit AppRunner(const HostOptions& options) : options_(options) {}
-    // Prepares the device root and the instance lock; returns -1 to go on, or an exit code
-    // (another copy runs: it was asked to come forward).
+    // Prepares the device root, the instance lock and the storage card (PATH); returns -1 to
+    // go on, or an exit code (another copy runs: it was asked to come forward; PATH unusable).
     int Prepare(int exitCodeWhenOtherRuns);
     // Runs the program on `host` until it ends; returns its exit code.
     int Run(plat::Host* host);
@@ -24,7 +27,11 @@ class AppRunner {
     const std::string& HostRoot() const { return hostRoot_; }
 
   private:
+    // Mounts PATH (or a picture's folder) as the storage card; false with a message.
+    bool MountPath();
+
     HostOptions options_;
+    std::string startPicture_;
     std::string hostRoot_;
     plat::SingleInstance instance_;
 };

@@ -15,10 +15,27 @@ struct HostOptions {
     std::string screenshot;
     std::string state;
     std::string mic;
+    // PATH: a host folder, or a picture file, to browse as the storage card ("" when none).
+    std::string path;
     std::string exeBaseName = "velloran";
 };
 
-// Parses argv; false with `error` set on a bad command line.
-bool ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
+// Exit codes of the program.
+constexpr int kExitDone = 0;
+constexpr int kExitCannotRun = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitAnotherRunning = 3;
+constexpr int kExitOutputFailed = 4;
+
+// What the command line asks for.
+enum class ParseResult { kRun, kHelp, kVersion, kError };
+
+// Parses argv strictly: every option takes "--opt value" or "--opt=value", every value is
+// checked, at most one PATH. kError sets `error`.
+ParseResult ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
+// Checks one --ir-peer value, NAME=HOST:PORT with a port of 1 to 65535; false sets `error`.
+bool ValidIrPeer(const std::string& value, std::string* error);
 std::string DefaultDeviceRoot();
 const char* UsageText();
+const char* HelpText();
+constexpr const char* kVersionText = "velloran 1.0";

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "hosts/app_runner.h"
+#include "hosts/close_signals.h"
 #include "hosts/headless/headless_host.h"
 #include "hosts/host_options.h"
 #include "hosts/sdl/sdl_host.h"
@@ -10,32 +11,41 @@
 int main(int argc, char** argv) {
     HostOptions options;
     std::string error;
-    if (!ParseHostOptions(argc, argv, &options, &error)) {
-        if (!error.empty())
+    switch (ParseHostOptions(argc, argv, &options, &error)) {
+        case ParseResult::kHelp:
+            std::fputs(HelpText(), stdout);
+            return kExitDone;
+        case ParseResult::kVersion:
+            std::printf("%s\n", kVersionText);
+            return kExitDone;
+        case ParseResult::kError:
             std::fprintf(stderr, "velloran: %s\n", error.c_str());
-        std::fputs(UsageText(), error.empty() ? stdout : stderr);
-        return error.empty() ? 0 : 2;
+            std::fputs(UsageText(), stderr);
+            return kExitUsage;
+        case ParseResult::kRun:
+            break;
     }
+    InstallCloseSignals();
     AppRunner runner(options);
     if (options.headless) {
         HeadlessHost host(options);
         if (!host.ScriptValid(&error)) {
             std::fprintf(stderr, "velloran: %s\n", error.c_str());
-            return 2;
+            return kExitUsage;
         }
-        const int prepared = runner.Prepare(AppRunner::kAnotherRunning);
+        const int prepared = runner.Prepare(kExitAnotherRunning);
         if (prepared >= 0)
             return prepared;
         plat::Processes::Instance().SetLaunchEnabled(false);
         runner.Run(&host);
-        return 0;
+        return host.OutputFailed() ? kExitOutputFailed : kExitDone;
     }
-    const int prepared = runner.Prepare(0);
+    const int prepared = runner.Prepare(kExitDone);
     if (prepared >= 0)
         return prepared;
     SdlHost host(options, &runner.Instance());
     if (!host.Open())
-        return 1;
+        return kExitCannotRun;
     plat::Processes::Instance().MapProgram("\\Windows\\tmail.exe", "xdg-email");
     return runner.Run(&host);
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "imaging/bmp_reader.h"
+#include "imaging/exif.h"
+#include "imaging/exif_turn.h"
 #include "imaging/fit.h"
 #include "imaging/jpeg_codec.h"
 #include "imaging/picture_decoder.h"
@@ -286,10 +288,12 @@ int LoadImageFitted(const std::string& path, ImageBuffer* image, int boxWidth, i
     return StoreDecodedRows(image, sourceWidth, sourceHeight, 0, orientation, bmpRows);
 }
 
-int LoadImageFile(const std::string& path, ImageBuffer* image, int fit, int keepStoredOrientation,
-                  const ImagingContext& context, int* fileWidth, int* fileHeight) {
-    const int orientation = keepStoredOrientation ? 0 : SaneOrientation(context.orientation);
-    const int type = PictureTypeFromContent(path);
+namespace {
+
+// LoadImageFile with the decode's own orientation and the picture type already known.
+int LoadTurned(const std::string& path, ImageBuffer* image, int fit, int keepStoredOrientation,
+               int orientation, int type, const ImagingContext& context, int* fileWidth,
+               int* fileHeight) {
     if (type == kPictureJpeg || type == kPictureBmp) {
         if (!fit) {
             return LoadImageForView(path, image, type, orientation, context, fileWidth, fileHeight);
@@ -306,6 +310,41 @@ int LoadImageFile(const std::string& path, ImageBuffer* image, int fit, int keep
     return LoadDecodedPicture(path, image, orientation, fileWidth, fileHeight);
 }
 
+// How a camera picture is shown upright (EXIF orientation, JPEG only) before `orientation`.
+ExifTurn CameraTurn(const std::string& path, int type, int orientation,
+                    const ImagingContext& context) {
+    const int exif = type == kPictureJpeg && context.autoRotate ? ExifOrientationOfFile(path) : 1;
+    return PlanExifTurn(exif, orientation);
+}
+
+// After a load: the mirrors of the plan, and the file size as the camera meant it.
+int FinishTurn(int result, const ExifTurn& turn, ImageBuffer* image, int* fileWidth,
+               int* fileHeight) {
+    if (result == 1) {
+        ApplyExifMirrors(turn, image);
+        if (turn.swapsFileSize && fileWidth && fileHeight) {
+            std::swap(*fileWidth, *fileHeight);
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+int LoadImageFile(const std::string& path, ImageBuffer* image, int fit, int keepStoredOrientation,
+                  const ImagingContext& context, int* fileWidth, int* fileHeight) {
+    const int orientation = keepStoredOrientation ? 0 : SaneOrientation(context.orientation);
+    const int type = PictureTypeFromContent(path);
+    const ExifTurn turn = CameraTurn(path, type, orientation, context);
+    if (turn.exif == 1) {
+        return LoadTurned(path, image, fit, keepStoredOrientation, orientation, type, context,
+                          fileWidth, fileHeight);
+    }
+    const int result = LoadTurned(path, image, fit, keepStoredOrientation, turn.decodeOrientation,
+                                  type, context, fileWidth, fileHeight);
+    return FinishTurn(result, turn, image, fileWidth, fileHeight);
+}
+
 std::unique_ptr<ImageBuffer> LoadThumbnailImage(const std::string& path, int boxWidth,
                                                 int boxHeight, const ImagingContext& context,
                                                 int* fileWidth, int* fileHeight) {
@@ -315,8 +354,15 @@ std::unique_ptr<ImageBuffer> LoadThumbnailImage(const std::string& path, int box
         return nullptr;
     }
     auto image = std::make_unique<ImageBuffer>();
-    if (!LoadImageFitted(path, image.get(), boxWidth, boxHeight, fileWidth, fileHeight, type, 1, 0,
-                         context)) {
+    // A camera picture's thumbnail is upright too; the box is the cell's, so it is given in
+    // the file's own orientation when the decode turns the picture.
+    const ExifTurn turn = CameraTurn(path, type, 0, context);
+    if (turn.decodeOrientation != 0) {
+        std::swap(boxWidth, boxHeight);
+    }
+    if (!FinishTurn(LoadImageFitted(path, image.get(), boxWidth, boxHeight, fileWidth, fileHeight,
+                                    type, 1, turn.decodeOrientation, context),
+                    turn, image.get(), fileWidth, fileHeight)) {
         SetSize(fileWidth, fileHeight, 0, 0);
         return nullptr;
     }

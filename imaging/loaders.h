@@ -22,6 +22,9 @@ struct ImagingContext {
     int loadSizeLevel = 0;  // memory level 0, 1 or 2: the view box is the screen x (level + 1)
     int orientation = 0;    // 0, 1 or 2 (see above)
     int thumbMaxView = 0;   // 1: thumbnails cover their box ("Maximum Thumbnail View")
+    // 1: JPEG camera pictures are shown upright by their EXIF orientation, before the
+    // orientation above ("Auto-rotate camera pictures").
+    int autoRotate = 1;
 };
 
 // The next-row function of a decoder: writes one row of 24-bit pixels and returns 1, or 0
@@ -34,7 +37,8 @@ class RowSource {
 
 // Loads a picture for the image view (fit 0), the slide show (fit 1) or the Home Screen
 // background (fit 0, keep 1: the stored orientation). The out sizes (may be null) receive the
-// file's own size on the view and whole-picture paths; the fitted path leaves them alone.
+// file's own size on the view and whole-picture paths (turned as the camera meant it); the
+// fitted path leaves them alone. Camera pictures are made upright first (autoRotate).
 // 1 loaded, 0 failed.
 int LoadImageFile(const std::string& path, ImageBuffer* image, int fit, int keepStoredOrientation,
                   const ImagingContext& context, int* fileWidth = nullptr,

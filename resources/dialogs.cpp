@@ -79,12 +79,14 @@ std::map<int, plat::DialogTemplate> BuildTable() {
                        });
     table[7004] = Make(7004, "General Options", 119, 113,
                        {
-                           {2045, K::kGroupBox, "Memory Optimizations :", 4, 8, 134, 32, kHidden},
-                           {2013, K::kSpinner, "", 8, 24, 130, 11, 0},
+                           {2045, K::kGroupBox, "Memory Optimizations :", 4, 6, 134, 30, kHidden},
+                           {2013, K::kSpinner, "", 8, 20, 130, 11, 0},
                            {2014, K::kUpDown, "", 109, 13, 6, 6, 0},
-                           {2046, K::kGroupBox, "Thumbnail Layout :", 4, 46, 134, 46, kHidden},
-                           {2033, K::kCheckBox, "Maximum Thumbnail View", 8, 62, 128, 10, 0},
-                           {2034, K::kCheckBox, "Show Filename", 8, 75, 128, 10, 0},
+                           {2046, K::kGroupBox, "Thumbnail Layout :", 4, 40, 134, 40, kHidden},
+                           {2033, K::kCheckBox, "Maximum Thumbnail View", 8, 54, 128, 10, 0},
+                           {2034, K::kCheckBox, "Show Filename", 8, 66, 128, 10, 0},
+                           {2061, K::kGroupBox, "Pictures :", 4, 82, 134, 26, kHidden},
+                           {2060, K::kCheckBox, "Auto-rotate camera pictures", 8, 96, 130, 10, 0},
                        });
     table[7005] = Make(
         7005, "Slide Show", 134, 220,

@@ -57,6 +57,7 @@ const std::map<int, const char*>& Table() {
         {158, "Do you want to change the Home folder to '%s' ?"},
         {159, "&%d Home (%s)"},
         {161, "Fail to set 'Home Screen' background image !"},
+        {170, "AutoRotate"},
         {1000, "Door (Close)"},
         {1001, "Door (Open)"},
         {1002, "Interlace"},

@@ -32,7 +32,7 @@ LAYERS = [
     "hosts",
 ]
 # Folders outside the program: they may include anything, and nothing includes them.
-OUTSIDE = ["tests", "bench", "fuzz"]
+OUTSIDE = ["tests", "bench", "fuzz", "tools"]
 # Headers implemented by another unit's source: they belong to that unit.
 SECOND_HEADERS = {
     "platform/graphics/font_face": "platform/graphics/font",  # font.cpp loads the faces

@@ -28,6 +28,6 @@ fi
 
 BUILD_DIR="${1:-build}"
 shift || true
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > "$BUILD_DIR.cmake.log" 2>&1 \
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORAN_WERROR=ON "$@" > "$BUILD_DIR.cmake.log" 2>&1 \
     || { cat "$BUILD_DIR.cmake.log"; exit 1; }
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -33,6 +33,7 @@ imaging::ImagingContext LoadingContext(const AppState* app) {
     context.loadSizeLevel = app->loadSizeLevel;
     context.orientation = app->orientation;
     context.thumbMaxView = app->thumbMaxView ? 1 : 0;
+    context.autoRotate = app->autoRotate ? 1 : 0;
     return context;
 }
 

@@ -1,11 +1,14 @@
 #include "hosts/headless/headless_host.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "app/main_window.h"
+#include "hosts/close_signals.h"
 #include "hosts/headless/state_json.h"
 #include "platform/graphics/canvas.h"
 #include "platform/os/worker_clock.h"
@@ -40,14 +43,39 @@ unsigned KeyOfToken(const std::string& t) {
 
 namespace {
 
-// "Right*5" gives ("Right", 5); a plain token gives a count of 1.
-void SplitRepeat(const std::string& token, std::string* key, int* repeat) {
+// A whole decimal number within [low, high]: digits only.
+bool ParseCount(const std::string& text, long low, long high, long* out) {
+    if (text.empty() || text.size() > 9) {
+        return false;
+    }
+    long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high) {
+        return false;
+    }
+    *out = n;
+    return true;
+}
+
+// "Right*5" gives ("Right", 5); a plain token gives a count of 1. False for a bad count.
+bool SplitRepeat(const std::string& token, std::string* key, int* repeat) {
     const size_t star = token.find('*');
     *key = token.substr(0, star);
     *repeat = 1;
-    if (star != std::string::npos) {
-        *repeat = std::atoi(token.c_str() + star + 1);
+    if (star == std::string::npos) {
+        return true;
     }
+    long n = 0;
+    if (!ParseCount(token.substr(star + 1), 1, 255, &n)) {
+        return false;
+    }
+    *repeat = static_cast<int>(n);
+    return true;
 }
 
 bool StartsWith(const std::string& s, const char* prefix) {
@@ -57,6 +85,36 @@ bool StartsWith(const std::string& s, const char* prefix) {
 // How long, in real time, the host waits for a worker thread that makes no progress (a peer
 // that never answers) before it goes on with the script without it.
 constexpr int kWorkerPatienceMs = 2000;
+
+// Why a token is not a valid part of a key script, or "" when it is.
+std::string TokenError(const std::string& t) {
+    long n = 0;
+    if (StartsWith(t, "wait:")) {
+        return ParseCount(t.substr(5), 0, 999999999, &n)
+                   ? ""
+                   : "wait: takes milliseconds, 0 to 999999999, in '" + t + "'";
+    }
+    if (StartsWith(t, "cmd:")) {
+        return ParseCount(t.substr(4), 1, 65535, &n)
+                   ? ""
+                   : "cmd: takes a command id, 1 to 65535, in '" + t + "'";
+    }
+    if (StartsWith(t, "type:")) {
+        return t.size() > 5 ? "" : "type: needs a text in '" + t + "'";
+    }
+    if (StartsWith(t, "shot:") || StartsWith(t, "state:")) {
+        return t.back() != ':' ? "" : "a file name is missing in '" + t + "'";
+    }
+    std::string key;
+    int repeat = 1;
+    if (!SplitRepeat(t, &key, &repeat)) {
+        return "a held key takes a repeat count of 1 to 255 in '" + t + "'";
+    }
+    if (KeyOfToken(key) == 0) {
+        return "unknown key script token: " + t;
+    }
+    return "";
+}
 
 }  // namespace
 
@@ -75,16 +133,18 @@ void HeadlessHost::SetNow(uint64_t now) {
 }
 
 bool HeadlessHost::ScriptValid(std::string* error) const {
-    for (const std::string& t : tokens_) {
-        if (StartsWith(t, "wait:") || StartsWith(t, "cmd:") || StartsWith(t, "type:") ||
-            StartsWith(t, "shot:") || StartsWith(t, "state:")) {
+    for (size_t i = 0; i < tokens_.size(); ++i) {
+        const std::string& t = tokens_[i];
+        if (t == kCloseToken) {
+            if (i + 1 != tokens_.size()) {
+                *error = "close ends the key script: nothing may follow it";
+                return false;
+            }
             continue;
         }
-        std::string key;
-        int repeat = 1;
-        SplitRepeat(t, &key, &repeat);
-        if (KeyOfToken(key) == 0 || repeat < 1) {
-            *error = "unknown key script token: " + t;
+        const std::string why = TokenError(t);
+        if (!why.empty()) {
+            *error = why;
             return false;
         }
     }
@@ -92,6 +152,10 @@ bool HeadlessHost::ScriptValid(std::string* error) const {
 }
 
 void HeadlessHost::WaitForEvents(int64_t timeoutMs) {
+    if (TakeCloseSignal()) {
+        CloseWindow();
+        return;
+    }
     // Worker threads run until they sleep on the clock or end, and what they posted is
     // handled, before the clock moves or the next token is played: a script sees the same
     // progress however fast their real work is.
@@ -128,8 +192,12 @@ void HeadlessHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate
 void HeadlessHost::NextToken() {
     const std::string token = tokens_[next_++];
     plat::WindowSystem& ws = plat::WindowSystem::Get();
+    if (token == kCloseToken) {
+        CloseWindow();
+        return;
+    }
     if (StartsWith(token, "wait:")) {
-        waitUntil_ = now_ + static_cast<uint64_t>(std::max(0L, std::atol(token.c_str() + 5)));
+        waitUntil_ = now_ + std::strtoull(token.c_str() + 5, nullptr, 10);
         return;
     }
     if (StartsWith(token, "cmd:")) {
@@ -169,21 +237,48 @@ bool HeadlessHost::WriteOutputs(const std::string& shot, const std::string& stat
     bool ok = true;
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.PaintAndPresent();
-    if (!shot.empty() && !plat::WritePng(ws.Screen(), shot)) {
-        std::fprintf(stderr, "velloran: cannot write %s\n", shot.c_str());
-        ok = false;
+    if (!shot.empty()) {
+        errno = 0;
+        if (!plat::WritePng(ws.Screen(), shot)) {
+            ReportOutputFailure(shot, errno);
+            ok = false;
+        }
     }
     if (!state.empty()) {
         const std::string json = BuildStateJson();
+        errno = 0;
         std::FILE* f = std::fopen(state.c_str(), "wb");
-        if (!f || std::fwrite(json.data(), 1, json.size(), f) != json.size()) {
-            std::fprintf(stderr, "velloran: cannot write %s\n", state.c_str());
+        bool written = f && std::fwrite(json.data(), 1, json.size(), f) == json.size();
+        if (f) {
+            written = std::fclose(f) == 0 && written;
+        }
+        if (!written) {
+            ReportOutputFailure(state, errno);
             ok = false;
         }
-        if (f)
-            std::fclose(f);
     }
     return ok;
+}
+
+void HeadlessHost::ReportOutputFailure(const std::string& file, int error) {
+    std::fprintf(stderr, "velloran: cannot write %s: %s\n", file.c_str(),
+                 error ? std::strerror(error) : "the write failed");
+    outputFailed_ = true;
+    // The rest of the script is not played: what it would show could not be kept.
+    next_ = tokens_.size();
+    waitUntil_ = now_;
+}
+
+void HeadlessHost::CloseWindow() {
+    // As a window manager's close: the program ends itself from whatever state it is in.
+    if (!outputsWritten_) {
+        outputsWritten_ = true;
+        WriteOutputs(options_.screenshot, options_.state);
+    }
+    closed_ = true;
+    next_ = tokens_.size();
+    waitUntil_ = now_;
+    RequestExit();
 }
 
 void HeadlessHost::EndOfScript() {
@@ -196,6 +291,10 @@ void HeadlessHost::EndOfScript() {
     if (!outputsWritten_) {
         outputsWritten_ = true;
         WriteOutputs(options_.screenshot, options_.state);
+    }
+    if (closed_) {
+        // The close has to end every loop by itself; nothing is cancelled for it here.
+        return;
     }
     // End what is still open the way a user would, innermost first, then exit as "Exit" does.
     if (!ws.Modals().empty()) {

@@ -24,14 +24,19 @@ class HeadlessHost : public plat::Host {
     void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
                      bool sync) override;
 
-    // False when the script has a token this host does not know (it names it in `error`).
+    // False when the script has a token this host does not know or a bad value (named in
+    // `error`).
     bool ScriptValid(std::string* error) const;
+    // A screenshot or state file could not be written.
+    bool OutputFailed() const { return outputFailed_; }
 
   private:
     void NextToken();
     void EndOfScript();
     bool WriteOutputs(const std::string& shot, const std::string& state);
     void SetNow(uint64_t now);
+    void ReportOutputFailure(const std::string& file, int error);
+    void CloseWindow();
 
     HostOptions options_;
     std::vector<std::string> tokens_;
@@ -40,9 +45,14 @@ class HeadlessHost : public plat::Host {
     uint64_t waitUntil_ = 0;
     bool outputsWritten_ = false;
     bool exitRequested_ = false;
+    bool outputFailed_ = false;
+    bool closed_ = false;
     int idleAfterExit_ = 0;
     std::atomic<bool> posted_{false};
 };
+
+// The script token that closes the window, as a window manager would.
+constexpr const char* kCloseToken = "close";
 
 // Key tokens of the script and their virtual keys; 0 for an unknown token.
 unsigned KeyOfToken(const std::string& token);

@@ -182,6 +182,7 @@ std::string BuildStateJson() {
         j.Key("showFileName").Bool(app->showFileName);
         j.Key("thumbMaxView").Bool(app->thumbMaxView);
         j.Key("loadSizeLevel").Number(app->loadSizeLevel);
+        j.Key("autoRotate").Bool(app->autoRotate);
         j.Key("firstVisibleIndex").Number(app->firstVisibleIndex);
         j.Key("cellWidth").Number(app->cellWidth);
         j.Key("cellHeight").Number(app->cellHeight);

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "hosts/close_signals.h"
+#include "hosts/sdl/window_fit.h"
 
-SdlHost::SdlHost(const HostOptions& options, plat::SingleInstance* instance)
-    : options_(options), instance_(instance) {}
+SdlHost::SdlHost(const HostOptions& options, plat::SingleInstance* instance, bool offscreenAllowed)
+    : options_(options), instance_(instance), offscreenAllowed_(offscreenAllowed) {}
 
 SdlHost::~SdlHost() {
     if (audio_)
@@ -26,13 +28,16 @@ SdlHost::~SdlHost() {
 bool SdlHost::Open() {
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // SIGINT and SIGTERM are the host's own (close_signals), so they close the program the
+    // way the window's close button does in every state.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "velloran: cannot start SDL: %s\n", SDL_GetError());
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
-        std::strcmp(driver, "evdev") == 0) {
+    if (!driver || (std::strcmp(driver, "offscreen") == 0 && !offscreenAllowed_) ||
+        std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "evdev") == 0) {
         std::fprintf(stderr,
                      "velloran: there is no display to open a window on.\n"
                      "Run it headless instead, e.g.:\n"
@@ -62,9 +67,22 @@ bool SdlHost::Open() {
         SDL_PauseAudioDevice(audio_, 0);
     }
 
+    // Never a window larger than the usable part of the display.
+    SDL_Rect usable{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        usable = SDL_Rect{0, 0, 0, 0};
+    }
+    const WindowFit fit =
+        FitWindow(options_.screenWidth, options_.screenHeight, options_.scale, usable.w, usable.h);
+    if (fit.lowered) {
+        std::fprintf(stderr,
+                     "velloran: a %dx%d screen at scale %d does not fit the display (%dx%d "
+                     "usable); the window is %dx%d\n",
+                     options_.screenWidth, options_.screenHeight, options_.scale, usable.w,
+                     usable.h, fit.width, fit.height);
+    }
     window_ = SDL_CreateWindow("Velloran", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               options_.screenWidth * options_.scale,
-                               options_.screenHeight * options_.scale, SDL_WINDOW_SHOWN);
+                               fit.width, fit.height, SDL_WINDOW_SHOWN);
     if (!window_) {
         std::fprintf(stderr, "velloran: cannot open a window: %s\n", SDL_GetError());
         return false;
@@ -207,7 +225,8 @@ void SdlHost::Handle(const SDL_Event& e) {
             SDL_GameControllerOpen(e.cdevice.which);
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 plat::WindowSystem::Get().MarkScreenDirty();
             }
             break;
@@ -224,6 +243,10 @@ void SdlHost::CheckRaise() {
 
 void SdlHost::WaitForEvents(int64_t timeoutMs) {
     CheckRaise();
+    if (TakeCloseSignal()) {
+        RequestExit();
+        return;
+    }
     SDL_Event e;
     // Wake at least every 250 ms to look for a second copy's request.
     const int wait = timeoutMs < 0 ? 250 : static_cast<int>(std::min<int64_t>(timeoutMs, 250));
@@ -234,6 +257,9 @@ void SdlHost::WaitForEvents(int64_t timeoutMs) {
 }
 
 void SdlHost::PollEvents() {
+    if (TakeCloseSignal()) {
+        RequestExit();
+    }
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         Handle(e);
@@ -253,6 +279,8 @@ void SdlHost::BringToFront() {
 
 void SdlHost::Present(const plat::Surface& screen, bool waitCursor) {
     SDL_UpdateTexture(texture_, nullptr, screen.Data(), screen.Stride());
+    // Whatever the window has beyond the phone's screen (a window manager enlarged it) is black.
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     if (waitCursor) {

@@ -13,7 +13,9 @@
 
 class SdlHost : public plat::Host {
   public:
-    SdlHost(const HostOptions& options, plat::SingleInstance* instance);
+    // `offscreenAllowed`: SDL's offscreen video driver counts as a display (tests only).
+    SdlHost(const HostOptions& options, plat::SingleInstance* instance,
+            bool offscreenAllowed = false);
     ~SdlHost() override;
     // False (with a message printed) when there is no display or SDL cannot start.
     bool Open();
@@ -30,6 +32,9 @@ class SdlHost : public plat::Host {
     bool ScreenSaverAllowed() const override;
     void SetScreenSaverAllowed(bool allowed) override;
 
+    SDL_Window* NativeWindow() const { return window_; }
+    SDL_Renderer* Renderer() const { return renderer_; }
+
   private:
     void Handle(const SDL_Event& event);
     void Key(unsigned vk, bool down, bool repeat);
@@ -37,6 +42,7 @@ class SdlHost : public plat::Host {
 
     HostOptions options_;
     plat::SingleInstance* instance_;
+    bool offscreenAllowed_ = false;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;

@@ -15,6 +15,7 @@ void WindowSystem::Init(Host* host, int screenWidth, int screenHeight) {
     host_ = host;
     screen_.Resize(screenWidth, screenHeight);
     quitPosted_ = false;
+    closing_ = false;
     exitCode_ = 0;
     beeps_ = 0;
     screenDirty_ = true;
@@ -160,13 +161,29 @@ LRESULT WindowSystem::Dispatch(const Message& m) {
 
 void WindowSystem::RunModalLoop(const std::function<bool()>& done) {
     Message m;
+    bool cancelled = false;
     while (!done()) {
+        if (closing_ && !cancelled && !modals_.empty()) {
+            // Started while the program closes: this loop (the innermost) ends at once.
+            cancelled = true;
+            modals_.back().cancel();
+            continue;
+        }
         if (!GetMessage(&m)) {
             // Leave WM_QUIT for the outer loop.
             PostQuit(static_cast<int>(m.wParam));
             return;
         }
         Dispatch(m);
+    }
+}
+
+void WindowSystem::EndModalsForClose() {
+    closing_ = true;
+    // A cancel may end loops or post to them; the copy keeps the walk valid either way.
+    const std::vector<ModalLoop> loops = modals_;
+    for (auto it = loops.rbegin(); it != loops.rend(); ++it) {
+        it->cancel();
     }
 }
 
@@ -367,8 +384,24 @@ static bool TreeNeedsPaint(const Window* w) {
     return false;
 }
 
-void WindowSystem::PaintAndPresent() {
+bool WindowSystem::PaintStrips() {
     bool painted = false;
+    if (Window* tray = FindWindow("Tray", "Tray")) {
+        if (tray->IsVisible() && tray->NeedsPaint()) {
+            tray->Update();
+            painted = true;
+        }
+    }
+    if (shellHooks_ && shellHooks_->PaintSoftkeyBar(&screen_)) {
+        painted = true;
+    }
+    return painted;
+}
+
+void WindowSystem::PaintAndPresent() {
+    // The strips first: painting a window may decode pictures for a while (thumbnails) and
+    // the screen shown meanwhile has the title and the softkeys on it.
+    bool painted = PaintStrips();
     for (Window* w : std::vector<Window*>(topLevel_)) {
         if (!w->IsAlive() || !w->IsVisible() || IsShellWindow(w) || IsCovered(w)) {
             continue;
@@ -379,16 +412,8 @@ void WindowSystem::PaintAndPresent() {
         w->Update();
         painted = true;
     }
-    // The strips are drawn over the application windows.
-    if (Window* tray = FindWindow("Tray", "Tray")) {
-        if (tray->IsVisible() && tray->NeedsPaint()) {
-            tray->Update();
-            painted = true;
-        }
-    }
-    if (shellHooks_ && shellHooks_->PaintSoftkeyBar(&screen_)) {
-        painted = true;
-    }
+    // Painting may have changed them (a title): they are drawn over the application windows.
+    painted = PaintStrips() || painted;
     if (painted || screenDirty_) {
         if (shellHooks_) {
             shellHooks_->PaintOpenMenus(&screen_);
@@ -413,6 +438,7 @@ void WindowSystem::BeginWaitCursor() {
     }
     waitCursor_ = true;
     if (host_) {
+        PaintStrips();
         host_->Present(screen_, true);
     }
 }

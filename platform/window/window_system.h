@@ -126,6 +126,10 @@ class WindowSystem {
             modals_.pop_back();
     }
     const std::vector<ModalLoop>& Modals() const { return modals_; }
+    // The program is closing: ends every modal loop the way the user would, innermost first,
+    // and from now on ends each modal loop that still starts as soon as it runs.
+    void EndModalsForClose();
+    bool Closing() const { return closing_; }
 
     // Paints everything that is invalid and shows the screen when it changed.
     void PaintAndPresent();
@@ -160,6 +164,8 @@ class WindowSystem {
     int64_t MillisToNextTimer() const;
     void RouteKey(const Message& message);
     bool IsCovered(const Window* window) const;
+    // Paints the title strip and the active softkey bar when they need it.
+    bool PaintStrips();
 
     Host* host_ = nullptr;
     Surface screen_;
@@ -172,6 +178,7 @@ class WindowSystem {
     std::set<unsigned> swallowRelease_;
     std::vector<std::unique_ptr<Window>> graveyard_;
     bool quitPosted_ = false;
+    bool closing_ = false;
     int exitCode_ = 0;
     bool screenDirty_ = true;
     int beeps_ = 0;

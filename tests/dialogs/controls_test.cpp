@@ -250,8 +250,10 @@ TEST_F(ControlsTest, TreeScrollsToKeepTheSelectionShown) {
     auto* tree =
         CreateControl(std::make_shared<TreeView>(), parent_, 2004, "", Rect{0, 0, 176, 64}, true);
     const int root = tree->InsertItem(TreeView::kRoot, "Root", 2, 2, false);
-    for (int i = 0; i < 20; ++i)
-        tree->InsertItem(root, "f" + std::to_string(i), 1, 0, false);
+    for (int i = 0; i < 20; ++i) {
+        std::string name = "f";  // (not "f" + ...: GCC 12 warns falsely with -Wrestrict)
+        tree->InsertItem(root, name += std::to_string(i), 1, 0, false);
+    }
     tree->Expand(root, true);
     tree->Select(root);
     EXPECT_EQ(tree->TopIndex(), 0);

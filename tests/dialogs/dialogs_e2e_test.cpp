@@ -95,8 +95,10 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
     device.SkipSampleInstall();
     device.MakeFolder("\\Pics");
     std::vector<Favorite> many;
-    for (int i = 0; i < 101; ++i)
-        many.push_back({"F" + std::to_string(i), "\\Pics"});
+    for (int i = 0; i < 101; ++i) {
+        std::string name = "F";  // (not "F" + ...: GCC 12 warns falsely with -Wrestrict)
+        many.push_back({name += std::to_string(i), "\\Pics"});
+    }
     WriteFavorites(device, many);
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
                                     "\"HomeDirectory\"=\"\\\\Pics\"\n");

@@ -32,7 +32,7 @@ const Json* FindItem(const Json& items, int id) {
 
 }  // namespace
 
-TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheSevenValuesInOrder) {
+TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheEightValuesInOrder) {
     TempDevice device;
     device.SkipSampleInstall();
     const auto run = RunHeadless(device, "Right");
@@ -53,7 +53,7 @@ TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheSevenValuesInOrder) {
     const std::string reg = device.ReadFile(kRegistry);
     const char* order[] = {"\"WorkDirectory\"",   "\"HomeDirectory\"", "\"Orientation\"",
                            "\"ThumbnailLayout\"", "\"ShowFileName\"",  "\"ThumbMaxView\"",
-                           "\"OptimizedMemory\""};
+                           "\"OptimizedMemory\"", "\"AutoRotate\""};
     size_t last = reg.find(kKey);
     ASSERT_NE(last, std::string::npos) << reg;
     for (const char* name : order) {
@@ -62,6 +62,7 @@ TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheSevenValuesInOrder) {
         last = at;
     }
     EXPECT_NE(reg.find("\"ThumbMaxView\"=dword:00000001"), std::string::npos);
+    EXPECT_NE(reg.find("\"AutoRotate\"=dword:00000001"), std::string::npos);
     // The slide-show section appears only when its options are confirmed.
     EXPECT_EQ(reg.find("\\Slide]"), std::string::npos);
 }

@@ -82,6 +82,15 @@ inline bool SamePixels(const ImageBuffer& a, const ImageBuffer& b) {
     return MaxDifference(a, b) == 0;
 }
 
+// The public decoder test suites carried in the repository (tests/data).
+inline std::string TestDataDir() {
+#ifdef VELLORAN_TEST_DATA
+    return VELLORAN_TEST_DATA;
+#else
+    return "";
+#endif
+}
+
 inline std::string SharedDir() {
 #ifdef VELLORAN_SHARED_DIR
     return VELLORAN_SHARED_DIR;

@@ -74,7 +74,9 @@ class Rig {
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
                 if (At(x, y) != NewPixel(x, y)) {
-                    *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                    // (Appended, not "(" + ...: GCC 12 warns falsely with -Wrestrict.)
+                    where->assign(1, '(');
+                    *where += std::to_string(x) + ", " + std::to_string(y) + ")";
                     return false;
                 }
             }

@@ -1,5 +1,6 @@
 #include "tests/support/headless.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <png.h>
 #include <sys/stat.h>
@@ -253,6 +254,44 @@ RunResult RunHeadlessAs(const TempDevice& device, const std::string& keys, int u
     ParseJson(result.stateText, &result.state);
     std::remove(statePath.c_str());
     std::remove(errPath.c_str());
+    return result;
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& args) {
+    ProgramRun result;
+    char outName[] = "/tmp/velloran-out-XXXXXX";
+    char errName[] = "/tmp/velloran-err-XXXXXX";
+    const int outFd = ::mkstemp(outName);
+    const int errFd = ::mkstemp(errName);
+    if (outFd < 0 || errFd < 0) {
+        return result;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        const int devNull = ::open("/dev/null", O_RDONLY);
+        if (devNull >= 0) {
+            ::dup2(devNull, 0);
+        }
+        std::vector<std::string> all = {VELLORAN_BINARY};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(outFd);
+    ::close(errFd);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.stdoutText = Slurp(outName);
+    result.stderrText = Slurp(errName);
+    std::remove(outName);
+    std::remove(errName);
     return result;
 }
 

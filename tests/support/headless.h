@@ -66,6 +66,14 @@ RunResult RunHeadlessAs(const TempDevice& device, const std::string& keys, int u
                         bool screenshot = false, const std::vector<std::string>& extraArgs = {},
                         unsigned hangSeconds = 0);
 
+// Runs the program with exactly `args` (after the program's name); no input, both outputs kept.
+struct ProgramRun {
+    int exitCode = -1;
+    std::string stdoutText;
+    std::string stderrText;
+};
+ProgramRun RunProgram(const std::vector<std::string>& args);
+
 // Reads an 8-bit RGB(A) PNG; pixel (x, y) as 0xRRGGBB.
 struct Png {
     int width = 0;
