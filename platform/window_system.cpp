@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/home_screen.h"
 #include "platform/menu.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -207,8 +208,12 @@ void WindowSystem::RouteKey(const Message& m) {
             return;
         }
         if (vk == VK_THOME) {
-            if (down && top) {
-                top->Send(WM_HOTKEY, 0, static_cast<LPARAM>(VK_THOME << 16));
+            // The program hears Home as a hot key, then the Home Screen comes over it.
+            if (down && !HomeScreen::IsShown()) {
+                if (top) {
+                    top->Send(WM_HOTKEY, 0, static_cast<LPARAM>(VK_THOME << 16));
+                }
+                HomeScreen::Show();
             }
             return;
         }

@@ -46,6 +46,17 @@ class Host {
         (void)channels;
         (void)sync;
     }
+    // Silences the sound still playing.
+    virtual void StopSamples() {}
+    // The microphone: delivers mono signed 16-bit samples at `rate` from now on. False when
+    // the host has no capture device.
+    virtual bool OpenMicrophone(int rate) {
+        (void)rate;
+        return false;
+    }
+    // Appends the samples captured since the last call.
+    virtual void ReadMicrophone(std::vector<int16_t>* samples) { (void)samples; }
+    virtual void CloseMicrophone() {}
     // Whether the host's screen saver and display sleep may start (a slide show keeps them
     // off while it runs).
     virtual bool ScreenSaverAllowed() const { return screenSaverAllowed_; }

@@ -21,8 +21,16 @@ class HeadlessHost : public plat::Host {
     void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
                      bool sync) override;
 
+    // The microphone reads the --mic sound file in virtual time: while recording, the clock's
+    // progress takes as much of it; past its end, and without --mic, it hears silence.
+    bool OpenMicrophone(int rate) override;
+    void ReadMicrophone(std::vector<int16_t>* samples) override;
+    void CloseMicrophone() override;
+
     // False when the script has a token this host does not know (it names it in `error`).
     bool ScriptValid(std::string* error) const;
+    // Reads the --mic file; false (with the reason in `error`) when it is not a sound file.
+    bool LoadMicrophone(std::string* error);
 
   private:
     void NextToken();
@@ -37,6 +45,17 @@ class HeadlessHost : public plat::Host {
     bool outputsWritten_ = false;
     bool exitRequested_ = false;
     int idleAfterExit_ = 0;
+
+    // The --mic sound, mixed to one channel, at its own rate; then at the rate last asked for.
+    std::vector<float> micSource_;
+    int micSourceRate_ = 0;
+    std::vector<int16_t> micSamples_;
+    int micRate_ = 0;
+    // Samples of micSamples_ heard so far (over every recording), and the current recording.
+    size_t micPosition_ = 0;
+    bool micOpen_ = false;
+    uint64_t micOpenedAt_ = 0;
+    uint64_t micDelivered_ = 0;
 };
 
 // Key tokens of the script and their virtual keys; 0 for an unknown token.
