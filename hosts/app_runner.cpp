@@ -8,7 +8,9 @@
 
 #include "core/app.h"
 #include "core/main_window.h"
+#include "imaging/loaders.h"
 #include "platform/device_fs.h"
+#include "platform/home_screen.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 
@@ -41,12 +43,39 @@ int AppRunner::Prepare(int exitCodeWhenOtherRuns) {
     return -1;
 }
 
+namespace {
+
+// The Home Screen's pictures are decoded by the program's own loaders, fitted to the screen.
+std::unique_ptr<plat::Bitmap> LoadDesktopPicture(const std::string& devicePath, int width,
+                                                 int height) {
+    imaging::ImagingContext context;
+    context.screenWidth = width;
+    context.screenHeight = height;
+    imaging::ImageBuffer picture;
+    if (imaging::LoadImageFile(devicePath, &picture, 1, 1, context) != 1 ||
+        picture.BitsPerPixel() != 24) {
+        return nullptr;
+    }
+    std::unique_ptr<plat::Bitmap> bitmap = plat::Bitmap::Create(picture.Width(), picture.Height());
+    if (!bitmap) {
+        return nullptr;
+    }
+    for (int y = 0; y < picture.Height(); ++y) {
+        picture.GetRow(y, bitmap->Row(y));
+    }
+    return bitmap;
+}
+
+}  // namespace
+
 int AppRunner::Run(plat::Host* host) {
     App().exeBaseName = options_.exeBaseName;
     plat::Registry::Instance().Load(plat::Registry::kDefaultPath);
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(host, options_.screenWidth, options_.screenHeight);
     plat::Shell::Init();
+    plat::HomeScreen::SetPictureLoader(LoadDesktopPicture);
+    plat::HomeScreen::SetReturnLabel(LoadStr(ids::kProgramName));
     int code = 0;
     if (InitApplication() && InitInstance()) {
         code = RunMessageLoop();
