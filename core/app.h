@@ -52,4 +52,9 @@ constexpr int kSlideSection = 124;
 constexpr int kOutOfMemory = 135;
 constexpr int kFolderMissing = 149;
 constexpr int kAskDelete = 150;
+constexpr int kHomeScreenSet = 118;
+constexpr int kHomeScreenRestored = 119;
+constexpr int kAskDeleteSound = 156;
+constexpr int kAskReplaceSound = 157;
+constexpr int kHomeScreenFailed = 161;
 }  // namespace ids

@@ -10,6 +10,9 @@
 #include "dialogs/info_dialogs.h"
 #include "dialogs/options_dialogs.h"
 #include "platform/window_system.h"
+#include "sharing/home_screen_background.h"
+#include "sharing/send_mail.h"
+#include "sharing/voice_notes.h"
 
 namespace {
 
@@ -105,6 +108,24 @@ int DispatchCommand(AppState* app, int id) {
         case 40059:
             SetAsHomeFolderCommand(app);
             return 1;
+        case 40023:
+        case 40024:
+        case 40025:
+        case 40026:
+            ApplyHomeScreenCommand(app, id);
+            return 1;
+        case 40047:
+            RecordVoiceNote(app);
+            return 1;
+        case 40048:
+            PlayVoiceNote(app);
+            return 1;
+        case 40049:
+            DeleteVoiceNote(app);
+            return 1;
+        case 40050:
+            SendPictureByMail(app);
+            return 1;
         case 40060:
             ShowAbout(app);
             return 1;
@@ -114,21 +135,10 @@ int DispatchCommand(AppState* app, int id) {
         default:
             break;
     }
-    // Commands of sharing that are not part of this program yet are taken
-    // without an action, so no stray default handling runs for them.
-    switch (id) {
-        case 40023:
-        case 40024:
-        case 40025:
-        case 40026:
-        case 40047:
-        case 40048:
-        case 40049:
-        case 40050:
-        case 40051:
-            return 1;
-        default:
-            break;
+    // Sending over infrared is not part of this program yet: the command is taken without an
+    // action, so no stray default handling runs for it.
+    if (id == 40051) {
+        return 1;
     }
     if (id >= kFirstFavoriteCommand && id < kFirstFavoriteCommand + kMaxFavoriteCommands) {
         FavoriteCommand(app, id);
