@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (not part of the CMake build).
 # Usage: fuzz/build.sh [OUTDIR]   then e.g.  OUTDIR/fuzz_bmp fuzz/corpus/bmp -max_total_time=600
+#        (fuzz_wave takes fuzz/corpus/wave)
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="${1:-$ROOT/build-fuzz}"
@@ -22,4 +23,7 @@ for target in bmp jpeg gif; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
-echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif"
+# The WAVE reader of the sound layer stands alone on libsndfile.
+clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_wave.cpp" "$ROOT/platform/wave_codec.cpp" -lsndfile \
+    -o "$OUT/fuzz_wave"
+echo "built: $OUT/fuzz_bmp $OUT/fuzz_jpeg $OUT/fuzz_gif $OUT/fuzz_wave"
