@@ -111,8 +111,9 @@ bool ParseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
             return false;
         }
     }
-    if (!o->headless && (!o->keys.empty() || !o->screenshot.empty() || !o->state.empty())) {
-        *error = "--keys, --screenshot and --state go with --headless";
+    if (!o->headless &&
+        (!o->keys.empty() || !o->screenshot.empty() || !o->state.empty() || !o->mic.empty())) {
+        *error = "--keys, --screenshot, --state and --mic go with --headless";
         return false;
     }
     if (o->deviceRoot.empty()) {

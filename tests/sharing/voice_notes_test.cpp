@@ -257,3 +257,17 @@ TEST(DeleteVoiceNote, AsksWithTheFileNameAndClearsTheFlagEvenWhenTheNoteIsAlread
     EXPECT_EQ(gone.state["beeps"].Int(), 0);
     EXPECT_FALSE(gone.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
 }
+
+TEST(HeadlessMicrophone, AFileThatIsNoSoundIsAUsageError) {
+    TempDevice device;
+    MakeDevice(device, "\\P", {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}});
+    const std::string micPath = device.Root() + ".mic.txt";
+    std::FILE* f = std::fopen(micPath.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("not a sound at all", f);
+    std::fclose(f);
+    const auto run = RunHeadless(device, "cmd:40047", false, Mic(micPath));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.stderrText.find("--mic"), std::string::npos) << run.stderrText;
+    EXPECT_FALSE(device.Exists(kNote));
+}
