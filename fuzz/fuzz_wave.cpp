@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/wave_codec.h"
+#include "platform/window/wave_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

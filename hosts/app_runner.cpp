@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "app/main_window.h"
 #include "core/app.h"
-#include "core/main_window.h"
 #include "imaging/loaders.h"
-#include "platform/device_fs.h"
-#include "platform/home_screen.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/registry.h"
+#include "platform/shell/home_screen.h"
+#include "platform/shell/shell.h"
 
 int AppRunner::Prepare(int exitCodeWhenOtherRuns) {
     std::error_code error;
@@ -75,7 +75,8 @@ int AppRunner::Run(plat::Host* host) {
     ws.Init(host, options_.screenWidth, options_.screenHeight);
     plat::Shell::Init();
     plat::HomeScreen::SetPictureLoader(LoadDesktopPicture);
-    plat::HomeScreen::SetReturnLabel(LoadStr(ids::kProgramName));
+    ws.SetHomeKeyAction(plat::HomeScreen::HomeKey);
+    plat::HomeScreen::SetReturnLabel(LoadStr(kStrProgramName));
     int code = 0;
     if (InitApplication() && InitInstance()) {
         code = RunMessageLoop();

@@ -1,25 +1,21 @@
 #include "sharing/home_screen_background.h"
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "core/paths.h"
 #include "imaging/jpeg_save.h"
 #include "imaging/loaders.h"
-#include "platform/canvas.h"
-#include "platform/home_screen.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
-#include "platform/theme.h"
-#include "platform/window_system.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/theme.h"
+#include "platform/os/registry.h"
+#include "platform/shell/home_screen.h"
+#include "platform/shell/shell.h"
+#include "platform/window/window_system.h"
+#include "resources/resource_ids.h"
 #include "sharing/background_compose.h"
 
 namespace {
-
-constexpr int kCenter = 40023;
-constexpr int kFit = 40024;
-constexpr int kTile = 40025;
-constexpr int kDefault = 40026;
 
 struct CanvasSize {
     int width = 0;
@@ -64,9 +60,9 @@ imaging::ImagingContext LoadingContext(const AppState* app) {
 
 int Compose(int command, const imaging::ImageBuffer& picture, imaging::ImageBuffer* canvas) {
     switch (command) {
-        case kCenter:
+        case kCmdHomeScreenCenter:
             return ComposeCenter(picture, canvas);
-        case kFit:
+        case kCmdHomeScreenFit:
             return ComposeFit(picture, canvas);
         default:
             return ComposeTile(picture, canvas);
@@ -99,9 +95,9 @@ void ApplyHomeScreenCommand(AppState* app, int command) {
         return;
     }
     const CanvasSize size = HomeCanvasSize(app);
-    if (command == kDefault) {
+    if (command == kCmdHomeScreenDefault) {
         if (SetHomeScreenBackground("")) {
-            Say(ids::kHomeScreenRestored, plat::MB_ICONINFORMATION);
+            Say(kStrHomeScreenRestored, plat::MB_ICONINFORMATION);
         }
         return;
     }
@@ -137,7 +133,7 @@ void ApplyHomeScreenCommand(AppState* app, int command) {
         }
     }
     if (!composed) {
-        Say(ids::kHomeScreenFailed, plat::MB_ICONHAND);
+        Say(kStrHomeScreenFailed, plat::MB_ICONHAND);
         return;
     }
     if (saved != 1 || !SetHomeScreenBackground(target)) {
@@ -146,5 +142,5 @@ void ApplyHomeScreenCommand(AppState* app, int command) {
     if (!previous.empty()) {
         plat::DeviceFs::Remove(previous);
     }
-    Say(ids::kHomeScreenSet, plat::MB_ICONINFORMATION);
+    Say(kStrHomeScreenSet, plat::MB_ICONINFORMATION);
 }

@@ -16,5 +16,5 @@ constexpr int kBackgroundChanged = 242;
 // 1 / 0 when the registry could not be written.
 int SetHomeScreenBackground(const std::string& path);
 
-// Commands 40023 (Center), 40024 (Fit to Screen), 40025 (Tile) and 40026 (Default).
+// The Home Screen commands: Center, Fit to Screen, Tile and Default (kCmdHomeScreen...).
 void ApplyHomeScreenCommand(AppState* app, int command);

@@ -1,8 +1,8 @@
 #include "sharing/send_mail.h"
 
-#include "browser/file_list.h"
 #include "core/app_state.h"
-#include "platform/process.h"
+#include "core/file_list.h"
+#include "platform/os/process.h"
 
 std::string MailCommandLine(const std::string& path) {
     return "-attach \"" + path + "\"";

@@ -1,21 +1,21 @@
 #include "sharing/voice_notes.h"
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "core/paths.h"
-#include "platform/device_fs.h"
-#include "platform/file_attributes.h"
-#include "platform/text.h"
-#include "platform/voice_recorder.h"
-#include "platform/window_system.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/file_attributes.h"
+#include "platform/os/text.h"
+#include "platform/toolkit/voice_recorder.h"
+#include "platform/window/window_system.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr int kRecordStyle = plat::kRecorderModal;
 constexpr int kPlayStyle = plat::kRecorderModal | plat::kRecorderNoRecordButton |
                            plat::kRecorderPlayAtOnce | plat::kRecorderCloseWhenStopped;
-constexpr int kRecorderControlId = 2034;
 
 // The picture under the cursor, or null for a folder or no entry.
 FileEntry* CurrentPicture(AppState* app) {
@@ -27,7 +27,7 @@ void RunRecorder(AppState* app, unsigned style, const std::string& fileName) {
     plat::VoiceRecorderRequest request;
     request.style = style;
     request.parent = app->mainWindow;
-    request.controlId = kRecorderControlId;
+    request.controlId = kCtlVoiceRecorder;
     request.fileName = fileName;
     plat::RunVoiceRecorder(request);
 }
@@ -55,7 +55,7 @@ void RecordVoiceNote(AppState* app) {
     const std::string note = VoiceNoteName(picture);
     const std::string temporary = note + ".xxx";
     const bool hadNote = Exists(note);
-    if (hadNote && !Ask(ids::kAskReplaceSound, entry->name)) {
+    if (hadNote && !Ask(kStrAskReplaceSound, entry->name)) {
         return;
     }
     // A temporary left behind by an earlier failure must not pass for a new recording.
@@ -109,7 +109,7 @@ void DeleteVoiceNote(AppState* app) {
     const std::string picture = app->fileList->FullPath(app->fileList->currentIndex);
     std::string name;
     FileTitle(picture, &name, true);
-    if (!Ask(ids::kAskDeleteSound, name)) {
+    if (!Ask(kStrAskDeleteSound, name)) {
         return;
     }
     const std::string note = VoiceNoteName(picture);

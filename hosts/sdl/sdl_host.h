@@ -9,8 +9,8 @@
 
 #include "hosts/host_options.h"
 #include "hosts/sdl/sdl_microphone.h"
-#include "platform/single_instance.h"
-#include "platform/window_system.h"
+#include "platform/os/single_instance.h"
+#include "platform/window/window_system.h"
 
 class SdlHost : public plat::Host {
   public:

@@ -1,7 +1,7 @@
 // Start-up, settings, menus, Back and the single-instance rule, through the headless host.
 #include <gtest/gtest.h>
 
-#include "platform/single_instance.h"
+#include "platform/os/single_instance.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;

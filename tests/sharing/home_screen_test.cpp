@@ -5,7 +5,7 @@
 #include <string>
 
 #include "imaging/loaders.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "tests/sharing/sharing_support.h"
 
 using sharing_tests::MakeDevice;

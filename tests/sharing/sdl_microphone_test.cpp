@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_fs.h"
-#include "platform/message_box.h"
-#include "platform/shell.h"
-#include "platform/voice_recorder.h"
+#include "platform/os/device_fs.h"
+#include "platform/shell/message_box.h"
+#include "platform/shell/shell.h"
+#include "platform/toolkit/voice_recorder.h"
 #include "tests/sharing/sharing_support.h"
 #include "tests/support/script_host.h"
 

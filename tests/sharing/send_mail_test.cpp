@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_fs.h"
-#include "platform/process.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/process.h"
 #include "tests/sharing/sharing_support.h"
 
 using sharing_tests::MakeDevice;

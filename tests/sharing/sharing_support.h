@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wave_codec.h"
+#include "platform/window/wave_codec.h"
 #include "tests/support/headless.h"
 
 namespace sharing_tests {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/file_attributes.h"
+#include "platform/os/file_attributes.h"
 #include "tests/sharing/sharing_support.h"
 
 using sharing_tests::MakeDevice;

@@ -1,0 +1,41 @@
+// Sound out: WAVE files and WAVE bytes in memory, decoded here and handed to the host, which
+// plays them (a real audio device) or records them (the headless host).
+//
+// A new sound replaces the one still playing, as on the phone. A synchronous sound returns
+// only when it has been played; an asynchronous one returns at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/window/wave_codec.h"
+
+namespace plat {
+
+// Flags of PlaySound (the values of the platform the system was written for).
+enum SoundFlags : unsigned {
+    kSoundSync = 0x0000,
+    kSoundAsync = 0x0001,
+    kSoundMemory = 0x0004,
+    kSoundFileName = 0x00020000,
+};
+
+// Plays the WAVE file at `devicePath` (kSoundFileName) with kSoundAsync or synchronously.
+// 1 played, 0 when the file is missing or is not a WAVE file this platform can decode.
+int PlaySound(const std::string& devicePath, unsigned flags);
+// Silences the sound still playing.
+void StopSound();
+// Plays WAVE bytes (a sound resource); `label` names it in the record. 1 / 0 as above.
+int PlaySoundBytes(const std::string& wave, const std::string& label, unsigned flags);
+
+// What was played, oldest first, for tests and scripts.
+struct PlayedSound {
+    std::string file;  // the device path, or the label of a sound resource
+    bool sync = false;
+    int64_t durationMs = 0;
+};
+const std::vector<PlayedSound>& PlayedSounds();
+void ClearPlayedSounds();
+
+}  // namespace plat
