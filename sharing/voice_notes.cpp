@@ -59,7 +59,7 @@ void RecordVoiceNote(AppState* app) {
         return;
     }
     // A temporary left behind by an earlier failure must not pass for a new recording.
-    if (Exists(temporary)) {
+    if (plat::DeviceFs::Present(temporary)) {
         plat::DeviceFs::Remove(temporary);
     }
     RunRecorder(app, kRecordStyle, temporary);

@@ -119,8 +119,8 @@ void StartPlaying(Recorder* r) {
     FileInfo st;
     std::string bytes;
     if (!DeviceFs::Stat(r->info.fileName, &st) || st.isFolder || st.size > kMaxWaveBytes ||
-        !DeviceFs::ReadAll(r->info.fileName, &bytes) || !DecodeWave(bytes, &r->sound) ||
-        !PlaySoundBytes(bytes, r->info.fileName, kSoundAsync)) {
+        !DeviceFs::ReadAll(r->info.fileName, &bytes, kMaxWaveBytes) ||
+        !DecodeWave(bytes, &r->sound) || !PlaySoundBytes(bytes, r->info.fileName, kSoundAsync)) {
         Say(r, "This sound cannot be played.");
         r->done = (r->info.style & kRecorderCloseWhenStopped) != 0;
         return;
