@@ -12,6 +12,7 @@
 #include "platform/window/window_system.h"
 #include "resources/resource_ids.h"
 #include "sharing/home_screen_background.h"
+#include "sharing/infrared_dialog.h"
 #include "sharing/send_mail.h"
 #include "sharing/voice_notes.h"
 #include "slideshow/slide_show.h"
@@ -134,13 +135,11 @@ int DispatchCommand(AppState* app, int id) {
         case kCmdHelp:
             ShowHelp(app);
             return 1;
+        case kCmdSendInfrared:
+            SendViaInfraredCommand(app);
+            return 1;
         default:
             break;
-    }
-    // Sending over infrared is not part of this program yet: the command is taken without an
-    // action, so no stray default handling runs for it.
-    if (id == kCmdSendInfrared) {
-        return 1;
     }
     if (id >= kFirstFavoriteCommand && id < kFirstFavoriteCommand + kMaxFavoriteCommands) {
         FavoriteCommand(app, id);

@@ -10,6 +10,7 @@
 #include "core/app.h"
 #include "imaging/loaders.h"
 #include "platform/os/device_fs.h"
+#include "platform/os/ir_peers.h"
 #include "platform/os/registry.h"
 #include "platform/shell/home_screen.h"
 #include "platform/shell/shell.h"
@@ -71,6 +72,14 @@ std::unique_ptr<plat::Bitmap> LoadDesktopPicture(const std::string& devicePath, 
 int AppRunner::Run(plat::Host* host) {
     App().exeBaseName = options_.exeBaseName;
     plat::Registry::Instance().Load(plat::Registry::kDefaultPath);
+    std::vector<plat::IrPeer> peers;
+    for (const std::string& text : options_.irPeers) {
+        plat::IrPeer peer;
+        if (plat::ParseIrPeer(text, &peer)) {
+            peers.push_back(std::move(peer));
+        }
+    }
+    plat::SetIrPeers(std::move(peers));
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(host, options_.screenWidth, options_.screenHeight);
     plat::Shell::Init();
