@@ -11,7 +11,10 @@
 #include "dialogs/options_dialogs.h"
 #include "platform/window/window_system.h"
 #include "resources/resource_ids.h"
+#include "sharing/home_screen_background.h"
 #include "sharing/infrared_dialog.h"
+#include "sharing/send_mail.h"
+#include "sharing/voice_notes.h"
 #include "slideshow/slide_show.h"
 
 namespace {
@@ -108,6 +111,24 @@ int DispatchCommand(AppState* app, int id) {
         case kCmdSetHomeFolder:
             SetAsHomeFolderCommand(app);
             return 1;
+        case kCmdHomeScreenCenter:
+        case kCmdHomeScreenFit:
+        case kCmdHomeScreenTile:
+        case kCmdHomeScreenDefault:
+            ApplyHomeScreenCommand(app, id);
+            return 1;
+        case kCmdRecordSound:
+            RecordVoiceNote(app);
+            return 1;
+        case kCmdPlaySound:
+            PlayVoiceNote(app);
+            return 1;
+        case kCmdDeleteSound:
+            DeleteVoiceNote(app);
+            return 1;
+        case kCmdSendMail:
+            SendPictureByMail(app);
+            return 1;
         case kCmdAbout:
             ShowAbout(app);
             return 1;
@@ -116,21 +137,6 @@ int DispatchCommand(AppState* app, int id) {
             return 1;
         case kCmdSendInfrared:
             SendViaInfraredCommand(app);
-            return 1;
-        default:
-            break;
-    }
-    // Commands of sharing that are not part of this program yet are taken
-    // without an action, so no stray default handling runs for them.
-    switch (id) {
-        case kCmdHomeScreenCenter:
-        case kCmdHomeScreenFit:
-        case kCmdHomeScreenTile:
-        case kCmdHomeScreenDefault:
-        case kCmdRecordSound:
-        case kCmdPlaySound:
-        case kCmdDeleteSound:
-        case kCmdSendMail:
             return 1;
         default:
             break;

@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang (not part of the CMake build).
 # Usage: fuzz/build.sh [OUTDIR]   then e.g.  OUTDIR/fuzz_bmp fuzz/corpus/bmp -max_total_time=600
 # (fuzz_exif takes fuzz/corpus/exif)
+#        (fuzz_wave takes fuzz/corpus/wave)
 set -euo pipefail
 # clang with libFuzzer comes from Debian's clang package (installed here when missing).
 if ! command -v clang++ > /dev/null; then
@@ -51,4 +52,7 @@ done
 clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_obex_response.cpp" "${obex_objs[@]}" \
     "$OBJ/os_device_fs.o" "$OBJ/os_beneath_resolver.o" "$OBJ/os_text.o" \
     -lpthread -o "$OUT/fuzz_obex_response"
-echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites fuzz_obex_response fuzz_exif in $OUT"
+# The WAVE reader of the sound layer stands alone on libsndfile.
+clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_wave.cpp" "$ROOT/platform/window/wave_codec.cpp" -lsndfile \
+    -o "$OUT/fuzz_wave"
+echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites fuzz_obex_response fuzz_wave fuzz_exif in $OUT"

@@ -8,10 +8,12 @@
 
 #include "app/main_window.h"
 #include "core/app.h"
+#include "imaging/loaders.h"
 #include "platform/os/device_fs.h"
 #include "platform/os/ir_peers.h"
 #include "platform/os/registry.h"
 #include "platform/os/text.h"
+#include "platform/shell/home_screen.h"
 #include "platform/shell/shell.h"
 
 namespace {
@@ -115,6 +117,31 @@ bool AppRunner::MountPath() {
     return true;
 }
 
+namespace {
+
+// The Home Screen's pictures are decoded by the program's own loaders, fitted to the screen.
+std::unique_ptr<plat::Bitmap> LoadDesktopPicture(const std::string& devicePath, int width,
+                                                 int height) {
+    imaging::ImagingContext context;
+    context.screenWidth = width;
+    context.screenHeight = height;
+    imaging::ImageBuffer picture;
+    if (imaging::LoadImageFile(devicePath, &picture, 1, 1, context) != 1 ||
+        picture.BitsPerPixel() != 24) {
+        return nullptr;
+    }
+    std::unique_ptr<plat::Bitmap> bitmap = plat::Bitmap::Create(picture.Width(), picture.Height());
+    if (!bitmap) {
+        return nullptr;
+    }
+    for (int y = 0; y < picture.Height(); ++y) {
+        picture.GetRow(y, bitmap->Row(y));
+    }
+    return bitmap;
+}
+
+}  // namespace
+
 int AppRunner::Run(plat::Host* host) {
     App().exeBaseName = options_.exeBaseName;
     if (!options_.path.empty()) {
@@ -133,6 +160,9 @@ int AppRunner::Run(plat::Host* host) {
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(host, options_.screenWidth, options_.screenHeight);
     plat::Shell::Init();
+    plat::HomeScreen::SetPictureLoader(LoadDesktopPicture);
+    ws.SetHomeKeyAction(plat::HomeScreen::HomeKey);
+    plat::HomeScreen::SetReturnLabel(LoadStr(kStrProgramName));
     int code = 0;
     if (InitApplication() && InitInstance()) {
         code = RunMessageLoop();

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     AppRunner runner(options);
     if (options.headless) {
         HeadlessHost host(options);
-        if (!host.ScriptValid(&error)) {
+        if (!host.ScriptValid(&error) || !host.LoadMicrophone(&error)) {
             std::fprintf(stderr, "velloran: %s\n", error.c_str());
             return kExitUsage;
         }
@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     SdlHost host(options, &runner.Instance());
     if (!host.Open())
         return kExitCannotRun;
-    plat::Processes::Instance().MapProgram("\\Windows\\tmail.exe", "xdg-email");
+    plat::Processes::Instance().MapProgram("\\Windows\\tmail.exe", "xdg-email",
+                                           plat::MailAttachArguments);
     return runner.Run(&host);
 }

@@ -185,6 +185,7 @@ constexpr int kCtlLoadLevel = 2013;  // general options
 constexpr int kCtlLoadLevelArrows = 2014;
 constexpr int kCtlMaxView = 2033;
 constexpr int kCtlShowFileName = 2034;
+constexpr int kCtlVoiceRecorder = 2034;  // the voice recorder control of a note
 constexpr int kCtlMemoryGroup = 2045;
 constexpr int kCtlThumbnailGroup = 2046;
 constexpr int kCtlAutoRotate = 2060;

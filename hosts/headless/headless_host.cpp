@@ -1,5 +1,8 @@
 #include "hosts/headless/headless_host.h"
 
+#include <SDL.h>
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -187,6 +190,109 @@ void HeadlessHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate
     }
     const uint64_t frames = interleaved.size() / static_cast<size_t>(channels);
     SetNow(now_ + (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate));
+}
+
+namespace {
+
+// The longest --mic sound read (10 minutes at 48 kHz and the like).
+constexpr sf_count_t kMaxMicFrames = sf_count_t{48000} * 600;
+
+// Converts mono float samples from one rate to another with SDL's resampler.
+bool Resample(const std::vector<float>& in, int fromRate, int toRate, std::vector<int16_t>* out) {
+    out->clear();
+    if (in.empty()) {
+        return true;
+    }
+    SDL_AudioStream* stream =
+        SDL_NewAudioStream(AUDIO_F32SYS, 1, fromRate, AUDIO_S16SYS, 1, toRate);
+    if (!stream) {
+        return false;
+    }
+    bool ok =
+        SDL_AudioStreamPut(stream, in.data(), static_cast<int>(in.size() * sizeof(float))) == 0 &&
+        SDL_AudioStreamFlush(stream) == 0;
+    if (ok) {
+        out->resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)) / sizeof(int16_t));
+        const int got = SDL_AudioStreamGet(stream, out->data(),
+                                           static_cast<int>(out->size() * sizeof(int16_t)));
+        ok = got >= 0;
+        out->resize(ok ? static_cast<size_t>(got) / sizeof(int16_t) : 0);
+    }
+    SDL_FreeAudioStream(stream);
+    return ok;
+}
+
+}  // namespace
+
+bool HeadlessHost::LoadMicrophone(std::string* error) {
+    if (options_.mic.empty()) {
+        return true;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open(options_.mic.c_str(), SFM_READ, &info);
+    if (!file) {
+        *error = "--mic: cannot read " + options_.mic + " as a sound file";
+        return false;
+    }
+    bool ok = info.channels >= 1 && info.channels <= 64 && info.samplerate >= 1000 &&
+              info.samplerate <= 384000 && info.frames >= 0 && info.frames <= kMaxMicFrames;
+    std::vector<float> frames;
+    if (ok) {
+        frames.resize(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
+        const sf_count_t got = sf_readf_float(file, frames.data(), info.frames);
+        ok = got >= 0;
+        frames.resize(ok ? static_cast<size_t>(got) * static_cast<size_t>(info.channels) : 0);
+    }
+    sf_close(file);
+    if (!ok) {
+        *error = "--mic: " + options_.mic + " is not a sound this host can use";
+        return false;
+    }
+    // One channel: the mean of all of them.
+    const size_t channels = static_cast<size_t>(info.channels);
+    micSource_.assign(frames.size() / channels, 0.0f);
+    for (size_t i = 0; i < micSource_.size(); ++i) {
+        float sum = 0;
+        for (size_t c = 0; c < channels; ++c) {
+            sum += frames[i * channels + c];
+        }
+        micSource_[i] = sum / static_cast<float>(channels);
+    }
+    micSourceRate_ = info.samplerate;
+    return true;
+}
+
+bool HeadlessHost::OpenMicrophone(int rate) {
+    if (rate <= 0) {
+        return false;
+    }
+    if (rate != micRate_) {
+        // The position is kept in time, so a new rate continues where the sound was.
+        const uint64_t heardMs = micRate_ > 0 ? micPosition_ * 1000 / micRate_ : 0;
+        if (!micSource_.empty() && !Resample(micSource_, micSourceRate_, rate, &micSamples_)) {
+            return false;
+        }
+        micRate_ = rate;
+        micPosition_ = heardMs * rate / 1000;
+    }
+    micOpen_ = true;
+    micOpenedAt_ = now_;
+    micDelivered_ = 0;
+    return true;
+}
+
+void HeadlessHost::ReadMicrophone(std::vector<int16_t>* samples) {
+    if (!micOpen_) {
+        return;
+    }
+    const uint64_t due = (now_ - micOpenedAt_) * static_cast<uint64_t>(micRate_) / 1000;
+    for (; micDelivered_ < due; ++micDelivered_, ++micPosition_) {
+        samples->push_back(micPosition_ < micSamples_.size() ? micSamples_[micPosition_] : 0);
+    }
+}
+
+void HeadlessHost::CloseMicrophone() {
+    micOpen_ = false;
 }
 
 void HeadlessHost::NextToken() {

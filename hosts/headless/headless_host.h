@@ -30,6 +30,14 @@ class HeadlessHost : public plat::Host {
     // A screenshot or state file could not be written.
     bool OutputFailed() const { return outputFailed_; }
 
+    // The microphone reads the --mic sound file in virtual time: while recording, the clock's
+    // progress takes as much of it; past its end, and without --mic, it hears silence.
+    bool OpenMicrophone(int rate) override;
+    void ReadMicrophone(std::vector<int16_t>* samples) override;
+    void CloseMicrophone() override;
+    // Reads the --mic file; false (with the reason in `error`) when it is not a sound file.
+    bool LoadMicrophone(std::string* error);
+
   private:
     void NextToken();
     void EndOfScript();
@@ -49,6 +57,17 @@ class HeadlessHost : public plat::Host {
     bool closed_ = false;
     int idleAfterExit_ = 0;
     std::atomic<bool> posted_{false};
+
+    // The --mic sound, mixed to one channel, at its own rate; then at the rate last asked for.
+    std::vector<float> micSource_;
+    int micSourceRate_ = 0;
+    std::vector<int16_t> micSamples_;
+    int micRate_ = 0;
+    // Samples of micSamples_ heard so far (over every recording), and the current recording.
+    size_t micPosition_ = 0;
+    bool micOpen_ = false;
+    uint64_t micOpenedAt_ = 0;
+    uint64_t micDelivered_ = 0;
 };
 
 // The script token that closes the window, as a window manager would.

@@ -6,10 +6,12 @@
 #include "hosts/headless/json_writer.h"
 #include "imaging/image_buffer.h"
 #include "platform/os/process.h"
+#include "platform/shell/home_screen.h"
 #include "platform/shell/menu.h"
 #include "platform/shell/message_box.h"
 #include "platform/shell/shell.h"
 #include "platform/toolkit/dialog.h"
+#include "platform/toolkit/voice_recorder.h"
 #include "platform/window/sound.h"
 #include "platform/window/window_system.h"
 #include "slideshow/slide_show_player.h"
@@ -264,7 +266,36 @@ std::string BuildStateJson() {
         j.EndObject();
     }
     j.EndArray();
-    j.Key("settingChanges").BeginArray().EndArray();
+    j.Key("settingChanges").BeginArray();
+    for (const plat::SettingChange& change : plat::SettingChanges()) {
+        j.BeginObject();
+        j.Key("message").Number(static_cast<int64_t>(change.message));
+        j.Key("wParam").Number(static_cast<int64_t>(change.wParam));
+        j.EndObject();
+    }
+    j.EndArray();
+    j.Key("recorder");
+    if (const plat::VoiceRecorderInfo* recorder = plat::OpenVoiceRecorder()) {
+        j.BeginObject();
+        j.Key("title").String(recorder->title);
+        j.Key("fileName").String(recorder->fileName);
+        j.Key("style").Number(recorder->style);
+        j.Key("recording").Bool(recorder->recording);
+        j.Key("playing").Bool(recorder->playing);
+        j.Key("elapsedMs").Number(recorder->elapsedMs);
+        j.Key("level").Number(recorder->level);
+        j.EndObject();
+    } else {
+        j.Null();
+    }
+    j.Key("homeScreen");
+    if (plat::HomeScreen::IsShown()) {
+        j.BeginObject();
+        j.Key("background").String(plat::HomeScreen::CurrentBackground());
+        j.EndObject();
+    } else {
+        j.Null();
+    }
     j.EndObject();
     return j.Text() + "\n";
 }

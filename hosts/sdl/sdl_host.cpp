@@ -14,6 +14,7 @@ SdlHost::SdlHost(const HostOptions& options, plat::SingleInstance* instance, boo
     : options_(options), instance_(instance), offscreenAllowed_(offscreenAllowed) {}
 
 SdlHost::~SdlHost() {
+    microphone_.Close();
     if (audio_)
         SDL_CloseAudioDevice(audio_);
     if (texture_)
@@ -359,6 +360,11 @@ void SdlHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate, int
     while (SDL_GetQueuedAudioSize(audio_) > 0 && SDL_GetTicks64() < deadline) {
         SDL_Delay(5);
     }
+}
+
+void SdlHost::StopSamples() {
+    if (audio_)
+        SDL_ClearQueuedAudio(audio_);
 }
 
 bool SdlHost::ScreenSaverAllowed() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hosts/host_options.h"
+#include "hosts/sdl/sdl_microphone.h"
 #include "platform/os/single_instance.h"
 #include "platform/window/window_system.h"
 
@@ -29,6 +30,10 @@ class SdlHost : public plat::Host {
     void Beep() override;
     void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
                      bool sync) override;
+    void StopSamples() override;
+    bool OpenMicrophone(int rate) override { return microphone_.Open(rate); }
+    void ReadMicrophone(std::vector<int16_t>* samples) override { microphone_.Read(samples); }
+    void CloseMicrophone() override { microphone_.Close(); }
     bool ScreenSaverAllowed() const override;
     void SetScreenSaverAllowed(bool allowed) override;
 
@@ -48,6 +53,7 @@ class SdlHost : public plat::Host {
     SDL_Texture* texture_ = nullptr;
     SDL_AudioDeviceID audio_ = 0;
     SDL_AudioSpec audioSpec_{};
+    SdlMicrophone microphone_;
     uint32_t wakeEvent_ = 0;
     unsigned heldKey_ = 0;
     int heldRepeat_ = 0;

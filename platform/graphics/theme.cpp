@@ -4,6 +4,15 @@
 
 namespace plat::theme {
 
+Color SystemColor(int index) {
+    switch (index) {
+        case kColorButtonFace:
+            return Rgb(212, 208, 200);
+        default:
+            return Rgb(0, 0, 0);
+    }
+}
+
 std::shared_ptr<Font> UiFont() {
     static std::shared_ptr<Font> font = Font::Create(FontSpec{-11, 400, false, "Nina"});
     return font;

@@ -24,6 +24,11 @@ constexpr Color kGreyText = Rgb(150, 150, 150);
 constexpr Color kBorder = Rgb(64, 64, 64);
 constexpr Color kSeparator = Rgb(200, 200, 200);
 
+// System colours by index, as the platform's GetSysColor numbers them.
+constexpr int kColorButtonFace = 15;
+// The colour of system colour `index`; black for an index this look does not define.
+Color SystemColor(int index);
+
 // Text of menus, dialogs and message boxes (about 13 pixels), and its bold form.
 std::shared_ptr<Font> UiFont();
 std::shared_ptr<Font> UiBoldFont();

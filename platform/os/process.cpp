@@ -152,14 +152,36 @@ Processes& Processes::Instance() {
     return processes;
 }
 
-void Processes::MapProgram(const std::string& deviceProgram, const std::string& hostCommand) {
+bool MailAttachArguments(const std::string& commandLine, std::vector<std::string>* arguments) {
+    const std::string prefix = "-attach \"";
+    if (commandLine.size() < prefix.size() + 1 ||
+        commandLine.compare(0, prefix.size(), prefix) != 0 || commandLine.back() != '"') {
+        return false;
+    }
+    const std::string path =
+        commandLine.substr(prefix.size(), commandLine.size() - prefix.size() - 1);
+    FileInfo info;
+    if (!DeviceFs::Stat(path, &info) || info.isFolder) {
+        return false;
+    }
+    const std::string host = DeviceFs::ToHost(path);
+    if (host.empty()) {
+        return false;
+    }
+    *arguments = {"--attach", host};
+    return true;
+}
+
+void Processes::MapProgram(const std::string& deviceProgram, const std::string& hostCommand,
+                           ArgumentMapper mapper) {
     for (Mapping& m : programs_) {
         if (EqualsNoCase(m.deviceProgram, deviceProgram)) {
             m.hostCommand = hostCommand;
+            m.mapper = std::move(mapper);
             return;
         }
     }
-    programs_.push_back(Mapping{deviceProgram, hostCommand});
+    programs_.push_back(Mapping{deviceProgram, hostCommand, std::move(mapper)});
 }
 
 bool Processes::Start(const std::string& deviceProgram, const std::string& commandLine) {
@@ -177,11 +199,19 @@ bool Processes::Start(const std::string& deviceProgram, const std::string& comma
         if (argv.empty() || (argv[0] = FindExecutable(argv[0])).empty()) {
             return false;
         }
-        for (std::string& arg : SplitCommandLine(commandLine)) {
-            if (!arg.empty() && arg[0] == '\\' && DeviceFs::Exists(arg)) {
-                arg = DeviceFs::ToHost(arg);
+        if (mapping->mapper) {
+            std::vector<std::string> arguments;
+            if (!mapping->mapper(commandLine, &arguments)) {
+                return false;
             }
-            argv.push_back(std::move(arg));
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+        } else {
+            for (std::string& arg : SplitCommandLine(commandLine)) {
+                if (!arg.empty() && arg[0] == '\\' && DeviceFs::Exists(arg)) {
+                    arg = DeviceFs::ToHost(arg);
+                }
+                argv.push_back(std::move(arg));
+            }
         }
         if (!SpawnDetached(argv)) {
             return false;

@@ -7,6 +7,7 @@
 // off and reads the record.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,23 @@ struct StartedProcess {
     std::string commandLine;  // as given ("" for ShellOpen)
 };
 
+// Turns a device program's command line into the host program's arguments; false refuses
+// the start.
+using ArgumentMapper =
+    std::function<bool(const std::string& commandLine, std::vector<std::string>* arguments)>;
+
 class Processes {
   public:
     static Processes& Instance();
 
     // `hostCommand` is a program with optional fixed arguments, split like a command line
-    // ("/usr/bin/thunderbird -compose"); it is never given to a shell.
-    void MapProgram(const std::string& deviceProgram, const std::string& hostCommand);
+    // ("/usr/bin/thunderbird -compose"); it is never given to a shell. Without a mapper the
+    // command line is split as the phone's programs split theirs (SplitCommandLine), and
+    // arguments naming existing device files become host paths.
+    void MapProgram(const std::string& deviceProgram, const std::string& hostCommand,
+                    ArgumentMapper mapper = {});
 
-    // Starts a device program with a command line (split into arguments the way the phone's
-    // programs split theirs; arguments naming existing device files become host paths).
+    // Starts a device program with a command line, turned into arguments by its mapping.
     // With launching off, only records and succeeds. With launching on, false when the
     // program is not mapped or its host program cannot be found.
     bool Start(const std::string& deviceProgram, const std::string& commandLine);
@@ -43,6 +51,7 @@ class Processes {
     struct Mapping {
         std::string deviceProgram;
         std::string hostCommand;
+        ArgumentMapper mapper;
     };
     std::vector<Mapping> programs_;
     std::vector<StartedProcess> started_;
@@ -52,6 +61,12 @@ class Processes {
 // Splits a command line as the phone's C runtime does: blanks separate arguments, double
 // quotes group, and backslashes are literal except before a double quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// The mail program's command line -attach "<device path>" as the desktop mailer's arguments
+// "--attach <host path>". Everything between the first and the last quotation mark is the
+// path, so a name holding quotes or blanks stays one file and never turns into options. False
+// unless the path is an existing file of the device.
+bool MailAttachArguments(const std::string& commandLine, std::vector<std::string>* arguments);
 
 // The full path of `program` (searched in $PATH when it has no "/"), or "" when not found.
 std::string FindExecutable(const std::string& program);

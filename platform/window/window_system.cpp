@@ -34,6 +34,7 @@ void WindowSystem::Shutdown() {
     modals_.clear();
     focus_ = nullptr;
     host_ = nullptr;
+    homeKeyAction_ = nullptr;
 }
 
 uint64_t WindowSystem::Now() const {
@@ -223,8 +224,12 @@ void WindowSystem::RouteKey(const Message& m) {
             return;
         }
         if (vk == VK_THOME) {
-            if (down && top) {
-                top->Send(WM_HOTKEY, 0, static_cast<LPARAM>(VK_THOME << 16));
+            if (down) {
+                if (homeKeyAction_) {
+                    homeKeyAction_();
+                } else if (top) {
+                    top->Send(WM_HOTKEY, 0, static_cast<LPARAM>(VK_THOME << 16));
+                }
             }
             return;
         }

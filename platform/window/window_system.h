@@ -47,6 +47,17 @@ class Host {
         (void)channels;
         (void)sync;
     }
+    // Silences the sound still playing.
+    virtual void StopSamples() {}
+    // The microphone: delivers mono signed 16-bit samples at `rate` from now on. False when
+    // the host has no capture device.
+    virtual bool OpenMicrophone(int rate) {
+        (void)rate;
+        return false;
+    }
+    // Appends the samples captured since the last call.
+    virtual void ReadMicrophone(std::vector<int16_t>* samples) { (void)samples; }
+    virtual void CloseMicrophone() {}
     // Whether the host's screen saver and display sleep may start (a slide show keeps them
     // off while it runs).
     virtual bool ScreenSaverAllowed() const { return screenSaverAllowed_; }
@@ -95,6 +106,9 @@ class WindowSystem {
     void RunModalLoop(const std::function<bool()>& done);
     bool QuitPosted() const { return quitPosted_; }
     int ExitCode() const { return exitCode_; }
+
+    // What the Home key does; without an action it reaches the top window as a hot key.
+    void SetHomeKeyAction(std::function<void()> action) { homeKeyAction_ = std::move(action); }
 
     // Keys from the host: down (with a repeat count) and up. Text typed into edit controls.
     void PostKey(unsigned vk, bool down, int repeat = 1);
@@ -184,6 +198,7 @@ class WindowSystem {
     int beeps_ = 0;
     bool waitCursor_ = false;
     int dispatchDepth_ = 0;
+    std::function<void()> homeKeyAction_;
     ShellHooks* shellHooks_ = nullptr;
 };
 

@@ -135,7 +135,8 @@ namespace {
 TEST(ImageView, LeavingTheViewEndsFullScreen) {
     TempDevice device;
     MakeFolder(device);
-    for (const char* leave : {"Home", "cmd:40007", "Back Back"}) {
+    // Home brings up the phone's Home Screen over the program; its softkey brings it back.
+    for (const char* leave : {"Home SoftLeft", "cmd:40007", "Back Back"}) {
         const auto run = RunHeadless(device, std::string(kOpenBeach) + "5 " + leave, true);
         ASSERT_EQ(run.exitCode, 0) << run.stderrText;
         EXPECT_EQ(run.state["viewMode"].text, "Thumbnail") << leave;
@@ -148,7 +149,7 @@ TEST(ImageView, LeavingTheViewEndsFullScreen) {
         EXPECT_EQ(png.At(170, 220 - 20 - 3), 0xC6FF75u) << leave;  // the folder bar
     }
     // The next picture opens below the title strip, in a client area 180 rows high.
-    const auto again = RunHeadless(device, std::string(kOpenBeach) + "5 Home Enter");
+    const auto again = RunHeadless(device, std::string(kOpenBeach) + "5 Home SoftLeft Enter");
     EXPECT_FALSE(again.state["fullScreen"].boolean);
     EXPECT_EQ(again.state["image"]["viewHeight"].Int(), 180);
     EXPECT_EQ(again.state["image"]["panY"].Int(), 20);
