@@ -38,22 +38,32 @@ std::string Repeat(const std::string& token, int times) {
 }  // namespace
 
 TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
-    TempDevice device;
-    MakePictures(device, 10);
-    // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1.
-    const auto run = RunHeadless(device, "cmd:40014 " + Repeat("Right", 9));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["fileList"]["currentIndex"].Int(), 9);
-    EXPECT_EQ(run.state["firstVisibleIndex"].Int(), 3);
-    EXPECT_EQ(run.state["scroll"]["max"].Int(), 1);
-    EXPECT_EQ(run.state["scroll"]["pos"].Int(), 1);
+    struct Case {
+        int count;
+        int afterThreeUps;
+    };
+    // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1. With
+    // twelve entries the last row is full and the range is still 0..1 (no page of empty cells).
+    for (const Case& c : {Case{10, 0}, Case{12, 2}}) {
+        SCOPED_TRACE(c.count);
+        TempDevice device;
+        MakePictures(device, c.count);
+        const auto run = RunHeadless(device, "cmd:40014 " + Repeat("Right", 9));
+        ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+        EXPECT_EQ(run.state["fileList"]["currentIndex"].Int(), 9);
+        EXPECT_EQ(run.state["firstVisibleIndex"].Int(), 3);
+        EXPECT_EQ(run.state["scroll"]["max"].Int(), 1);
+        EXPECT_EQ(run.state["scroll"]["pos"].Int(), 1);
+        EXPECT_EQ(run.state["cellWidth"].Int(), 54);
+        EXPECT_EQ(run.state["cellHeight"].Int(), 50);
 
-    // Right on the last entry changes nothing, without a beep; Up from the top row of the
-    // scrolled page scrolls one row up.
-    const auto atEnd = RunHeadless(device, "cmd:40014 " + Repeat("Right", 12) + "Up Up Up");
-    EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), 0);
-    EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
-    EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+        // Right on the last entry changes nothing, without a beep; Up from the top row of the
+        // scrolled page scrolls one row up.
+        const auto atEnd = RunHeadless(device, "cmd:40014 " + Repeat("Right", 14) + "Up Up Up");
+        EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), c.afterThreeUps);
+        EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
+        EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+    }
 }
 
 TEST(ThumbnailGrid, TwoByTwoShowsAScrollBarOnlyWhenEntriesOverflowThePage) {
@@ -68,10 +78,10 @@ TEST(ThumbnailGrid, TwoByTwoShowsAScrollBarOnlyWhenEntriesOverflowThePage) {
     const auto overflows = RunHeadless(five, "Down Down");
     EXPECT_EQ(overflows.state["scroll"]["max"].Int(), 1);
     EXPECT_EQ(overflows.state["firstVisibleIndex"].Int(), 2);
-    // The scroll bar narrows the client area; the cell sizes follow the formulas.
+    // The scroll bar narrows the client area; the cells keep the sizes made for it.
     EXPECT_EQ(overflows.state["clientWidth"].Int(), 168);
-    EXPECT_EQ(overflows.state["cellWidth"].Int(), (176 - 3 - 8) / 2);
-    EXPECT_EQ(overflows.state["cellHeight"].Int(), (168 - 6 - 8) / 2);
+    EXPECT_EQ(overflows.state["cellWidth"].Int(), 82);
+    EXPECT_EQ(overflows.state["cellHeight"].Int(), 77);
 }
 
 TEST(ThumbnailGrid, PaintsTheFolderBarAndTheBlueOutlineOfTheSelection) {
