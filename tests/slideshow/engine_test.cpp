@@ -142,20 +142,23 @@ TEST(SlideFit, SmallPictureKeepsItsSizeOnBlack) {
 
 TEST(SlideFit, TallAndLargePicturesAreFittedToTheHeight) {
     struct Case {
-        int w, h, fw, fh;
+        int w, h, fw, fh, left, top;
     };
-    // 100 x 440: taller only. 800 x 600: wider, then too tall after fitting the width? no,
-    // 176 x 132 fits. 600 x 1000: wider, and the width fit is too tall.
-    for (const Case& c : {Case{100, 440, 50, 220}, Case{800, 600, 176, 132},
-                          Case{600, 1000, 132, 220}, Case{175, 221, 174, 220}}) {
+    // 100 x 440: taller only. 800 x 600: wider, and 176 x 132 fits. 600 x 1000: wider, and the
+    // width fit is too tall. 101 x 99 keeps its size; an odd margin leaves the extra pixel on
+    // the left and at the top.
+    for (const Case& c : {Case{100, 440, 50, 220, 63, 0}, Case{800, 600, 176, 132, 0, 44},
+                          Case{600, 1000, 132, 220, 22, 0}, Case{175, 221, 174, 220, 1, 0},
+                          Case{101, 99, 101, 99, 38, 61}}) {
         Engine e;
         ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
         const auto picture = SolidPicture(c.w, c.h, kPictureColour);
         e.player.PrepareFrame(*picture, "p.jpg");
-        EXPECT_EQ(e.player.fittedWidth, c.fw) << c.w << "x" << c.h;
-        EXPECT_EQ(e.player.fittedHeight, c.fh) << c.w << "x" << c.h;
-        EXPECT_EQ(e.player.pictureLeft, (W - c.fw + 1) / 2);
-        EXPECT_EQ(e.player.pictureTop, (H - c.fh + 1) / 2);
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        EXPECT_EQ(e.player.fittedWidth, c.fw);
+        EXPECT_EQ(e.player.fittedHeight, c.fh);
+        EXPECT_EQ(e.player.pictureLeft, c.left);
+        EXPECT_EQ(e.player.pictureTop, c.top);
     }
 }
 
