@@ -1,0 +1,406 @@
+#!/usr/bin/env python3
+"""Mutation pass: do the tests notice plausible slips in the code?
+
+Each mutation below replaces one exact piece of source text with a slip a developer could
+plausibly make (a `<` for a `<=`, a dropped clamp, a wrong default...). The script copies the
+repository to a scratch folder outside every worktree, builds it once, runs the suite once on
+the unchanged code, then applies the mutations one at a time: rebuild incrementally, run the
+test programs, put the file back. A mutation is *caught* when some test fails (or a test
+program crashes or hangs) and *survived* when every test passes. Text that is no longer found
+(the code moved on) is reported as *stale*, never an error: files are looked up by their name,
+so a file moved to another folder is still found.
+
+Run by hand, not in CI; it is slow. On a shared machine run it under `nice -n 19`:
+
+    nice -n 19 scripts/mutate.py                 # every mutation
+    scripts/mutate.py --list                     # which mutations still apply, without building
+    nice -n 19 scripts/mutate.py --only 3,7-9    # some of them
+    nice -n 19 scripts/mutate.py --quick         # stop at the first test program that fails
+
+Only the Python standard library is used.
+"""
+
+import argparse
+import concurrent.futures
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+from dataclasses import dataclass
+
+
+@dataclass
+class Mutation:
+    file: str  # a path in the repository, or a file name looked up wherever it has moved
+    find: str  # exact text; it must occur exactly once in the file
+    replace: str
+    why: str  # the slip it stands for
+
+
+M = Mutation
+MUTATIONS = [
+    # hosts
+    M("hosts/host_options.cpp", "if (a < 120 || b < 120 || a > 2000 || b > 2000)",
+      "if (a < 120 || b < 120 || a > 2000)", "a forgotten bound: --screen 176x9999 accepted"),
+    M("hosts/host_options.cpp", "if (o->scale < 1 || o->scale > 8) {",
+      "if (o->scale < 0 || o->scale > 8) {", "off by one in a range check: --scale 0 accepted"),
+    M("hosts/headless/json_writer.cpp", "if (c < 0x20) {", "if (c < 0x1F) {",
+      "a control character written raw into JSON"),
+    M("hosts/headless/headless_host.cpp",
+      "now_ += (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate);",
+      "now_ += (frames * 1000) / static_cast<uint64_t>(rate);",
+      "a synchronous sound's duration rounded down instead of up"),
+    # platform
+    M("platform/canvas.cpp", "const int64_t left = std::max({dx, int64_t{clip.left}, sx0});",
+      "const int64_t left = std::max({dx, sx0});", "a blit that ignores the clip's left edge"),
+    M("platform/canvas.cpp", "return static_cast<uint8_t>((src * alpha + dst * (255 - alpha) + 127) / 255);",
+      "return static_cast<uint8_t>((src * alpha + dst * (255 - alpha)) / 255);",
+      "alpha blending truncates instead of rounding"),
+    M("platform/text.cpp", "n += cp >= 0x10000 ? 2 : 1;", "n += 1;",
+      "path limits counted in code points, not UTF-16 units"),
+    M("platform/text.cpp", "    if (x.size() == y.size())\n        return 0;\n    return x.size() < y.size() ? -1 : 1;",
+      "    return 0;", "a prefix compares equal to the longer name"),
+    M("platform/window.cpp", "scroll_.pos = std::clamp(pos, scroll_.min, std::max(scroll_.min, scroll_.max));",
+      "scroll_.pos = pos;", "the scroll position no longer clamped to its range"),
+    M("platform/menu.cpp", "i = (i + step + n) % n;", "i = (i + step) % n;",
+      "moving up from the first menu item does not wrap"),
+    M("platform/control_input.cpp", "selection_ = ((from + direction) % n + n) % n;",
+      "selection_ = std::min(std::max(from + direction, 0), n - 1);",
+      "a spinner list that stops at its ends instead of wrapping"),
+    M("platform/registry.cpp", "            case '\"':\n                *out += \"\\\\\\\"\";",
+      "            case '\"':\n                *out += \"\\\"\";",
+      "a quote inside a value written unescaped, so the file no longer reads back"),
+    M("platform/registry.cpp", "if (static_cast<unsigned char>(c) < 0x20) {", "if (c == '\\n') {",
+      "key paths with control characters other than a newline accepted"),
+    M("platform/device_fs.cpp", "if (part == \".\" || part == \"..\" ||", "if (part == \".\" ||",
+      "a `..` component escapes the device root"),
+    M("platform/device_fs.cpp", "if (!ok || !Rename(temp, devicePath)) {", "if (!Rename(temp, devicePath)) {",
+      "a failed write still replaces the old file"),
+    M("platform/device_fs.cpp", "return S_ISDIR(st.st_mode) ? ::rmdir(host.c_str()) == 0 : ::unlink(host.c_str()) == 0;",
+      "return ::unlink(host.c_str()) == 0;", "deleting a folder reported as possible but never done"),
+    # core (model and application shell)
+    M("core/paths.cpp", "    if (p == 0) {\n        *out = \"\\\\\";", "    if (p == 0) {\n        out->clear();",
+      "the parent of \\Temp is empty instead of the root"),
+    M("core/paths.cpp", "if (!folderEnds && !nameStarts) {", "if (!folderEnds) {",
+      "a doubled separator when joining \\Temp and \\x.jpg"),
+    M("core/paths.cpp", "const int dot = LastIndexOf(title, '.');",
+      "const int dot = static_cast<int>(title.find('.'));", "the title cut at the first dot, not the last"),
+    M("core/app_state.cpp", "kThumbMaxView, 1) != 0;", "kThumbMaxView, 0) != 0;",
+      "a wrong default for Maximum Thumbnail View"),
+    M("core/app_state.cpp", "if (loadSizeLevel < 0 || loadSizeLevel > 2) {", "if (loadSizeLevel < 0) {",
+      "an out-of-range memory level from the registry trusted"),
+    M("core/main_window.cpp", "app->gridHeight = static_cast<int16_t>(app->clientHeight - 12);",
+      "app->gridHeight = static_cast<int16_t>(app->clientHeight);", "the folder bar forgotten in the grid height"),
+    M("core/commands.cpp", "id < kFirstFavoriteCommand + kMaxFavoriteCommands", "id <= kFirstFavoriteCommand + kMaxFavoriteCommands",
+      "one command id too many taken as a favourite"),
+    # browser
+    M("browser/thumbnail_view.cpp", "while (k < chars && canvas.TextWidth(prefix(k + 1)) + dots <= available) {",
+      "while (k < chars && canvas.TextWidth(prefix(k + 1)) + dots < available) {",
+      "a caption one letter short when it fits exactly"),
+    M("browser/thumbnail_view.cpp", "canvas.TextWidth(prefix(n)) + dots / 3 > available", "canvas.TextWidth(prefix(n)) + dots > available",
+      "a narrow caption drops letters for all the dots, not a third"),
+    M("browser/thumbnail_view.cpp", "const int maxRow = std::max(0, (count - 1) / columns - rows + 1);",
+      "const int maxRow = std::max(0, count / columns - rows + 1);", "a page of empty cells when the rows are full"),
+    M("browser/thumbnail_view.cpp", "app->cellWidth = static_cast<int16_t>((app->screenWidth - (columns + 1) - s) / columns);",
+      "app->cellWidth = static_cast<int16_t>((app->screenWidth - columns - s) / columns);", "one gap too few in the cell width"),
+    M("browser/thumbnail_view.cpp", "target = std::clamp(target, 0, std::max(0, app->fileList->Count() - 1));",
+      "target = std::clamp(target, 0, app->fileList->Count());", "a key move past the last entry"),
+    M("browser/thumbnail_view.cpp", "const int y = box.top + (box.Height() - height) / 2;", "const int y = box.top;",
+      "thumbnails not centred vertically in their box"),
+    M("browser/file_list.cpp", "return index + 1 <= last ? index + 1 : first;", "return index + 1 < last ? index + 1 : first;",
+      "stepping forwards skips the last picture"),
+    M("browser/file_list.cpp", "if (EndsWithNoCase(name, \".jpeg\"))", "if (EndsWithNoCase(name, \".jpe\"))",
+      "a mistyped extension: .jpeg files not listed"),
+    M("browser/file_list.cpp", "return a.isFolder ? -1 : 1;", "return a.isFolder ? 1 : -1;",
+      "folders sorted after the pictures"),
+    M("browser/image_view.cpp", "next = zoom - 1 == 0 ? -2 : zoom - 1;", "next = zoom - 1;",
+      "zooming out from 1 to the meaningless factor 0"),
+    M("browser/image_view.cpp", "*offset = (client - zoomed) / 2;", "*offset = 0;",
+      "a small picture not centred"),
+    M("browser/image_view.cpp", "if (*pan + view > zoomed) {", "if (*pan + view > zoomed + 1) {",
+      "re-centring may pan one pixel past the picture's edge"),
+    # imaging
+    M("imaging/scaling.h", "return (x + d / 2) / d;", "return x / d;", "sizes truncated instead of rounded"),
+    M("imaging/loaders.cpp", "*width = context.screenWidth * (level + 1);", "*width = context.screenWidth * level;",
+      "memory level 0 decodes to an empty box"),
+    M("imaging/fit.cpp", "        if (h > boxHeight) {\n            h = boxHeight;", "        if (h > boxHeight + 1) {\n            h = boxHeight;",
+      "a fitted picture one line taller than its box"),
+    M("imaging/image_buffer.cpp", "((static_cast<uint64_t>(width) * bitsPerPixel + 31) >> 3) & ~uint64_t{3}",
+      "((static_cast<uint64_t>(width) * bitsPerPixel + 7) >> 3)", "rows not padded to four bytes"),
+    M("imaging/bmp_reader.cpp", "const int bitPosition = 8 - depth_ * (x % pixelsPerByte + 1);",
+      "const int bitPosition = depth_ * (x % pixelsPerByte);", "palette indices read from the low bits first"),
+    M("imaging/bmp_reader.cpp", "if (depth_ <= 8 && room < colourCount_) {", "if (depth_ <= 8 && room < 2) {",
+      "a palette read into the pixel data"),
+    # slideshow
+    M("slideshow/effects.cpp", "return FrameRect{0, a, W - 1, std::min(H - 1, b - 1)};",
+      "return FrameRect{0, a, W - 1, std::min(H - 1, b)};", "wipe bands overlap by a line"),
+    M("slideshow/effects.cpp", "const int v = (((o[i] << shift) - o[i] + in[i] + 2) >> shift);",
+      "const int v = (((o[i] << shift) - o[i] + in[i]) >> shift);", "the blend truncates and never arrives"),
+    M("slideshow/effects.cpp", "const int d = std::clamp(RoundHalf(s->position), 0, s->width / 2);",
+      "const int d = RoundHalf(s->position);", "the doors may open past the middle"),
+    M("slideshow/slide_show_player.cpp", "stepCount = static_cast<int16_t>((kTickInterval * (7 - speed) * 2) / kTickInterval);",
+      "stepCount = static_cast<int16_t>((kTickInterval * (6 - speed) * 2) / kTickInterval);", "a wrong frame count per speed"),
+    M("slideshow/slide_show_player.cpp", "if (effect < 0 || effect >= kEffectCount) {", "if (effect < 0 || effect > kEffectCount) {",
+      "an effect code one past the last one accepted"),
+    M("slideshow/image_painter.cpp", "const int last = std::min(src_.top + j * n + n, span_.bottom);",
+      "const int last = src_.top + j * n + n;", "a reduced picture reads rows below its end"),
+    # dialogs
+    M("dialogs/info_dialogs.cpp", "if (i > 0 && (len - i) % 3 == 0) {", "if ((len - i) % 3 == 0) {",
+      "a leading comma before six-digit numbers"),
+    M("dialogs/info_dialogs.cpp", "fraction.insert(0, static_cast<size_t>(decimals) - fraction.size(), '0');", "",
+      "2.05 shown as 2.5"),
+    M("dialogs/favorites.cpp", "Favorite f{CutToUnits(name, kMaxNameUnits), CutToUnits(folder, kMaxFolderUnits)};",
+      "Favorite f{name, CutToUnits(folder, kMaxFolderUnits)};", "a favourite's name not cut to its limit"),
+    M("dialogs/favorites.cpp", "id < kFirstFavoriteCommand + kMaxFavoriteCommands; ++id) {\n        menu->Remove(id);",
+      "id < kFirstFavoriteCommand + app->favorites->Count(); ++id) {\n        menu->Remove(id);",
+      "the menu forgets the item of a favourite just removed"),
+    M("dialogs/options_dialogs.cpp", "Slide(kSpeed, 5) - 3);", "Slide(kSpeed, 5) - 2);",
+      "the speed list off by one"),
+    M("dialogs/options_dialogs.cpp", "(kSyncList)->Selection() == 0;", "(kSyncList)->Selection() != 0;",
+      "the delay enabled for the wrong mode"),
+    # resources
+    M("resources/strings.cpp", "\"Synchronized with Wave File \"}", "\"Synchronized with Wave File\"}",
+      "a registry value name loses its trailing blank"),
+    M("resources/strings.cpp", "to get  more memory space.", "to get more memory space.",
+      "the out-of-memory text 'tidied' to one blank"),
+    M("resources/dialogs.cpp", "\"Use Random Effect\", 8, 50, 120, 10, 0},",
+      "\"Use Random Effect\", 8, 50, 120, 10, kHidden},",
+      "a style copied from the line above hides the random-effect check box"),
+]
+
+# --------------------------------------------------------------------------------------------
+
+SKIP_DIRS = {".git", "build"}
+
+
+def run(cmd, cwd, timeout, log=None):
+    """Runs a command; returns (exit code or None on timeout, output)."""
+    try:
+        p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                           timeout=timeout, text=True, errors="replace")
+        out = p.stdout
+        code = p.returncode
+    except subprocess.TimeoutExpired as e:
+        out = e.stdout.decode(errors="replace") if isinstance(e.stdout, bytes) else (e.stdout or "")
+        code = None
+    if log:
+        with open(log, "a") as f:
+            f.write(f"$ {' '.join(cmd)}\n{out}\n")
+    return code, out
+
+
+def tracked_files(repo):
+    out = subprocess.run(["git", "-C", repo, "ls-files", "-z", "--cached", "--others",
+                          "--exclude-standard"], check=True, stdout=subprocess.PIPE).stdout
+    return [f for f in out.decode().split("\0") if f and os.path.isfile(os.path.join(repo, f))]
+
+
+def sync(repo, scratch):
+    """Mirrors the repository's files into `scratch`, keeping unchanged files' times so the
+    build stays incremental."""
+    files = set(tracked_files(repo))
+    for rel in files:
+        src, dst = os.path.join(repo, rel), os.path.join(scratch, rel)
+        s = os.stat(src)
+        try:
+            d = os.stat(dst)
+            if d.st_size == s.st_size and int(d.st_mtime) == int(s.st_mtime):
+                continue
+        except FileNotFoundError:
+            pass
+        os.makedirs(os.path.dirname(dst), exist_ok=True)
+        shutil.copy2(src, dst)
+    for root, dirs, names in os.walk(scratch):
+        dirs[:] = [d for d in dirs if not (root == scratch and d in SKIP_DIRS)]
+        for n in names:
+            rel = os.path.relpath(os.path.join(root, n), scratch)
+            if rel not in files:
+                os.remove(os.path.join(root, n))
+    return files
+
+
+def locate(mutation, files):
+    """The file a mutation names: its path if it is still there, else the only source file of
+    that name (files move between folders), preferring one whose text still matches."""
+    if mutation.file in files:
+        return mutation.file
+    name = os.path.basename(mutation.file)
+    found = sorted(f for f in files if os.path.basename(f) == name and not f.startswith("tests/"))
+    return found
+
+
+def resolve(mutation, files, tree):
+    """(path, original text) or (None, reason) when the mutation no longer applies."""
+    where = locate(mutation, files)
+    candidates = [where] if isinstance(where, str) else where
+    if not candidates:
+        return None, "file not found"
+    for rel in candidates:
+        with open(os.path.join(tree, rel), encoding="utf-8") as f:
+            text = f.read()
+        n = text.count(mutation.find)
+        if n == 1:
+            return rel, text
+        if n > 1:
+            return None, f"text occurs {n} times in {rel}"
+    return None, "text not found"
+
+
+def test_programs(build):
+    found = []
+    for root, _, names in os.walk(os.path.join(build, "tests")):
+        found += [os.path.join(root, n) for n in names
+                  if re.fullmatch(r"velloran_\w+_tests", n) and os.access(os.path.join(root, n), os.X_OK)]
+    return sorted(found)
+
+
+FAILED = re.compile(r"^\[  FAILED  \] (\S+\.\S+?)(?:,| \(|$)", re.M)
+
+
+def run_program(path, timeout):
+    """The failing tests of one test program, or a note when it crashed or hung."""
+    code, out = run([path, "--gtest_brief=1"], os.path.dirname(path), timeout)
+    name = os.path.basename(path)
+    if code is None:
+        return {f"{name}: timed out"}
+    failed = set(FAILED.findall(out))
+    if code != 0 and not failed:
+        failed = {f"{name}: exit {code}"}
+    return failed
+
+
+def order_for(rel, programs):
+    """Test programs most likely to notice a slip in `rel` first."""
+    parts = set(rel.split("/")[:-1])
+
+    def rank(p):
+        kind = os.path.basename(p)[len("velloran_"):-len("_tests")]
+        return (0 if kind in parts else 1 if kind == "e2e" else 2, kind)
+    return sorted(programs, key=rank)
+
+
+def run_suite(programs, timeout, jobs, quick, baseline=frozenset()):
+    failures = set()
+    with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
+        pending = [pool.submit(run_program, p, timeout) for p in programs]
+        for fut in pending:
+            if quick and failures:
+                fut.cancel()
+                continue
+            failures |= fut.result() - baseline
+    return failures
+
+
+def parse_only(spec, count):
+    chosen = set()
+    for part in spec.split(","):
+        a, _, b = part.partition("-")
+        chosen.update(range(int(a), int(b or a) + 1))
+    return [i for i in sorted(chosen) if 1 <= i <= count]
+
+
+def short(text, width):
+    return text if len(text) <= width else text[:width - 1] + "~"
+
+
+def main():
+    here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--repo", default=here, help="the checkout to mutate (default: this one)")
+    ap.add_argument("--scratch", default=os.path.join(os.path.dirname(here), "mutscratch"),
+                    help="scratch copy, outside every worktree (default: ../mutscratch)")
+    ap.add_argument("--only", help="mutation numbers, e.g. 1,4-6")
+    ap.add_argument("--list", action="store_true", help="only say which mutations apply")
+    ap.add_argument("--quick", action="store_true", help="stop at the first failing program")
+    ap.add_argument("--jobs", type=int, default=2, help="build and test jobs (default 2)")
+    ap.add_argument("--timeout", type=int, default=900, help="seconds per test program")
+    ap.add_argument("--budget", type=float, default=0, help="minutes; start no mutation after")
+    args = ap.parse_args()
+    start = time.time()
+    repo, scratch = os.path.abspath(args.repo), os.path.abspath(args.scratch)
+    if scratch == repo or scratch.startswith(repo + os.sep):
+        sys.exit("the scratch copy must lie outside the checkout")
+    chosen = parse_only(args.only, len(MUTATIONS)) if args.only else range(1, len(MUTATIONS) + 1)
+
+    if args.list:
+        files = set(tracked_files(repo))
+        for i in chosen:
+            m = MUTATIONS[i - 1]
+            rel, text = resolve(m, files, repo)
+            print(f"{i:3} {'ok   ' if rel else 'stale'} {rel or m.file}: {m.why}"
+                  + ("" if rel else f" ({text})"))
+        return
+
+    os.makedirs(scratch, exist_ok=True)
+    files = sync(repo, scratch)
+    build = os.path.join(scratch, "build")
+    log = os.path.join(scratch, "mutate.log")
+    open(log, "w").close()
+    if not os.path.exists(os.path.join(build, "CMakeCache.txt")):
+        code, out = run(["cmake", "-S", scratch, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+                        scratch, 600, log)
+        if code != 0:
+            sys.exit("configuring the scratch copy failed:\n" + out[-3000:])
+    build_cmd = ["cmake", "--build", build, f"-j{args.jobs}"]
+    print(f"building the unchanged tree in {scratch} ...", flush=True)
+    code, out = run(build_cmd, scratch, 7200, log)
+    if code != 0:
+        sys.exit("the unchanged tree does not build:\n" + out[-3000:])
+    programs = test_programs(build)
+    print(f"running {len(programs)} test programs on the unchanged tree ...", flush=True)
+    baseline = frozenset(run_suite(programs, args.timeout, args.jobs, False))
+    if baseline:
+        print("failing before any mutation (ignored below): " + ", ".join(sorted(baseline)))
+
+    rows = []
+    for i in chosen:
+        m = MUTATIONS[i - 1]
+        if args.budget and time.time() - start > args.budget * 60:
+            rows.append((i, m, "not run", "time budget spent"))
+            continue
+        rel, text = resolve(m, files, scratch)
+        if not rel:
+            rows.append((i, m, "stale", text))
+            print(f"{i:3} stale     {m.file}: {text}", flush=True)
+            continue
+        path = os.path.join(scratch, rel)
+        try:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text.replace(m.find, m.replace))
+            code, out = run(build_cmd, scratch, 3600, log)
+            if code != 0:
+                result, detail = "no build", "the mutated code does not compile"
+            else:
+                caught = run_suite(order_for(rel, programs), args.timeout, args.jobs, args.quick,
+                                   baseline)
+                result = "caught" if caught else "survived"
+                detail = ", ".join(sorted(caught))
+        finally:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text)
+        rows.append((i, m, result, detail))
+        print(f"{i:3} {result:9} {rel}: {m.why}" + (f"\n      by {short(detail, 200)}" if detail else ""),
+              flush=True)
+    # Leave the scratch build matching the source again.
+    run(build_cmd, scratch, 3600, log)
+
+    print()
+    print(f"{'#':>3}  {'result':9} {'file':28} {'slip':50} caught by")
+    for i, m, result, detail in rows:
+        print(f"{i:3}  {result:9} {short(os.path.basename(m.file), 28):28} {short(m.why, 50):50} "
+              f"{short(detail, 90) if result == 'caught' else ''}")
+    counts = {k: sum(1 for r in rows if r[2] == k) for k in ("caught", "survived", "stale", "no build", "not run")}
+    judged = counts["caught"] + counts["survived"]
+    rate = 100.0 * counts["caught"] / judged if judged else 0.0
+    print(f"\n{len(rows)} mutations: {counts['caught']} caught, {counts['survived']} survived, "
+          f"{counts['stale']} stale, {counts['no build']} did not build, {counts['not run']} not run;"
+          f" kill rate {rate:.0f}% ({(time.time() - start) / 60:.0f} min)")
+    for i, m, result, _ in rows:
+        if result == "survived":
+            print(f"  survived {i}: {m.file}: {m.why}")
+
+
+if __name__ == "__main__":
+    main()
