@@ -1,6 +1,7 @@
 // Start-up, settings, menus, Back and the single-instance rule, through the headless host.
 #include <gtest/gtest.h>
 
+#include "hosts/headless/json_writer.h"
 #include "platform/single_instance.h"
 #include "tests/support/headless.h"
 
@@ -176,4 +177,23 @@ TEST(HostCommandLine, BadInputIsRefusedWithAClearExitCode) {
         RunHeadless(other, "Right", false, {"--device-root", "/proc/1/nope/device"});
     EXPECT_EQ(badRoot.exitCode, 1);
     EXPECT_NE(badRoot.stderrText.find("device root"), std::string::npos);
+    // Values out of range are usage errors too.
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--screen", "176x2001"},
+                                                                  {"--screen", "119x220"},
+                                                                  {"--scale", "0"},
+                                                                  {"--scale", "9"}}) {
+        EXPECT_EQ(RunHeadless(device, "Right", false, args).exitCode, 2) << args[1];
+    }
+}
+
+TEST(HostCommandLine, StateTextsStayValidJsonWhateverTheyHold) {
+    JsonWriter w;
+    w.BeginObject()
+        .Key("t")
+        .String(std::string("a\x01\x1F\"\\\n\t\x7F"
+                            "b"))
+        .EndObject();
+    EXPECT_EQ(w.Text(),
+              "{\"t\":\"a\\u0001\\u001f\\\"\\\\\\n\\t\x7F"
+              "b\"}");
 }
