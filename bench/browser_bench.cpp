@@ -20,15 +20,15 @@
 // jpeglib.h needs size_t and FILE first.
 #include <jpeglib.h>
 
-#include "browser/file_list.h"
+#include "app/main_window.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "core/main_window.h"
-#include "platform/device_fs.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
-#include "platform/window_system.h"
+#include "core/file_list.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/registry.h"
+#include "platform/shell/shell.h"
+#include "platform/window/window_system.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "imaging/loaders.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>

@@ -16,13 +16,13 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
+#include "imaging/image_painter.h"
 #include "imaging/loaders.h"
 #include "imaging/picture_writers.h"
-#include "platform/canvas.h"
-#include "platform/device_fs.h"
-#include "platform/surface.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/surface.h"
+#include "platform/os/device_fs.h"
 #include "slideshow/effects.h"
-#include "slideshow/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

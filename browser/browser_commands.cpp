@@ -3,34 +3,35 @@
 #include <iterator>
 #include <string>
 
-#include "browser/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/process.h"
-#include "platform/shell.h"
-#include "platform/text.h"
+#include "platform/os/process.h"
+#include "platform/os/text.h"
+#include "platform/shell/shell.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
 
-constexpr int kCommandOk = 40001;
-constexpr int kCommandClose = 2;
-constexpr int kAboutTemplate = 7008;
-constexpr int kAboutIcon = 5001;
-constexpr int kAboutIconPlace = 2050;
-constexpr int kAboutNameText = 2051;
-constexpr int kAboutLineIds[] = {kAboutNameText, 2052, 2053};
+constexpr int kCommandOk = kCmdOk;
+constexpr int kCommandClose = plat::IDCANCEL;
+constexpr int kAboutTemplate = kDlgAbout;
+constexpr int kAboutIcon = kIconProgram;
+constexpr int kAboutIconPlace = kCtlAboutIcon;
+constexpr int kAboutNameText = kCtlAboutName;
+constexpr int kAboutLineIds[] = {kAboutNameText, kCtlAboutVersion, kCtlAboutLine};
 static_assert(std::size(kAboutLineIds) == std::size(kAboutLines));
 
 bool AboutProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG: {
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4003)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOk)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
@@ -80,7 +81,7 @@ void DeleteCurrentPicture(AppState* app) {
         return;
     }
     const std::string name = entry->name;
-    const std::string question = plat::FormatText(LoadStr(ids::kAskDelete), {name});
+    const std::string question = plat::FormatText(LoadStr(kStrAskDelete), {name});
     if (ShowMessageText(question, plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES) {
         return;
     }

@@ -3,7 +3,7 @@
 
 #include "browser/samples.h"
 #include "core/paths.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace {
 

@@ -4,26 +4,23 @@
 #include <string>
 #include <utility>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
+#include "imaging/image_painter.h"
 #include "imaging/loaders.h"
-#include "platform/messages.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
+#include "platform/os/text.h"
+#include "platform/window/messages.h"
+#include "platform/window/window_system.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr int kMaxZoom = 8;
 constexpr int kMaxZoomedSide = 30000;
 constexpr int kPanStep = 8;
-
-constexpr int kRotateOriginal = 40027;
-constexpr int kRotateLeft = 40028;
-constexpr int kRotateRight = 40029;
 
 int Zoomed(int size, int zoom) {
     return zoom >= 1 ? size * zoom : size / -zoom;
@@ -199,23 +196,23 @@ bool ImagePaintRects(const ImageLayout& l, plat::Rect* dst, plat::Rect* src) {
 }
 
 int NextOrientation(int orientation, int command, int* newOrientation, int* angle) {
-    if (command == kRotateOriginal) {
+    if (command == kCmdRotateOriginal) {
         if (orientation == 1) {
-            command = kRotateLeft;
+            command = kCmdRotateLeft;
         } else if (orientation == 2) {
-            command = kRotateRight;
+            command = kCmdRotateRight;
         } else {
             return 0;
         }
     }
-    if (command == kRotateLeft) {
+    if (command == kCmdRotateLeft) {
         if (orientation == 2)
             return -1;
         *newOrientation = orientation == 0 ? 2 : 0;
         *angle = 90;
         return 1;
     }
-    if (command == kRotateRight) {
+    if (command == kCmdRotateRight) {
         if (orientation == 1)
             return -1;
         *newOrientation = orientation == 0 ? 1 : 0;
@@ -299,7 +296,7 @@ void UpdateTitle(AppState* app) {
         return;
     }
     if (app->viewMode == kThumbnail) {
-        app->mainWindow->SetTitle(LoadStr(ids::kProgramName));
+        app->mainWindow->SetTitle(LoadStr(kStrProgramName));
         return;
     }
     if (app->fullScreen) {
@@ -311,7 +308,7 @@ void UpdateTitle(AppState* app) {
     }
     if (entry->isFolder) {
         // No picture is shown for a folder: no number to give.
-        app->mainWindow->SetTitle(LoadStr(ids::kProgramName));
+        app->mainWindow->SetTitle(LoadStr(kStrProgramName));
         return;
     }
     std::string title;
@@ -421,7 +418,7 @@ void Rotate(AppState* app, int command) {
     }
     if (!turned) {
         // The picture stays as it was, and so does the orientation that describes it.
-        ShowMessage(ids::kOutOfMemory, ids::kProgramName, plat::MB_OK | plat::MB_ICONEXCLAMATION);
+        ShowMessage(kStrOutOfMemory, kStrProgramName, plat::MB_OK | plat::MB_ICONEXCLAMATION);
         return;
     }
     app->orientation = static_cast<int16_t>(orientation);
@@ -460,10 +457,10 @@ void OnImageKey(AppState* app, unsigned key, int repeat) {
             ActualSize(app, true);
             return;
         case '1':
-            Rotate(app, kRotateLeft);
+            Rotate(app, kCmdRotateLeft);
             return;
         case '3':
-            Rotate(app, kRotateRight);
+            Rotate(app, kCmdRotateRight);
             return;
         case '2':
             Pan(app, kPanUp, repeat);

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "browser/image_layout.h"
-#include "platform/canvas.h"
+#include "core/image_layout.h"
+#include "platform/graphics/canvas.h"
 
 struct AppState;
 namespace imaging {
@@ -34,7 +34,7 @@ bool PanLayout(ImageLayout* layout, PanDirection direction, int repeat);
 // The window rectangle to paint and the picture rectangle that fills it (right and bottom
 // exclusive, as the painter takes them); false when there is nothing to paint.
 bool ImagePaintRects(const ImageLayout& layout, plat::Rect* dst, plat::Rect* src);
-// The orientation after a turn command (40027 Original, 40028 Left, 40029 Right) from
+// The orientation after a turn command (kCmdRotateOriginal, kCmdRotateLeft, kCmdRotateRight) from
 // `orientation`, with the angle to turn the picture by (+90 counter-clockwise, -90 clockwise):
 // 1 turn, 0 nothing to do, -1 not possible (beep).
 int NextOrientation(int orientation, int command, int* newOrientation, int* angle);
@@ -67,6 +67,6 @@ void ZoomOut(AppState* app);
 // does nothing at zoom 1.
 void ActualSize(AppState* app, bool fromKey);
 void Pan(AppState* app, PanDirection direction, int repeat);
-// `command`: 40027 Original, 40028 Left, 40029 Right.
+// `command`: kCmdRotateOriginal, kCmdRotateLeft or kCmdRotateRight.
 void Rotate(AppState* app, int command);
 void ToggleFullScreen(AppState* app);

@@ -15,8 +15,9 @@
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
 #include "imaging/picture_writers.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "resources/artwork.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -619,7 +620,7 @@ bool WriteSamplePictures(const std::string& samplesFolder) {
         ok = WriteSample(samplesFolder, sample) && ok;
     for (const Sample& sample : kTravel)
         ok = WriteSample(travel, sample) && ok;
-    std::string wave = res::LoadWaveResource(4016);
+    std::string wave = res::LoadWaveResource(kWaveNotify);
     if (wave.empty())
         wave = ToneWave();
     ok = plat::DeviceFs::WriteAtomic(VoiceNoteName(JoinPath(samplesFolder, "Sunset.jpg")), wave) &&

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "core/paths.h"
 #include "imaging/loaders.h"
-#include "platform/text.h"
-#include "platform/window_system.h"
+#include "platform/os/text.h"
+#include "platform/window/window_system.h"
 #include "resources/artwork.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -20,12 +21,12 @@ constexpr plat::Color kSelectionBlue = 0xFF0000;
 constexpr int kFolderBarHeight = 12;
 
 const plat::Icon& FolderIcon() {
-    static const plat::Icon icon = res::LoadIconResource(5002);
+    static const plat::Icon icon = res::LoadIconResource(kIconFolder);
     return icon;
 }
 
 const plat::Icon& VoiceNoteIcon() {
-    static const plat::Icon icon = res::LoadIconResource(5003);
+    static const plat::Icon icon = res::LoadIconResource(kIconVoiceNote);
     return icon;
 }
 
@@ -91,7 +92,7 @@ void EnsureThumbnail(AppState* app, int index, FileEntry* entry, int boxWidth, i
         entry->imageWidth = static_cast<int16_t>(std::clamp(w, 0, 32767));
         entry->imageHeight = static_cast<int16_t>(std::clamp(h, 0, 32767));
     } else {
-        entry->thumbnail = res::LoadBitmapResource(6002);
+        entry->thumbnail = res::LoadBitmapResource(kBmpUndecodable);
         entry->imageWidth = 0;
         entry->imageHeight = 0;
     }

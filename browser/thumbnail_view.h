@@ -1,7 +1,7 @@
 // The thumbnail grid of the current folder.
 #pragma once
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 struct AppState;
 

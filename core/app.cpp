@@ -1,8 +1,6 @@
 #include "core/app.h"
 
-#include "core/app_state.h"
-#include "platform/message_box.h"
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 #include "resources/strings.h"
 
 AppContext& App() {
@@ -15,22 +13,6 @@ std::string LoadStr(int id) {
     return text ? std::string(text) : std::string();
 }
 
-static plat::Window* MessageOwner() {
-    AppState* app = App().appState;
-    if (app && plat::WindowSystem::Get().IsWindow(app->mainWindow)) {
-        return app->mainWindow;
-    }
-    return nullptr;
-}
-
-int ShowMessage(int textId, int captionId, unsigned flags) {
-    return plat::MessageBox(MessageOwner(), LoadStr(textId), LoadStr(captionId), flags);
-}
-
-int ShowMessageText(const std::string& text, unsigned flags) {
-    return plat::MessageBox(MessageOwner(), text, LoadStr(ids::kProgramName), flags);
-}
-
 void BeginWaitCursor() {
     plat::WindowSystem::Get().BeginWaitCursor();
 }
@@ -41,4 +23,20 @@ void EndWaitCursor() {
 
 void SimpleBeep() {
     plat::WindowSystem::Get().Beep();
+}
+
+int32_t GetIntSetting(int sectionId, int nameId, int32_t defaultValue) {
+    return App().settings.GetInt(LoadStr(sectionId), LoadStr(nameId), defaultValue);
+}
+
+bool SetIntSetting(int sectionId, int nameId, int32_t value) {
+    return App().settings.SetInt(LoadStr(sectionId), LoadStr(nameId), value);
+}
+
+std::string GetStringSetting(int sectionId, int nameId, const std::string& defaultText) {
+    return App().settings.GetString(LoadStr(sectionId), LoadStr(nameId), defaultText);
+}
+
+bool SetStringSetting(int sectionId, int nameId, const std::string& text) {
+    return App().settings.SetString(LoadStr(sectionId), LoadStr(nameId), text);
 }

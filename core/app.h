@@ -5,7 +5,8 @@
 #include <string>
 
 #include "core/settings.h"
-#include "platform/messages.h"
+#include "platform/window/messages.h"
+#include "resources/resource_ids.h"
 
 struct AppState;
 
@@ -17,6 +18,12 @@ struct AppContext {
 };
 
 AppContext& App();
+
+// Settings of the context's store by string-table ids (section, value name).
+int32_t GetIntSetting(int sectionId, int nameId, int32_t defaultValue);
+bool SetIntSetting(int sectionId, int nameId, int32_t value);
+std::string GetStringSetting(int sectionId, int nameId, const std::string& defaultText);
+bool SetStringSetting(int sectionId, int nameId, const std::string& text);
 
 // String-table text `id`; empty when the table has no such string.
 std::string LoadStr(int id);
@@ -37,19 +44,3 @@ class WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-namespace ids {
-constexpr int kProgramName = 102;
-constexpr int kMainSection = 107;
-constexpr int kHomeDirectory = 108;
-constexpr int kWorkDirectory = 109;
-constexpr int kOrientation = 110;
-constexpr int kShowFileName = 112;
-constexpr int kThumbMaxView = 113;
-constexpr int kThumbnailLayout = 115;
-constexpr int kOptimizedMemory = 123;
-constexpr int kSlideSection = 124;
-constexpr int kOutOfMemory = 135;
-constexpr int kFolderMissing = 149;
-constexpr int kAskDelete = 150;
-}  // namespace ids

@@ -1,13 +1,12 @@
 #include "core/app_state.h"
 
-#include "browser/file_list.h"
-#include "browser/thumbnail_view.h"
 #include "core/app.h"
+#include "core/favorites_store.h"
+#include "core/file_list.h"
 #include "core/paths.h"
-#include "dialogs/favorites.h"
 #include "imaging/image_buffer.h"
-#include "platform/text.h"
-#include "slideshow/image_painter.h"
+#include "imaging/image_painter.h"
+#include "platform/os/text.h"
 
 std::string DefaultFolder() {
     std::string folder;
@@ -20,8 +19,8 @@ AppState::AppState() {
     viewMode = kThumbnail;
     currentImage.reset();
     const std::string defaultFolder = DefaultFolder();
-    homeDirectory = GetStringSetting(ids::kMainSection, ids::kHomeDirectory, defaultFolder);
-    workDirectory = GetStringSetting(ids::kMainSection, ids::kWorkDirectory, defaultFolder);
+    homeDirectory = GetStringSetting(kStrMainSection, kStrHomeDirectory, defaultFolder);
+    workDirectory = GetStringSetting(kStrMainSection, kStrWorkDirectory, defaultFolder);
     // Paths longer than a device path can be are not paths: fall back as for a missing one.
     if (!plat::DeviceFs::IsValidPath(homeDirectory)) {
         homeDirectory = defaultFolder;
@@ -29,16 +28,14 @@ AppState::AppState() {
     if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(workDirectory)) {
         workDirectory = defaultFolder;
     }
-    orientation = static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOrientation, 0));
+    orientation = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOrientation, 0));
     if (orientation < 0 || orientation > 2) {
         orientation = 0;
     }
-    thumbnailLayout =
-        static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kThumbnailLayout, 0));
-    showFileName = GetIntSetting(ids::kMainSection, ids::kShowFileName, 0) != 0;
-    thumbMaxView = GetIntSetting(ids::kMainSection, ids::kThumbMaxView, 1) != 0;
-    loadSizeLevel =
-        static_cast<int16_t>(GetIntSetting(ids::kMainSection, ids::kOptimizedMemory, 0));
+    thumbnailLayout = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrThumbnailLayout, 0));
+    showFileName = GetIntSetting(kStrMainSection, kStrShowFileName, 0) != 0;
+    thumbMaxView = GetIntSetting(kStrMainSection, kStrThumbMaxView, 1) != 0;
+    loadSizeLevel = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOptimizedMemory, 0));
     if (loadSizeLevel < 0 || loadSizeLevel > 2) {
         loadSizeLevel = 0;
     }
@@ -72,7 +69,7 @@ void AppState::Refresh() {
 void AppState::Rescan(bool repaint) {
     fileList->Scan(workDirectory);
     fileList->Select(0);
-    UpdateScroll(this);
+    FolderRescanned(this);
     if (repaint && mainWindow) {
         mainWindow->Invalidate(nullptr, true);
     }
@@ -88,7 +85,7 @@ bool AppState::SetHomeFolder(const std::string& path) {
 
 void GoToFolder(AppState* app, const std::string& folder) {
     if (!Exists(folder)) {
-        ShowMessageText(plat::FormatText(LoadStr(ids::kFolderMissing), {folder}),
+        ShowMessageText(plat::FormatText(LoadStr(kStrFolderMissing), {folder}),
                         plat::MB_OK | plat::MB_ICONEXCLAMATION);
         return;
     }

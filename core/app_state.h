@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "browser/image_layout.h"
-#include "platform/font.h"
-#include "platform/geometry.h"
-#include "platform/window.h"
+#include "core/image_layout.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
+#include "platform/window/window.h"
 
 class FavoritesStore;
 class FileList;
@@ -75,11 +75,14 @@ struct AppState {
 
 // The default picture folder: the program folder's "Samples".
 std::string DefaultFolder();
+// Goes to `folder`, or says it does not exist.
+void GoToFolder(AppState* app, const std::string& folder);
 
-// The main window and its modes.
+// The main window and its modes. The application shell implements these for the layers
+// below it: the views ask for a mode, and the shell is told when the folder was read again.
 void SetViewMode(AppState* app, ViewMode mode);
 void SetFullScreen(AppState* app, bool on);
 plat::SoftkeyBar* ActiveMenuBar(AppState* app);
 void ShowMenuBarForMode(AppState* app);
-// Goes to `folder`, or says it does not exist.
-void GoToFolder(AppState* app, const std::string& folder);
+// The work folder was read again (the thumbnail grid's scroll range follows it).
+void FolderRescanned(AppState* app);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 // True when the file or folder exists. A trailing "\" is removed from `path` itself first
 // (except for the root "\"); `info` receives the entry's details when given.

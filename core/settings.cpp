@@ -1,7 +1,6 @@
 #include "core/settings.h"
 
-#include "core/app.h"
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 bool SettingsStore::Open(const std::string& makerName, const std::string& exeBaseName) {
     const std::string key = "Software\\" + makerName + "\\" + exeBaseName;
@@ -35,20 +34,4 @@ std::string SettingsStore::GetString(const std::string& section, const std::stri
 bool SettingsStore::SetString(const std::string& section, const std::string& name,
                               const std::string& text) {
     return !key_.empty() && plat::Registry::Instance().SetString(key_ + "\\" + section, name, text);
-}
-
-int32_t GetIntSetting(int sectionId, int nameId, int32_t defaultValue) {
-    return App().settings.GetInt(LoadStr(sectionId), LoadStr(nameId), defaultValue);
-}
-
-bool SetIntSetting(int sectionId, int nameId, int32_t value) {
-    return App().settings.SetInt(LoadStr(sectionId), LoadStr(nameId), value);
-}
-
-std::string GetStringSetting(int sectionId, int nameId, const std::string& defaultText) {
-    return App().settings.GetString(LoadStr(sectionId), LoadStr(nameId), defaultText);
-}
-
-bool SetStringSetting(int sectionId, int nameId, const std::string& text) {
-    return App().settings.SetString(LoadStr(sectionId), LoadStr(nameId), text);
 }

@@ -23,9 +23,3 @@ class SettingsStore {
   private:
     std::string key_;
 };
-
-// The same by string-table ids.
-int32_t GetIntSetting(int sectionId, int nameId, int32_t defaultValue);
-bool SetIntSetting(int sectionId, int nameId, int32_t value);
-std::string GetStringSetting(int sectionId, int nameId, const std::string& defaultText);
-bool SetStringSetting(int sectionId, int nameId, const std::string& text);

@@ -2,28 +2,28 @@
 
 #include <vector>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "core/commands.h"
+#include "core/file_list.h"
 #include "core/paths.h"
-#include "platform/dialog.h"
-#include "platform/message_box.h"
-#include "platform/text.h"
+#include "platform/os/text.h"
+#include "platform/shell/message_box.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
 
-constexpr int kTree = 2004;
-constexpr int kFolderNames = 2005;
-constexpr int kFileNames = 2006;
-constexpr int kStrRootName = 106;
+constexpr int kTree = kCtlTree;
+constexpr int kFolderNames = kCtlTreeFolderNames;
+constexpr int kFileNames = kCtlTreeFileNames;
+constexpr int kStrRootName = kStrSmartphone;
 constexpr int kImageOpened = 0;
 constexpr int kImageClosed = 1;
 constexpr int kImageRoot = 2;
-constexpr int kTreeImages = 6001;
+constexpr int kTreeImages = kBmpTreeIcons;
 
 struct FolderTreeState {
     std::string path = "\\";
@@ -163,7 +163,7 @@ bool InitTree(FolderTreeState& s, plat::Dialog& d) {
         FailSetUp(d, "Error : Initial !");
         return false;
     }
-    if (!d.CreateSoftkeyBar(res::MenuBarResource(4002))) {
+    if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel))) {
         FailSetUp(d, "Error : Menu bar!");
         return false;
     }
@@ -206,13 +206,13 @@ bool TreeProc(FolderTreeState& s, plat::Dialog& d, unsigned message, plat::WPARA
         }
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
-            if (id == 40001 || id == 1) {
+            if (id == kCmdOk || id == plat::IDOK) {
                 const int selected = s.tree->Selection();
                 s.path = selected >= 0 ? ItemPath(s, selected) : "\\";
                 d.End(1);
                 return true;
             }
-            if (id == 40002 || id == 2) {
+            if (id == kCmdCancel || id == plat::IDCANCEL) {
                 d.End(static_cast<int>(id));
                 return true;
             }
@@ -227,7 +227,7 @@ bool TreeProc(FolderTreeState& s, plat::Dialog& d, unsigned message, plat::WPARA
 
 int RunFolderTree(std::string* path, plat::Window* owner, bool* isFile) {
     *isFile = true;
-    const plat::DialogTemplate* tmpl = res::DialogResource(7001);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgFolderTree);
     if (treeOpen || !tmpl) {
         return 0;
     }

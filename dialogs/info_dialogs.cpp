@@ -2,16 +2,17 @@
 
 #include <cmath>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/device_fs.h"
-#include "platform/dialog.h"
-#include "platform/message_box.h"
-#include "platform/system_info.h"
-#include "platform/theme.h"
+#include "core/file_list.h"
+#include "platform/graphics/theme.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/system_info.h"
+#include "platform/shell/message_box.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/artwork.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
@@ -21,14 +22,14 @@ constexpr plat::Color kBarDarkGrey = plat::Rgb(64, 64, 64);
 constexpr plat::Color kBarText = plat::Rgb(255, 235, 177);
 
 // Properties.
-constexpr int kIconPlace = 2035;
-constexpr int kNameText = 2036;
-constexpr int kFocusEdit = 2000;
-constexpr int kSeparatorPlace = 2037;
-constexpr int kFolderText = 2038;
-constexpr int kSizeText = 2001;
-constexpr int kWidthText = 2002;
-constexpr int kHeightText = 2003;
+constexpr int kIconPlace = kCtlPropertiesIcon;
+constexpr int kNameText = kCtlPropertiesName;
+constexpr int kFocusEdit = kCtlPropertiesFocus;
+constexpr int kSeparatorPlace = kCtlPropertiesSeparator;
+constexpr int kFolderText = kCtlPropertiesFolder;
+constexpr int kSizeText = kCtlPropertiesSize;
+constexpr int kWidthText = kCtlPropertiesWidth;
+constexpr int kHeightText = kCtlPropertiesHeight;
 
 // System information: per section the picture, the label, the bar, the total and free texts.
 struct Section {
@@ -39,9 +40,9 @@ struct Section {
     int freeText;
 };
 constexpr Section kSections[] = {
-    {4512, 2039, 2042, 2007, 2008},
-    {4513, 2040, 2043, 2009, 2010},
-    {4511, 2041, 2044, 2011, 2012},
+    {kBmpProgramMemory, kCtlMemoryTitle, kCtlMemoryBar, kCtlMemoryTotal, kCtlMemoryFree},
+    {kBmpStorageMemory, kCtlStoreTitle, kCtlStoreBar, kCtlStoreTotal, kCtlStoreFree},
+    {kBmpStorageCard, kCtlCardTitle, kCtlCardBar, kCtlCardTotal, kCtlCardFree},
 };
 
 void FailSetUp(plat::Dialog& d, const char* text) {
@@ -128,7 +129,7 @@ bool PropertiesProc(AppState* app, plat::Dialog& d, unsigned message, plat::LRES
                 FailSetUp(d, "Error : Initial !");
                 return true;
             }
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4003))) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOk))) {
                 FailSetUp(d, "Error : Menu bar!");
                 return true;
             }
@@ -152,7 +153,7 @@ bool PropertiesProc(AppState* app, plat::Dialog& d, unsigned message, plat::LRES
             }
             if (plat::ControlRectInDialog(d.GetWindow(), kIconPlace, &r)) {
                 const int type = PictureTypeFromName(entry->name);
-                const int icon = type == 3 ? 5006 : type == 2 ? 5005 : 5004;
+                const int icon = type == 3 ? kIconJpeg : type == 2 ? kIconGif : kIconBmp;
                 c.DrawIcon(r.left, r.top, res::LoadIconResource(icon));
             }
             return true;
@@ -166,7 +167,7 @@ bool PropertiesProc(AppState* app, plat::Dialog& d, unsigned message, plat::LRES
 
 void PropertiesCommand(AppState* app) {
     FileList* list = app->fileList.get();
-    const plat::DialogTemplate* tmpl = res::DialogResource(7002);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgProperties);
     if (!tmpl || list->pictureCount <= 0 || list->currentIndex < list->FolderCount() ||
         !list->GetCurrentEntry()) {
         SimpleBeep();
@@ -238,7 +239,7 @@ bool SystemInfoProc(const SystemFigures& f, plat::Dialog& d, unsigned message,
                     plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG: {
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4003)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOk)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
@@ -247,13 +248,13 @@ bool SystemInfoProc(const SystemFigures& f, plat::Dialog& d, unsigned message,
                     pic->SetBitmap(res::LoadBitmapResource(s.bitmap));
                 }
             }
-            d.SetItemText(2007, FormatMegabytes(f.memoryTotal));
-            d.SetItemText(2008, FormatMegabytes(f.memoryFree));
-            d.SetItemText(2009, FormatMegabytes(f.storeTotal));
-            d.SetItemText(2010, FormatMegabytes(f.storeFree));
+            d.SetItemText(kCtlMemoryTotal, FormatMegabytes(f.memoryTotal));
+            d.SetItemText(kCtlMemoryFree, FormatMegabytes(f.memoryFree));
+            d.SetItemText(kCtlStoreTotal, FormatMegabytes(f.storeTotal));
+            d.SetItemText(kCtlStoreFree, FormatMegabytes(f.storeFree));
             // The card's figures are kilobytes.
-            d.SetItemText(2011, FormatMegabytes(f.cardTotal << 10));
-            d.SetItemText(2012, FormatMegabytes(f.cardFree << 10));
+            d.SetItemText(kCtlCardTotal, FormatMegabytes(f.cardTotal << 10));
+            d.SetItemText(kCtlCardFree, FormatMegabytes(f.cardFree << 10));
             *result = 1;
             return true;
         }
@@ -272,7 +273,7 @@ bool SystemInfoProc(const SystemFigures& f, plat::Dialog& d, unsigned message,
 }  // namespace
 
 void SystemInfoCommand(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7003);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgSystemInfo);
     if (!tmpl) {
         return;
     }

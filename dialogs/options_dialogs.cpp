@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "browser/file_list.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "platform/dialog.h"
+#include "core/file_list.h"
+#include "platform/toolkit/dialog.h"
 #include "resources/dialogs.h"
+#include "resources/resource_ids.h"
 #include "resources/strings.h"
 
 namespace {
@@ -29,20 +30,20 @@ void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
 
 // ---- general options ----
 
-constexpr int kLevelList = 2013;
-constexpr int kMaxViewCheck = 2033;
-constexpr int kFileNameCheck = 2034;
+constexpr int kLevelList = kCtlLoadLevel;
+constexpr int kMaxViewCheck = kCtlMaxView;
+constexpr int kFileNameCheck = kCtlShowFileName;
 
 bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM wParam,
                  plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG: {
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
             auto* level = d.Get<plat::SpinnerList>(kLevelList);
-            for (int id : {136, 137, 138}) {
+            for (int id : {kStrLoadFitScreen, kStrLoadDouble, kStrLoadTriple}) {
                 level->AddString(LoadStr(id));
             }
             level->SetSelection(std::clamp<int>(app->loadSizeLevel, 0, 2));
@@ -52,11 +53,11 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
             return true;
         }
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {2045, 2046});
+            PaintGroupTitles(d, {kCtlMemoryGroup, kCtlThumbnailGroup});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
-            if (id == 1 || id == 40001) {
+            if (id == plat::IDOK || id == kCmdOk) {
                 app->loadSizeLevel =
                     static_cast<int16_t>(d.Get<plat::SpinnerList>(kLevelList)->Selection());
                 app->thumbMaxView = d.Get<plat::CheckBox>(kMaxViewCheck)->IsChecked();
@@ -74,28 +75,28 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
 // ---- slide-show options ----
 
 // "Slide" settings by string id.
-constexpr int kRandomEffect = 131;
-constexpr int kEffect = 125;
-constexpr int kSpeed = 126;
-constexpr int kRepeat = 129;
-constexpr int kTransformKey = 128;
-constexpr int kDelay = 127;
-constexpr int kShowText = 142;
-constexpr int kSlideOrientation = 111;
+constexpr int kRandomEffect = kStrRandomEffect;
+constexpr int kEffect = kStrEffect;
+constexpr int kSpeed = kStrSpeed;
+constexpr int kRepeat = kStrRepeat;
+constexpr int kTransformKey = kStrTransformKey;
+constexpr int kDelay = kStrDelay;
+constexpr int kShowText = kStrShowText;
+constexpr int kSlideOrientation = kStrSlideOrientation;
 
-constexpr int kRepeatCheck = 2022;
-constexpr int kShowTextCheck = 2023;
-constexpr int kRandomCheck = 2017;
-constexpr int kEffectList = 2018;
-constexpr int kEffectArrows = 2019;
-constexpr int kSpeedList = 2020;
-constexpr int kSyncList = 2024;
-constexpr int kDelayList = 2026;
-constexpr int kDelayArrows = 2027;
-constexpr int kOrientationList = 2028;
+constexpr int kRepeatCheck = kCtlRepeat;
+constexpr int kShowTextCheck = kCtlShowText;
+constexpr int kRandomCheck = kCtlRandomEffect;
+constexpr int kEffectList = kCtlEffect;
+constexpr int kEffectArrows = kCtlEffectArrows;
+constexpr int kSpeedList = kCtlSpeed;
+constexpr int kSyncList = kCtlSync;
+constexpr int kDelayList = kCtlDelay;
+constexpr int kDelayArrows = kCtlDelayArrows;
+constexpr int kOrientationList = kCtlOrientation;
 
 int Slide(int nameId, int defaultValue) {
-    return GetIntSetting(ids::kSlideSection, nameId, defaultValue);
+    return GetIntSetting(kStrSlideSection, nameId, defaultValue);
 }
 
 void FillSpinner(plat::Dialog& d, int id, const std::vector<std::string>& items, int selection) {
@@ -129,38 +130,40 @@ void EnableDelay(plat::Dialog& d) {
 void InitSlideOptions(plat::Dialog& d) {
     d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(Slide(kRepeat, 1) != 0);
     d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(Slide(kShowText, 0) != 0);
-    FillSpinner(d, kEffectList, Strings(1000, 1010), Slide(kEffect, 0));
+    FillSpinner(d, kEffectList, Strings(kStrEffectDoorClose, kStrEffectZoomIn), Slide(kEffect, 0));
     d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(Slide(kRandomEffect, 1) != 0);
     EnableEffect(d);
-    FillSpinner(d, kSpeedList, Strings(139, 141), Slide(kSpeed, 5) - 3);
-    FillSpinner(d, kSyncList, Strings(143, 145), Slide(kTransformKey, 0));
+    FillSpinner(d, kSpeedList, Strings(kStrSpeedSlow, kStrSpeedFast), Slide(kSpeed, 5) - 3);
+    FillSpinner(d, kSyncList, Strings(kStrSyncDelayTime, kStrSyncWaveFile),
+                Slide(kTransformKey, 0));
     std::vector<std::string> seconds;
     for (int s = 1; s <= 30; ++s) {
         seconds.push_back(std::to_string(s));
     }
     FillSpinner(d, kDelayList, seconds, Slide(kDelay, 1) - 1);
     EnableDelay(d);
-    FillSpinner(d, kOrientationList, Strings(146, 148), Slide(kSlideOrientation, 0));
+    FillSpinner(d, kOrientationList, Strings(kStrPortraitMode, kStrRotateLeft),
+                Slide(kSlideOrientation, 0));
 }
 
 void SaveSlideOptions(plat::Dialog& d) {
     const auto checked = [&d](int id) { return d.Get<plat::CheckBox>(id)->IsChecked() ? 1 : 0; };
     const auto selected = [&d](int id) { return d.Get<plat::SpinnerList>(id)->Selection(); };
     // The order the settings have always been written in.
-    SetIntSetting(ids::kSlideSection, kRandomEffect, checked(kRandomCheck));
-    SetIntSetting(ids::kSlideSection, kEffect, selected(kEffectList));
-    SetIntSetting(ids::kSlideSection, kSpeed, selected(kSpeedList) + 3);
-    SetIntSetting(ids::kSlideSection, kRepeat, checked(kRepeatCheck));
-    SetIntSetting(ids::kSlideSection, kTransformKey, selected(kSyncList));
-    SetIntSetting(ids::kSlideSection, kDelay, selected(kDelayList) + 1);
-    SetIntSetting(ids::kSlideSection, kShowText, checked(kShowTextCheck));
-    SetIntSetting(ids::kSlideSection, kSlideOrientation, selected(kOrientationList));
+    SetIntSetting(kStrSlideSection, kRandomEffect, checked(kRandomCheck));
+    SetIntSetting(kStrSlideSection, kEffect, selected(kEffectList));
+    SetIntSetting(kStrSlideSection, kSpeed, selected(kSpeedList) + 3);
+    SetIntSetting(kStrSlideSection, kRepeat, checked(kRepeatCheck));
+    SetIntSetting(kStrSlideSection, kTransformKey, selected(kSyncList));
+    SetIntSetting(kStrSlideSection, kDelay, selected(kDelayList) + 1);
+    SetIntSetting(kStrSlideSection, kShowText, checked(kShowTextCheck));
+    SetIntSetting(kStrSlideSection, kSlideOrientation, selected(kOrientationList));
 }
 
 bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {
     switch (message) {
         case plat::WM_INITDIALOG:
-            if (!d.CreateSoftkeyBar(res::MenuBarResource(4002)) || !d.MakeFullScreen()) {
+            if (!d.CreateSoftkeyBar(res::MenuBarResource(kBarOkCancel)) || !d.MakeFullScreen()) {
                 d.End(-1);
                 return true;
             }
@@ -168,7 +171,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
             *result = 1;
             return true;
         case plat::WM_PAINT:
-            PaintGroupTitles(d, {2047, 2048, 2049});
+            PaintGroupTitles(d, {kCtlTransitionGroup, kCtlSyncGroup, kCtlOrientationGroup});
             return true;
         case plat::WM_COMMAND: {
             const unsigned id = plat::LowWord(wParam);
@@ -181,7 +184,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
                 EnableDelay(d);
                 return true;
             }
-            if (id == 1 || id == 40001) {
+            if (id == plat::IDOK || id == kCmdOk) {
                 SaveSlideOptions(d);
                 d.End(1);
                 return true;
@@ -196,7 +199,7 @@ bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRE
 }  // namespace
 
 void GeneralOptionsCommand(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7004);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgGeneralOptions);
     if (!tmpl) {
         return;
     }
@@ -222,7 +225,7 @@ void GeneralOptionsCommand(AppState* app) {
 }
 
 int ShowSlideShowOptions(AppState* app) {
-    const plat::DialogTemplate* tmpl = res::DialogResource(7005);
+    const plat::DialogTemplate* tmpl = res::DialogResource(kDlgSlideShowOptions);
     if (!tmpl) {
         return 2;
     }

@@ -11,7 +11,7 @@
 
 #include "imaging/jpeg_codec.h"
 #include "imaging/loaders.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace fuzzing {
 

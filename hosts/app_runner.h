@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "hosts/host_options.h"
-#include "platform/single_instance.h"
-#include "platform/window_system.h"
+#include "platform/os/single_instance.h"
+#include "platform/window/window_system.h"
 
 class AppRunner {
   public:

@@ -5,7 +5,7 @@
 #include "hosts/headless/headless_host.h"
 #include "hosts/host_options.h"
 #include "hosts/sdl/sdl_host.h"
-#include "platform/process.h"
+#include "platform/os/process.h"
 
 int main(int argc, char** argv) {
     HostOptions options;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

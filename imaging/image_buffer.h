@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/bitmap.h"
+#include "platform/graphics/bitmap.h"
 
 namespace imaging {
 

@@ -5,7 +5,7 @@
 
 #include "imaging/fit.h"
 #include "imaging/jpeg_guard.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

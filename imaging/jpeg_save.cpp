@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "imaging/jpeg_codec.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

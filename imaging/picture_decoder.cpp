@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "imaging/scaling.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
-#include "platform/bitmap.h"
+#include "platform/graphics/bitmap.h"
 
 namespace imaging {
 

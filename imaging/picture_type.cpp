@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/bitmap.h"
-#include "platform/icon.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/icon.h"
 
 namespace res {
 

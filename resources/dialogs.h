@@ -1,7 +1,7 @@
 // The dialog templates: 4014 (send via infrared) and 7001-7008.
 #pragma once
 
-#include "platform/dialog.h"
+#include "platform/toolkit/dialog.h"
 
 namespace res {
 

@@ -1,7 +1,7 @@
 // The string table and the softkey bars with their menus.
 #pragma once
 
-#include "platform/shell.h"
+#include "platform/shell/shell.h"
 
 namespace res {
 

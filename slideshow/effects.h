@@ -8,7 +8,8 @@
 
 #include <cstdint>
 
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
+#include "resources/resource_ids.h"
 
 class SlideShowPlayer;
 
@@ -28,7 +29,7 @@ enum EffectCode : int16_t {
 };
 constexpr int kEffectCount = 11;
 // String-table id of the name of effect 0; the others follow in order.
-constexpr int kFirstEffectNameId = 1000;
+constexpr int kFirstEffectNameId = kStrEffectDoorClose;
 
 // A rectangle with inclusive corners, as the effects' geometry is written.
 struct FrameRect {

@@ -5,23 +5,22 @@
 #include <new>
 #include <string>
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
-#include "core/commands.h"
+#include "core/file_list.h"
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
+#include "imaging/image_painter.h"
 #include "imaging/loaders.h"
-#include "platform/messages.h"
-#include "platform/sound.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
+#include "platform/window/messages.h"
+#include "platform/window/sound.h"
+#include "platform/window/window_system.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {
 
 int SettingInRange(int nameId, int defaultValue, int low, int high) {
-    const int value = GetIntSetting(ids::kSlideSection, nameId, defaultValue);
+    const int value = GetIntSetting(kStrSlideSection, nameId, defaultValue);
     return (value < low || value > high) ? defaultValue : value;
 }
 
@@ -203,14 +202,14 @@ class ModalRegistration {
 
 SlideShowSettings ReadSlideShowSettings() {
     SlideShowSettings s;
-    const bool random = GetIntSetting(ids::kSlideSection, slide_ids::kRandomEffect, 1) != 0;
-    s.effect = random ? 11 : GetIntSetting(ids::kSlideSection, slide_ids::kEffect, 11);
-    s.speed = SettingInRange(slide_ids::kSpeed, 5, 3, 5);
-    s.delaySeconds = SettingInRange(slide_ids::kDelay, 1, 1, 30);
-    s.repeat = GetIntSetting(ids::kSlideSection, slide_ids::kRepeat, 1) != 0;
-    s.syncMode = SettingInRange(slide_ids::kTransformKey, 0, 0, 2);
-    s.orientation = SettingInRange(slide_ids::kOrientation, 0, 0, 2);
-    s.showText = GetIntSetting(ids::kSlideSection, slide_ids::kShowText, 0) != 0;
+    const bool random = GetIntSetting(kStrSlideSection, kStrRandomEffect, 1) != 0;
+    s.effect = random ? 11 : GetIntSetting(kStrSlideSection, kStrEffect, 11);
+    s.speed = SettingInRange(kStrSpeed, 5, 3, 5);
+    s.delaySeconds = SettingInRange(kStrDelay, 1, 1, 30);
+    s.repeat = GetIntSetting(kStrSlideSection, kStrRepeat, 1) != 0;
+    s.syncMode = SettingInRange(kStrTransformKey, 0, 0, 2);
+    s.orientation = SettingInRange(kStrSlideOrientation, 0, 0, 2);
+    s.showText = GetIntSetting(kStrSlideSection, kStrShowText, 0) != 0;
     return s;
 }
 

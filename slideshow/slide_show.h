@@ -7,25 +7,11 @@
 
 #include <cstdint>
 
-#include "platform/canvas.h"
-#include "platform/geometry.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/geometry.h"
 
 struct AppState;
 class SlideShowPlayer;
-
-// The settings of section "Slide" (string-table ids of the value names).
-namespace slide_ids {
-constexpr int kOrientation = 111;
-constexpr int kEffect = 125;
-constexpr int kSpeed = 126;
-constexpr int kDelay = 127;
-constexpr int kTransformKey = 128;
-constexpr int kRepeat = 129;
-constexpr int kRandomEffect = 131;
-constexpr int kShadowColor = 132;
-constexpr int kSetShadow = 133;
-constexpr int kShowText = 142;
-}  // namespace slide_ids
 
 // The "Slide" settings as a show starts (missing values take the show-start defaults).
 struct SlideShowSettings {
@@ -46,3 +32,11 @@ void RunSlideShow(AppState* app);
 // The main window's messages while the show runs.
 void OnSlideShowTimer(AppState* app, SlideShowPlayer& player);
 void OnSlideShowPaint(AppState* app, SlideShowPlayer& player, plat::Canvas& dc);
+
+// The slide-show view mode as the main window runs it.
+void RunSlideShowForView(AppState* app);
+void RequestStopSlideShow(AppState* app);
+void PaintSlideShow(AppState* app, plat::Canvas& canvas, const plat::Rect& paintRect);
+void SlideShowTimer(AppState* app, int timerId);
+void SlideShowKey(AppState* app, unsigned key, int repeat);
+void ResetPainterZoom(AppState* app);

@@ -5,12 +5,11 @@
 #include <new>
 
 #include "core/app.h"
+#include "imaging/image_painter.h"
 #include "imaging/scaling.h"
-#include "platform/messages.h"
-#include "platform/surface.h"
-#include "platform/window_system.h"
-#include "slideshow/image_painter.h"
-#include "slideshow/slide_show.h"
+#include "platform/graphics/surface.h"
+#include "platform/window/messages.h"
+#include "platform/window/window_system.h"
 
 namespace {
 
@@ -187,9 +186,9 @@ void SlideShowPlayer::SetCaption(bool enabled) {
     bool shadow = false;
     plat::Color colour = 0x00FFFFFF;
     if (enabled) {
-        shadow = GetIntSetting(ids::kSlideSection, slide_ids::kSetShadow, 0) != 0;
-        colour = static_cast<plat::Color>(
-            GetIntSetting(ids::kSlideSection, slide_ids::kShadowColor, 0x00FFFFFF));
+        shadow = GetIntSetting(kStrSlideSection, kStrSetShadow, 0) != 0;
+        colour =
+            static_cast<plat::Color>(GetIntSetting(kStrSlideSection, kStrShadowColor, 0x00FFFFFF));
     }
     SetCaptionStyle(enabled, shadow, colour);
 }

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
-#include "platform/canvas.h"
-#include "platform/font.h"
-#include "platform/geometry.h"
-#include "platform/window.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/font.h"
+#include "platform/graphics/geometry.h"
+#include "platform/window/window.h"
 #include "slideshow/effects.h"
 
 class ImagePainter;

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 #include "hosts/headless/state_json.h"
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 unsigned KeyOfToken(const std::string& t) {
     if (t == "Left")

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hosts/host_options.h"
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 class HeadlessHost : public plat::Host {
   public:

@@ -1,16 +1,16 @@
 #include "hosts/headless/state_json.h"
 
-#include "browser/file_list.h"
 #include "core/app.h"
 #include "core/app_state.h"
+#include "core/file_list.h"
 #include "hosts/headless/json_writer.h"
 #include "imaging/image_buffer.h"
-#include "platform/dialog.h"
-#include "platform/menu.h"
-#include "platform/message_box.h"
-#include "platform/process.h"
-#include "platform/sound.h"
-#include "platform/window_system.h"
+#include "platform/os/process.h"
+#include "platform/shell/menu.h"
+#include "platform/shell/message_box.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/window/sound.h"
+#include "platform/window/window_system.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

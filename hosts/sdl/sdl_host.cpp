@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/main_window.h"
+#include "app/main_window.h"
 
 SdlHost::SdlHost(const HostOptions& options, plat::SingleInstance* instance)
     : options_(options), instance_(instance) {}

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "hosts/host_options.h"
-#include "platform/single_instance.h"
-#include "platform/window_system.h"
+#include "platform/os/single_instance.h"
+#include "platform/window/window_system.h"
 
 class SdlHost : public plat::Host {
   public:

@@ -1,8 +1,8 @@
-#include "browser/file_list.h"
+#include "core/file_list.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "tests/platform/temp_device.h"
 
 namespace {

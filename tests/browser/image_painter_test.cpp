@@ -1,10 +1,10 @@
-#include "slideshow/image_painter.h"
+#include "imaging/image_painter.h"
 
 #include <gtest/gtest.h>
 
 #include "imaging/image_buffer.h"
-#include "platform/canvas.h"
-#include "platform/surface.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/surface.h"
 
 namespace {
 

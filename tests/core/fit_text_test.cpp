@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/thumbnail_view.h"
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/device_fs.h"
-#include "platform/text.h"
+#include "platform/os/device_fs.h"
+#include "platform/os/text.h"
 #include "tests/support/headless.h"
 
 TEST(Paths, JoinParentAndTitle) {

@@ -4,8 +4,8 @@
 #include <deque>
 #include <functional>
 
-#include "platform/dialog.h"
-#include "platform/window_system.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/window/window_system.h"
 #include "tests/support/script_host.h"
 
 using namespace plat;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/app.h"
-#include "platform/dialog.h"
-#include "platform/window_system.h"
+#include "platform/toolkit/dialog.h"
+#include "platform/window/window_system.h"
 #include "resources/dialogs.h"
 #include "tests/support/headless.h"
 #include "tests/support/script_host.h"

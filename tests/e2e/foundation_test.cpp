@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "hosts/headless/json_writer.h"
-#include "platform/single_instance.h"
+#include "platform/os/single_instance.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;

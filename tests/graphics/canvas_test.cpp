@@ -1,5 +1,5 @@
 // Fills, lines, blits and icons: what lands where, and that nothing lands outside the clip.
-#include "platform/canvas.h"
+#include "platform/graphics/canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/canvas.h"
-#include "platform/font_face.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/font_face.h"
 
 namespace plat {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "imaging/image_buffer.h"
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace imaging::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "platform/os/process.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "tests/platform/temp_device.h"
 
 namespace {

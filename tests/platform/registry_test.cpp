@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/os/registry.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "tests/platform/temp_device.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/system_info.h"
+#include "platform/os/system_info.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 #include "tests/platform/temp_device.h"
 
 namespace {

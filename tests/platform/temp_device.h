@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/device_fs.h"
+#include "platform/os/device_fs.h"
 
 namespace plat_test {
 

@@ -1,12 +1,12 @@
 // The message queue, timers on a virtual clock, key routing and the menu model.
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/menu.h"
-#include "platform/shell.h"
+#include "platform/shell/menu.h"
+#include "platform/shell/shell.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
-#include "platform/canvas.h"
-#include "platform/surface.h"
-#include "slideshow/image_painter.h"
+#include "imaging/image_painter.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/surface.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

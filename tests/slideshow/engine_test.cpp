@@ -6,10 +6,10 @@
 #include <string>
 
 #include "imaging/image_buffer.h"
-#include "platform/font.h"
-#include "platform/messages.h"
+#include "imaging/image_painter.h"
+#include "platform/graphics/font.h"
+#include "platform/window/messages.h"
 #include "slideshow/effects.h"
-#include "slideshow/image_painter.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {

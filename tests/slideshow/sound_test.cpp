@@ -1,6 +1,6 @@
 // Sound out: WAVE files in the codings a phone records (PCM, IMA ADPCM, GSM 6.10) decoded to
 // the host's 16-bit samples, files and resources played, and what was played recorded.
-#include "platform/sound.h"
+#include "platform/window/sound.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_fs.h"
-#include "platform/window_system.h"
+#include "platform/os/device_fs.h"
+#include "platform/window/window_system.h"
 #include "resources/artwork.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <deque>
 #include <functional>
 
-#include "platform/window_system.h"
+#include "platform/window/window_system.h"
 
 namespace testing_support {
 
