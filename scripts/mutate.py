@@ -48,10 +48,8 @@ MUTATIONS = [
       "if (o->scale < 0 || o->scale > 8) {", "off by one in a range check: --scale 0 accepted"),
     M("hosts/headless/json_writer.cpp", "if (c < 0x20) {", "if (c < 0x1F) {",
       "a control character written raw into JSON"),
-    M("hosts/headless/headless_host.cpp",
-      "now_ += (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate);",
-      "now_ += (frames * 1000) / static_cast<uint64_t>(rate);",
-      "a synchronous sound's duration rounded down instead of up"),
+    M("hosts/headless/headless_host.cpp", "if (KeyOfToken(key) == 0 || repeat < 1) {",
+      "if (KeyOfToken(key) == 0) {", "a key script token \"Right*0\" taken as valid"),
     # platform
     M("platform/graphics/canvas.cpp", "const int64_t left = std::max({dx, int64_t{clip.left}, sx0});",
       "const int64_t left = std::max({dx, sx0});", "a blit that ignores the clip's left edge"),
@@ -281,16 +279,24 @@ def order_for(rel, programs):
     return sorted(programs, key=rank)
 
 
-def run_suite(programs, timeout, jobs, quick, baseline=frozenset()):
-    failures = set()
+def run_suite(programs, timeout, jobs, baseline=frozenset()):
+    """The failing tests of all programs, `jobs` programs at a time."""
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
-        pending = [pool.submit(run_program, p, timeout) for p in programs]
-        for fut in pending:
-            if quick and failures:
-                fut.cancel()
-                continue
-            failures |= fut.result() - baseline
-    return failures
+        results = list(pool.map(lambda p: run_program(p, timeout), programs))
+    return set().union(*results) - baseline
+
+
+def run_one_by_one(programs, build_cmd, scratch, log, timeout, baseline):
+    """Quick mode: builds and runs one test program at a time, most likely first, and stops
+    at the first that fails, so an early catch costs one link instead of all of them."""
+    for p in programs:
+        code, _ = run(build_cmd + ["--target", os.path.basename(p)], scratch, 3600, log)
+        if code != 0:
+            return None
+        failures = run_program(p, timeout) - baseline
+        if failures:
+            return failures
+    return set()
 
 
 def parse_only(spec, count):
@@ -313,7 +319,8 @@ def main():
                     help="scratch copy, outside every worktree (default: ../mutscratch)")
     ap.add_argument("--only", help="mutation numbers, e.g. 1,4-6")
     ap.add_argument("--list", action="store_true", help="only say which mutations apply")
-    ap.add_argument("--quick", action="store_true", help="stop at the first failing program")
+    ap.add_argument("--quick", action="store_true",
+                    help="build and run one test program at a time; stop at the first that fails")
     ap.add_argument("--jobs", type=int, default=2, help="build and test jobs (default 2)")
     ap.add_argument("--timeout", type=int, default=900, help="seconds per test program")
     ap.add_argument("--budget", type=float, default=0, help="minutes; start no mutation after")
@@ -350,7 +357,7 @@ def main():
         sys.exit("the unchanged tree does not build:\n" + out[-3000:])
     programs = test_programs(build)
     print(f"running {len(programs)} test programs on the unchanged tree ...", flush=True)
-    baseline = frozenset(run_suite(programs, args.timeout, args.jobs, False))
+    baseline = frozenset(run_suite(programs, args.timeout, args.jobs))
     if baseline:
         print("failing before any mutation (ignored below): " + ", ".join(sorted(baseline)))
 
@@ -369,12 +376,15 @@ def main():
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(text.replace(m.find, m.replace))
-            code, out = run(build_cmd, scratch, 3600, log)
-            if code != 0:
+            ordered = order_for(rel, programs)
+            if args.quick:
+                caught = run_one_by_one(ordered, build_cmd, scratch, log, args.timeout, baseline)
+            else:
+                code, _ = run(build_cmd, scratch, 3600, log)
+                caught = run_suite(ordered, args.timeout, args.jobs, baseline) if code == 0 else None
+            if caught is None:
                 result, detail = "no build", "the mutated code does not compile"
             else:
-                caught = run_suite(order_for(rel, programs), args.timeout, args.jobs, args.quick,
-                                   baseline)
                 result = "caught" if caught else "survived"
                 detail = ", ".join(sorted(caught))
         finally:

@@ -172,6 +172,7 @@ TEST(HostCommandLine, ASecondStartOnTheSameRootExitsWithThree) {
 TEST(HostCommandLine, BadInputIsRefusedWithAClearExitCode) {
     TempDevice device;
     EXPECT_EQ(RunHeadless(device, "Sideways").exitCode, 2);
+    EXPECT_EQ(RunHeadless(device, "Right*0").exitCode, 2);
     TempDevice other;
     const auto badRoot =
         RunHeadless(other, "Right", false, {"--device-root", "/proc/1/nope/device"});
