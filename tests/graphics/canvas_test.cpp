@@ -236,16 +236,16 @@ TEST(CanvasIcon, AlphaZeroIsTransparentAndPartialAlphaBlends) {
     Surface s(4, 2);
     Canvas c(&s);
     c.FillRect(Rect{0, 0, 4, 2}, kWhite);
-    Icon icon{3, 1, {0x00FF0000u, 0xFFFF0000u, 0x800000FFu}};
+    // Alpha 128 of 255 over white: blue over white, and a value of 1, whose 127.5 rounds up.
+    Icon icon{4, 1, {0x00FF0000u, 0xFFFF0000u, 0x800000FFu, 0x80010101u}};
     c.DrawIcon(0, 0, icon);
     EXPECT_EQ(s.Pixel(0, 0), kWhite);
     EXPECT_EQ(s.Pixel(1, 0), kRed);
-    const Color half = s.Pixel(2, 0);
-    EXPECT_EQ(BlueOf(half), 255);
-    EXPECT_NEAR(RedOf(half), 127, 2);
-    EXPECT_NEAR(GreenOf(half), 127, 2);
-    c.DrawIcon(-2, 1, icon);  // only the last column is on the surface
-    EXPECT_EQ(s.Pixel(0, 1), half);
+    const Color half = Rgb(127, 127, 255);
+    EXPECT_EQ(s.Pixel(2, 0), half);
+    EXPECT_EQ(s.Pixel(3, 0), Rgb(128, 128, 128));
+    c.DrawIcon(-3, 1, icon);  // only the last column is on the surface
+    EXPECT_EQ(s.Pixel(0, 1), Rgb(128, 128, 128));
     EXPECT_EQ(s.Pixel(1, 1), kWhite);
 
     Icon shortPixels{4, 4, {0xFF000000u}};  // claims more pixels than it has
