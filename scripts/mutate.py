@@ -81,7 +81,7 @@ MUTATIONS = [
     # core (the model) and app (the application shell)
     M("core/paths.cpp", "    if (p == 0) {\n        *out = \"\\\\\";", "    if (p == 0) {\n        out->clear();",
       "the parent of \\Temp is empty instead of the root"),
-    M("core/paths.cpp", "if (!folderEnds && !nameStarts) {", "if (!folderEnds) {",
+    M("core/paths.cpp", "if (!folderEnds && !nameStarts) {", "if (!folderEnds || !nameStarts) {",
       "a doubled separator when joining \\Temp and \\x.jpg"),
     M("core/paths.cpp", "const int dot = LastIndexOf(title, '.');",
       "const int dot = static_cast<int>(title.find('.'));", "the title cut at the first dot, not the last"),
@@ -257,9 +257,9 @@ def test_programs(build):
 FAILED = re.compile(r"^\[  FAILED  \] (\S+\.\S+?)(?:,| \(|$)", re.M)
 
 
-def run_program(path, timeout):
+def run_program(path, timeout, log=None):
     """The failing tests of one test program, or a note when it crashed or hung."""
-    code, out = run([path, "--gtest_brief=1"], os.path.dirname(path), timeout)
+    code, out = run([path, "--gtest_brief=1"], os.path.dirname(path), timeout, log)
     name = os.path.basename(path)
     if code is None:
         return {f"{name}: timed out"}
@@ -293,7 +293,7 @@ def run_one_by_one(programs, build_cmd, scratch, log, timeout, baseline):
         code, _ = run(build_cmd + ["--target", os.path.basename(p)], scratch, 3600, log)
         if code != 0:
             return None
-        failures = run_program(p, timeout) - baseline
+        failures = run_program(p, timeout, log) - baseline
         if failures:
             return failures
     return set()

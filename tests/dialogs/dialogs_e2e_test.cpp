@@ -92,9 +92,10 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
     TempDevice device;
     device.SkipSampleInstall();
     device.MakeFolder("\\Pics");
+    device.MakeFolder("\\Other");
     std::vector<Favorite> many;
     for (int i = 0; i < 101; ++i)
-        many.push_back({"F" + std::to_string(i), "\\Pics"});
+        many.push_back({"F" + std::to_string(i), i < 100 ? "\\Pics" : "\\Other"});
     WriteFavorites(device, many);
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
                                     "\"HomeDirectory\"=\"\\\\Pics\"\n");
@@ -105,6 +106,9 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
     EXPECT_EQ((*MenuItem(items, 10005))["text"].text, "&9 F4");
     EXPECT_EQ((*MenuItem(items, 10006))["text"].text, "F5");
     EXPECT_EQ((*MenuItem(items, 40046))["text"].text, "&4 Home (Pics)");
+    // The command the hundred-and-first would have had does nothing.
+    const auto beyond = RunHeadless(device, "cmd:10101");
+    EXPECT_EQ(beyond.state["workDirectory"].text, run.state["workDirectory"].text);
     // The editor lists all of them.
     const auto edit = RunHeadless(device, "cmd:40045");
     const Json* list = Control(edit.state, 2032);

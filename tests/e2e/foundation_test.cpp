@@ -72,12 +72,17 @@ TEST(Startup, MissingWorkFolderFallsBackButHomeIsKeptAsStored) {
     device.SkipSampleInstall();
     device.WriteFile(kRegistry, RegistryWith("\"WorkDirectory\"=\"\\\\Gone\"\n"
                                              "\"HomeDirectory\"=\"\\\\Also Gone\"\n"
-                                             "\"ThumbnailLayout\"=dword:00000002\n"));
+                                             "\"ThumbnailLayout\"=dword:00000002\n"
+                                             "\"Orientation\"=dword:00000003\n"
+                                             "\"OptimizedMemory\"=dword:00000003\n"));
     const auto run = RunHeadless(device, "");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(run.state["workDirectory"].text, "\\Program Files\\Velloran\\Samples");
     EXPECT_EQ(run.state["homeDirectory"].text, "\\Also Gone");
     EXPECT_EQ(run.state["thumbnailLayout"].Int(), 2);
+    // Values out of their range are taken as the defaults.
+    EXPECT_EQ(run.state["orientation"].Int(), 0);
+    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 0);
 }
 
 TEST(Startup, DamagedRegistryGivesDefaultsAndIsRewrittenWhole) {
