@@ -41,10 +41,11 @@ TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
     struct Case {
         int count;
         int afterThreeUps;
+        int afterDown;
     };
     // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1. With
     // twelve entries the last row is full and the range is still 0..1 (no page of empty cells).
-    for (const Case& c : {Case{10, 0}, Case{12, 2}}) {
+    for (const Case& c : {Case{10, 0, 9}, Case{12, 2, 10}}) {
         SCOPED_TRACE(c.count);
         TempDevice device;
         MakePictures(device, c.count);
@@ -63,6 +64,9 @@ TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
         EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), c.afterThreeUps);
         EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
         EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+        // Down from a cell with no entry below it goes to the last entry.
+        const auto down = RunHeadless(device, "cmd:40014 " + Repeat("Right", 7) + "Down");
+        EXPECT_EQ(down.state["fileList"]["currentIndex"].Int(), c.afterDown);
     }
 }
 
@@ -109,7 +113,15 @@ TEST(ThumbnailGrid, PaintsTheFolderBarAndTheBlueOutlineOfTheSelection) {
         for (int y = 20; y < 120; ++y)
             ASSERT_NE(png.At(x, y), 0x0000FFu) << x << "," << y;
     }
-    // The picture's own colour shows in the middle of the second cell.
+    // 2 x 2 cells of 82 x 77 four pixels apart: the second cell's image box starts at (92, 26)
+    // and is 77 x 72, so the 40 x 30 picture lies at (110, 47) .. (149, 76), its outline one
+    // pixel outside it at the top left.
+    EXPECT_EQ(png.At(109, 46), 0x0000FFu);
+    EXPECT_EQ(png.At(110, 47), 0x0000FFu);
+    EXPECT_NE(png.At(108, 45), 0x0000FFu);
+    EXPECT_EQ(png.At(111, 48), 0x1478C8u);  // the picture's own colour, inside both rings
+    EXPECT_EQ(png.At(129, 61), 0x1478C8u);
+    EXPECT_NE(png.At(129, 78), 0x1478C8u);
     const auto& entries = run.state["fileList"]["entries"];
     EXPECT_EQ(entries[1]["imageWidth"].Int(), 40);
     EXPECT_EQ(entries[1]["imageHeight"].Int(), 30);
