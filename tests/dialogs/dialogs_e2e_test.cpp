@@ -348,6 +348,17 @@ TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
     }
 }
 
+TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    for (const auto& [value, name] : {std::pair{"3", "Slow"}, {"4", "Medium"}}) {
+        device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
+                                        "\"Speed\"=dword:0000000" + value + "\n");
+        const auto run = RunHeadless(device, "cmd:40043");
+        EXPECT_EQ((*Control(run.state, 2020))["text"].text, name);
+    }
+}
+
 TEST(SlideOptionsE2E, EnableRulesAndCancel) {
     TempDevice device;
     device.SkipSampleInstall();
