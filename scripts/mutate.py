@@ -6,7 +6,9 @@ plausibly make (a `<` for a `<=`, a dropped clamp, a wrong default...). The scri
 repository to a scratch folder outside every worktree, builds it once, runs the suite once on
 the unchanged code, then applies the mutations one at a time: rebuild incrementally, run the
 test programs, put the file back. A mutation is *caught* when some test fails (or a test
-program crashes or hangs) and *survived* when every test passes. Text that is no longer found
+program crashes or hangs) and *survived* when every test passes; one that no test can tell from
+the original carries the reason and is reported *equivalent*, outside the kill rate. Text that
+is no longer found
 (the code moved on) is reported as *stale*, never an error: files are looked up by their name,
 so a file moved to another folder is still found.
 
@@ -37,6 +39,7 @@ class Mutation:
     find: str  # exact text; it must occur exactly once in the file
     replace: str
     why: str  # the slip it stands for
+    equivalent: str = ""  # why no test can tell it from the original, when that is so
 
 
 M = Mutation
@@ -141,7 +144,8 @@ MUTATIONS = [
     M("slideshow/slide_show_player.cpp", "stepCount = static_cast<int16_t>((kTickInterval * (7 - speed) * 2) / kTickInterval);",
       "stepCount = static_cast<int16_t>((kTickInterval * (6 - speed) * 2) / kTickInterval);", "a wrong frame count per speed"),
     M("slideshow/slide_show_player.cpp", "if (effect < 0 || effect >= kEffectCount) {", "if (effect < 0 || effect > kEffectCount) {",
-      "an effect code one past the last one accepted"),
+      "an effect code one past the last one accepted",
+      equivalent="code 11 is turned into a random effect before, and random draws give 0-10"),
     M("imaging/image_painter.cpp", "const int last = std::min(src_.top + j * n + n, span_.bottom);",
       "const int last = src_.top + j * n + n;", "a reduced picture reads rows below its end"),
     # dialogs
@@ -153,7 +157,8 @@ MUTATIONS = [
       "Favorite f{name, CutToUnits(folder, kMaxFolderUnits)};", "a favourite's name not cut to its limit"),
     M("dialogs/favorites.cpp", "id < kFirstFavoriteCommand + kMaxFavoriteCommands; ++id) {\n        menu->Remove(id);",
       "id < kFirstFavoriteCommand + app->favorites->Count(); ++id) {\n        menu->Remove(id);",
-      "the menu forgets the item of a favourite just removed"),
+      "the menu forgets the item of a favourite just removed",
+      equivalent="every caller takes the items off before it changes the list"),
     M("dialogs/options_dialogs.cpp", "Slide(kSpeed, 5) - 3);", "Slide(kSpeed, 5) - 2);",
       "the speed list off by one"),
     M("dialogs/options_dialogs.cpp", "(kSyncList)->Selection() == 0;", "(kSyncList)->Selection() != 0;",
@@ -385,7 +390,7 @@ def main():
             if caught is None:
                 result, detail = "no build", "the mutated code does not compile"
             else:
-                result = "caught" if caught else "survived"
+                result = "caught" if caught else "equivalent" if m.equivalent else "survived"
                 detail = ", ".join(sorted(caught))
         finally:
             with open(path, "w", encoding="utf-8") as f:
@@ -401,15 +406,17 @@ def main():
     for i, m, result, detail in rows:
         print(f"{i:3}  {result:9} {short(os.path.basename(m.file), 28):28} {short(m.why, 50):50} "
               f"{short(detail, 90) if result == 'caught' else ''}")
-    counts = {k: sum(1 for r in rows if r[2] == k) for k in ("caught", "survived", "stale", "no build", "not run")}
+    kinds = ("caught", "survived", "equivalent", "stale", "no build", "not run")
+    counts = {k: sum(1 for r in rows if r[2] == k) for k in kinds}
     judged = counts["caught"] + counts["survived"]
     rate = 100.0 * counts["caught"] / judged if judged else 0.0
     print(f"\n{len(rows)} mutations: {counts['caught']} caught, {counts['survived']} survived, "
-          f"{counts['stale']} stale, {counts['no build']} did not build, {counts['not run']} not run;"
-          f" kill rate {rate:.0f}% ({(time.time() - start) / 60:.0f} min)")
+          f"{counts['equivalent']} equivalent, {counts['stale']} stale, {counts['no build']} did not"
+          f" build, {counts['not run']} not run; kill rate {rate:.0f}% of caught and survived"
+          f" ({(time.time() - start) / 60:.0f} min)")
     for i, m, result, _ in rows:
-        if result == "survived":
-            print(f"  survived {i}: {m.file}: {m.why}")
+        if result in ("survived", "equivalent"):
+            print(f"  {result} {i}: {m.file}: {m.why}" + (f" ({m.equivalent})" if m.equivalent else ""))
 
 
 if __name__ == "__main__":
