@@ -8,16 +8,15 @@ the unchanged code, then applies the mutations one at a time: rebuild incrementa
 test programs, put the file back. A mutation is *caught* when some test fails (or a test
 program crashes or hangs) and *survived* when every test passes; one that no test can tell from
 the original carries the reason and is reported *equivalent*, outside the kill rate. Text that
-is no longer found
-(the code moved on) is reported as *stale*, never an error: files are looked up by their name,
-so a file moved to another folder is still found.
+is no longer found (the code moved on) is reported as *stale*, never an error: files are looked
+up by their name, so a file moved to another folder is still found.
 
 Run by hand, not in CI; it is slow. On a shared machine run it under `nice -n 19`:
 
     nice -n 19 scripts/mutate.py                 # every mutation
     scripts/mutate.py --list                     # which mutations still apply, without building
     nice -n 19 scripts/mutate.py --only 3,7-9    # some of them
-    nice -n 19 scripts/mutate.py --quick         # stop at the first test program that fails
+    nice -n 19 scripts/mutate.py --quick         # per mutation, stop at the first failing program
 
 Only the Python standard library is used.
 """
