@@ -395,15 +395,15 @@ def main():
             with open(path, "w", encoding="utf-8") as f:
                 f.write(text)
         rows.append((i, m, result, detail))
-        print(f"{i:3} {result:9} {rel}: {m.why}" + (f"\n      by {short(detail, 200)}" if detail else ""),
+        print(f"{i:3} {result:10} {rel}: {m.why}" + (f"\n      by {short(detail, 200)}" if detail else ""),
               flush=True)
     # Leave the scratch build matching the source again.
     run(build_cmd, scratch, 3600, log)
 
     print()
-    print(f"{'#':>3}  {'result':9} {'file':28} {'slip':50} caught by")
+    print(f"{'#':>3}  {'result':10} {'file':28} {'slip':50} caught by")
     for i, m, result, detail in rows:
-        print(f"{i:3}  {result:9} {short(os.path.basename(m.file), 28):28} {short(m.why, 50):50} "
+        print(f"{i:3}  {result:10} {short(os.path.basename(m.file), 28):28} {short(m.why, 50):50} "
               f"{short(detail, 90) if result == 'caught' else ''}")
     kinds = ("caught", "survived", "equivalent", "stale", "no build", "not run")
     counts = {k: sum(1 for r in rows if r[2] == k) for k in kinds}
