@@ -633,8 +633,17 @@ bool InstallProgramFolder() {
     ProgramFolder(&program);
     bool ok = true;
     const std::string samples = JoinPath(program, "Samples");
-    if (!plat::DeviceFs::IsFolder(samples))
-        ok = WriteSamplePictures(samples);
+    if (!plat::DeviceFs::IsFolder(samples)) {
+        // Filled beside its place and renamed into it when complete, so a start killed at
+        // any moment leaves either no Samples folder (the next start installs again) or a
+        // whole one, never a partial one that would stay for good.
+        const std::string partial = samples + ".xxx";
+        if (plat::DeviceFs::Present(partial))
+            plat::DeviceFs::RemoveTree(partial);
+        ok = WriteSamplePictures(partial) && plat::DeviceFs::Rename(partial, samples);
+        if (!ok)
+            plat::DeviceFs::RemoveTree(partial);
+    }
     const std::string help = JoinPath(JoinPath(program, "Help"), "index.htm");
     if (!plat::DeviceFs::Exists(help))
         ok = WriteHelpPage(help) && ok;

@@ -263,7 +263,7 @@ void UpdateScroll(AppState* app) {
         app->mainWindow->SetScrollPage(rows);
         app->mainWindow->SetScrollRange(0, maxRow, true);
         const int topRow = std::min(app->fileList->currentIndex / columns, maxRow);
-        app->firstVisibleIndex = static_cast<int16_t>(topRow * columns);
+        app->firstVisibleIndex = topRow * columns;
         if (maxRow > 0) {
             app->mainWindow->SetScrollPos(topRow, true);
         }
@@ -306,8 +306,7 @@ void Scroll(AppState* app, int code, int thumbPosition) {
     LayoutCells(app, &columns);
     const int first = pos * columns;
     if (first != app->firstVisibleIndex) {
-        app->firstVisibleIndex =
-            static_cast<int16_t>(std::max(0, std::min(first, app->fileList->Count())));
+        app->firstVisibleIndex = std::max(0, std::min(first, app->fileList->Count()));
         app->mainWindow->Invalidate(nullptr, true);
     }
 }

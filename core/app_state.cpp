@@ -54,7 +54,8 @@ int AppState::SetCurrentFolder(const std::string& path, bool repaint) {
     if (!Exists(path)) {
         return 0;
     }
-    if (plat::EqualsNoCase(path, workDirectory)) {
+    // Exact spelling only: on the host, names that differ in case may be different folders.
+    if (path == workDirectory) {
         return 1;
     }
     workDirectory = path;

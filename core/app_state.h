@@ -37,7 +37,7 @@ struct AppState {
     plat::SoftkeyBar* imageMenuBar = nullptr;
     // The favourite folders of the "Select Folder" menu.
     std::unique_ptr<FavoritesStore> favorites;
-    int16_t firstVisibleIndex = 0;
+    int32_t firstVisibleIndex = 0;  // folders hold far more than 32,767 entries
     int16_t thumbnailLayout = 0;
     int16_t cellWidth = 50;
     int16_t cellHeight = 50;

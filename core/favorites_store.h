@@ -43,3 +43,6 @@ class FavoritesStore {
   private:
     std::vector<Favorite> items_;
 };
+
+// The first `maxUnits` UTF-16 units of `text`, never splitting a character.
+std::string CutToUnits(const std::string& text, int maxUnits);

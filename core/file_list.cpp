@@ -1,6 +1,7 @@
 #include "core/file_list.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/app.h"
 #include "core/paths.h"
@@ -13,9 +14,19 @@ bool EndsWithNoCase(const std::string& name, const std::string& ending) {
            plat::EqualsNoCase(std::string_view(name).substr(name.size() - ending.size()), ending);
 }
 
-// Deletes a file when it exists; 1 when there was nothing to delete or it went.
-int DeleteIfExists(const std::string& path, int previous) {
-    if (!Exists(path)) {
+// Deletes an entry's file: 1 when it went, 0 when it is still there or cannot be reached
+// (so a failure is never taken for "already gone").
+int DeleteFile(const std::string& path) {
+    if (plat::DeviceFs::Remove(path)) {
+        return 1;
+    }
+    return plat::DeviceFs::IsValidPath(path) && !plat::DeviceFs::Present(path) ? 1 : 0;
+}
+
+// Deletes a voice note when there is one; `previous` when there is nothing to delete (a
+// picture name too long to have a voice note has none).
+int DeleteVoiceNote(const std::string& path, int previous) {
+    if (!plat::DeviceFs::IsValidPath(path) || !plat::DeviceFs::Present(path)) {
         return previous;
     }
     return plat::DeviceFs::Remove(path) ? 1 : 0;
@@ -58,6 +69,12 @@ int FileList::Select(int index) {
 }
 
 int FileList::SelectByName(const std::string& name) {
+    // The host tells names apart by case: the exact name first, then the phone's rule.
+    for (int i = 0; i < Count(); ++i) {
+        if (entries_[static_cast<size_t>(i)]->name == name) {
+            return Select(i);
+        }
+    }
     for (int i = 0; i < Count(); ++i) {
         if (plat::EqualsNoCase(entries_[static_cast<size_t>(i)]->name, name)) {
             return Select(i);
@@ -78,6 +95,14 @@ void FileList::Scan(const std::string& path) {
     pictureCount = 0;
     std::vector<plat::FileInfo> found;
     plat::DeviceFs::List(folder, &found);
+    // Voice notes are found in the same listing, not by one look-up per picture.
+    std::unordered_set<std::string> files;
+    for (const plat::FileInfo& info : found) {
+        if (!info.isFolder) {
+            files.insert(plat::FoldUtf8(info.name));
+        }
+    }
+    entries_.reserve(found.size());
     for (plat::FileInfo& info : found) {
         if (!info.isFolder && PictureTypeFromName(info.name) < 1) {
             continue;
@@ -89,7 +114,7 @@ void FileList::Scan(const std::string& path) {
         entry->lastWriteNanos = info.lastWriteNanos;
         entry->fileSize = info.size;
         if (!entry->isFolder) {
-            entry->hasVoiceNote = Exists(VoiceNoteName(JoinPath(folder, entry->name)));
+            entry->hasVoiceNote = files.count(plat::FoldUtf8(entry->name + ".wav")) > 0;
             ++pictureCount;
         }
         entries_.push_back(std::move(entry));
@@ -154,8 +179,8 @@ int FileList::Clear(bool freeEntries, bool deleteFiles) {
     if (freeEntries && deleteFiles) {
         for (int i = 0; i < Count(); ++i) {
             const std::string path = FullPath(i);
-            result = DeleteIfExists(path, result);
-            result = DeleteIfExists(VoiceNoteName(path), result);
+            result = DeleteFile(path);
+            result = DeleteVoiceNote(VoiceNoteName(path), result);
         }
     }
     entries_.clear();
@@ -174,10 +199,10 @@ int FileList::DeleteEntry(int index, bool deleteFiles) {
         // A picture that cannot be deleted keeps its entry, so the list never claims a file
         // is gone while it is still there.
         const std::string path = FullPath(index);
-        if (!DeleteIfExists(path, 1)) {
+        if (!DeleteFile(path)) {
             return 0;
         }
-        result = DeleteIfExists(VoiceNoteName(path), result);
+        result = DeleteVoiceNote(VoiceNoteName(path), result);
     }
     if (!entry->isFolder) {
         --pictureCount;

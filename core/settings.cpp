@@ -4,7 +4,10 @@
 
 bool SettingsStore::Open(const std::string& makerName, const std::string& exeBaseName) {
     const std::string key = "Software\\" + makerName + "\\" + exeBaseName;
-    key_ = plat::Registry::Instance().CreateKey(key) ? key : std::string();
+    // The key is used even when it cannot be created on the device (a read-only device, an
+    // unreadable settings file): values are then read from what was loaded, or defaulted.
+    plat::Registry::Instance().CreateKey(key);
+    key_ = key;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/folder_tree.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/app.h"
@@ -53,6 +54,22 @@ std::string ItemPath(const FolderTreeState& s, int item) {
     return path.empty() ? "\\" : path;
 }
 
+// The child of `parent` named `name`: the exact name first (the host tells names apart by
+// case), then the first that matches case-insensitively. -1 when none does.
+int MatchingChild(const FolderTreeState& s, int parent, const std::string& name) {
+    int folded = -1;
+    for (int child = s.tree->FirstChild(parent); child >= 0; child = s.tree->NextSibling(child)) {
+        const std::string& text = s.tree->GetItem(child)->text;
+        if (text == name) {
+            return child;
+        }
+        if (folded < 0 && plat::EqualsNoCase(text, name)) {
+            folded = child;
+        }
+    }
+    return folded;
+}
+
 // Whether a folder holds at least one sub-folder or picture (the search stops at the first).
 bool HasFoldersOrPictures(const std::string& folder) {
     std::vector<plat::FileInfo> entries;
@@ -74,6 +91,12 @@ void FillItem(FolderTreeState& s, int item) {
     s.files->Clear();
     std::vector<plat::FileInfo> entries;
     plat::DeviceFs::List(folder, &entries);
+    // In the sorted lists' own order first, so each name lands at the end: adding a folder of
+    // 100,000 names one by one in listing order would move half the list every time.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const plat::FileInfo& a, const plat::FileInfo& b) {
+                         return plat::CompareNoCase(a.name, b.name) < 0;
+                     });
     for (const plat::FileInfo& e : entries) {
         if (e.hidden) {
             continue;
@@ -137,17 +160,15 @@ void ExpandToStartPath(FolderTreeState& s) {
             }
             start = end + 1;
         }
-        size_t next = 0;
-        int child = s.tree->FirstChild(s.root);
-        while (next < names.size() && child >= 0) {
-            if (plat::EqualsNoCase(s.tree->GetItem(child)->text, names[next])) {
-                s.tree->Select(child);
-                ExpandOrFill(s, child);
-                ++next;
-                child = s.tree->FirstChild(child);
-            } else {
-                child = s.tree->NextSibling(child);
+        int parent = s.root;
+        for (const std::string& name : names) {
+            const int child = MatchingChild(s, parent, name);
+            if (child < 0) {
+                break;
             }
+            s.tree->Select(child);
+            ExpandOrFill(s, child);
+            parent = child;
         }
     }
     s.tracking = true;

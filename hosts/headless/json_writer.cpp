@@ -2,7 +2,11 @@
 
 #include <cstdio>
 
-std::string JsonEscape(const std::string& text) {
+#include "platform/os/text.h"
+
+// Host names need not be UTF-8; JSON must be, so invalid bytes show as U+FFFD.
+std::string JsonEscape(const std::string& raw) {
+    const std::string text = plat::ValidUtf8(raw);
     std::string out = "\"";
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);

@@ -7,18 +7,27 @@
 //   "Count"=dword:0000000a
 //   "Folder"="\\My Documents\\\"quoted\""
 //
-// Only REG_DWORD and REG_SZ values exist. Key paths are relative to HKEY_CURRENT_USER
-// ("Software\\Maker\\program\\Section"); key paths and value names compare case-insensitively
-// and keep the case they were first written with. Values keep their insertion order.
+// The store reads and writes REG_DWORD and REG_SZ values. Key paths are relative to
+// HKEY_CURRENT_USER ("Software\\Maker\\program\\Section"); key paths and value names compare
+// case-insensitively and keep the case they were first written with. Values keep their
+// insertion order. Lines of other programs that the store does not understand (hex: values,
+// other value types, comments inside a key, sections of other hives) are kept byte for
+// byte and written back in place.
 //
-// The whole registry is held in memory; every change rewrites the file atomically (temporary
-// file, then rename). A change whose write fails is undone, so memory and file agree.
+// The whole registry is held in memory with an index, so loading and each change are linear
+// in the file's size. Every change rewrites the file atomically (temporary file, then
+// rename). A change whose write fails is undone, so memory and file agree. A file that
+// exists but cannot be read is never written during the run: changes then live in memory
+// only (and report failure), so other programs' keys are not lost.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "platform/os/registry_table.h"
 
 namespace plat {
 
@@ -26,7 +35,8 @@ class Registry {
   public:
     static constexpr const char* kDefaultPath = "\\Windows\\registry.reg";
 
-    Registry() = default;
+    Registry();
+    ~Registry();
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
@@ -39,6 +49,8 @@ class Registry {
     // exists but cannot be read, or the path is refused; the registry is then empty.
     bool Load(const std::string& devicePath = kDefaultPath);
     const std::string& Path() const { return path_; }
+    // False after a Load that found the file unreadable: nothing is written this run.
+    bool Writable() const { return writable_; }
 
     bool CreateKey(const std::string& keyPath);
     // True for a key that holds values or was created, and for its parents.
@@ -58,28 +70,21 @@ class Registry {
     // The file text for the current contents (what a write stores).
     std::string Serialize() const;
 
-    struct Value {
-        std::string name;
-        bool isDword = false;
-        uint32_t dword = 0;
-        std::string text;
-    };
-    struct Key {
-        std::string path;
-        std::vector<Value> values;
-    };
+    using Value = RegistryValue;
+    using Key = RegistryKey;
+    using Table = RegistryTable;
 
   private:
-    bool Commit(std::vector<Key> next);
+    bool Store(const std::string& keyPath, Value value);
+    const Value* Lookup(const std::string& keyPath, const std::string& name) const;
+    bool Write();
+    void ReportWriteFailure();
 
     mutable std::mutex mutex_;
     std::string path_ = kDefaultPath;
-    std::vector<Key> keys_;
+    std::unique_ptr<Table> table_;
+    bool writable_ = true;
+    bool reported_ = false;
 };
-
-// Parses REGEDIT4 text into keys (exposed for tests and fuzzing). Never fails: what does not
-// parse is left out.
-std::vector<Registry::Key> ParseRegistryText(const std::string& text);
-std::string SerializeRegistry(const std::vector<Registry::Key>& keys);
 
 }  // namespace plat

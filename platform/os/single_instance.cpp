@@ -55,24 +55,48 @@ uint64_t Fnv1a(const std::string& s) {
     return h;
 }
 
+// A per-root file name outside the device root: in $XDG_RUNTIME_DIR, else in /tmp.
+std::string RuntimePath(const std::string& absoluteRoot, const char* suffix) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/velloran-%016llx%s",
+                  static_cast<unsigned long long>(Fnv1a(absoluteRoot)), suffix);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && FitsSocketAddress(runtime + std::string(name)) &&
+        ::access(runtime, W_OK) == 0) {
+        return runtime + std::string(name);
+    }
+    std::snprintf(name, sizeof name, "/tmp/velloran-%u-%016llx%s",
+                  static_cast<unsigned>(::getuid()),
+                  static_cast<unsigned long long>(Fnv1a(absoluteRoot)), suffix);
+    return name;
+}
+
+// Whether this process may create files in the device root: false for an existing folder it
+// cannot write (a read-only root), true otherwise (a missing root fails where it is).
+bool RootWritable(const std::string& absoluteRoot) {
+    struct stat st {};
+    if (::stat(absoluteRoot.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return true;
+    }
+    return ::access(absoluteRoot.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
 std::string SingleInstanceSocketPath(const std::string& absoluteRoot) {
     const std::string local = absoluteRoot + kSocketName;
-    if (FitsSocketAddress(local)) {
+    if (FitsSocketAddress(local) && RootWritable(absoluteRoot)) {
         return local;
     }
-    char name[64];
-    std::snprintf(name, sizeof name, "/velloran-%016llx.sock",
-                  static_cast<unsigned long long>(Fnv1a(absoluteRoot)));
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime && FitsSocketAddress(runtime + std::string(name))) {
-        return runtime + std::string(name);
+    return RuntimePath(absoluteRoot, ".sock");
+}
+
+std::string SingleInstanceLockPath(const std::string& absoluteRoot) {
+    const std::string local = absoluteRoot + kLockName;
+    if (RootWritable(absoluteRoot) || ::access(local.c_str(), F_OK) == 0) {
+        return local;
     }
-    std::snprintf(name, sizeof name, "/tmp/velloran-%u-%016llx.sock",
-                  static_cast<unsigned>(::getuid()),
-                  static_cast<unsigned long long>(Fnv1a(absoluteRoot)));
-    return name;
+    return RuntimePath(absoluteRoot, ".lock");
 }
 
 SingleInstance::~SingleInstance() {
@@ -99,8 +123,12 @@ SingleInstance::Result SingleInstance::Acquire(const std::string& hostDeviceRoot
     Release();
     const std::string root = Absolute(hostDeviceRoot);
     socketPath_ = SingleInstanceSocketPath(root);
-    const std::string lockPath = root + kLockName;
-    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const std::string lockPath = SingleInstanceLockPath(root);
+    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lockFd_ < 0 && (errno == EROFS || errno == EACCES)) {
+        // A lock file left on a root that is read-only now: flock needs no write access.
+        lockFd_ = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    }
     if (lockFd_ < 0) {
         return Result::kError;
     }

@@ -2,7 +2,8 @@
 //
 // The first copy holds an exclusive flock on "<device root>/.velloran.lock" and listens on a
 // Unix-domain datagram socket, "<device root>/.velloran.sock" (or, when that path does not
-// fit a socket address, "velloran-<hash>.sock" in $XDG_RUNTIME_DIR or /tmp). A second copy
+// fit a socket address or the root is read-only, "velloran-<hash>.sock" in $XDG_RUNTIME_DIR
+// or /tmp; a read-only root without a lock file has its lock there too). A second copy
 // finds the lock taken and sends "raise\n" to the socket. The lock goes with the process, so
 // a crashed copy never blocks the next one; its leftover socket file is replaced.
 //
@@ -51,5 +52,8 @@ class SingleInstance {
 
 // The socket path used for a device root (already made absolute).
 std::string SingleInstanceSocketPath(const std::string& absoluteRoot);
+// The lock file of a device root: in the root, or beside the socket when the root is
+// read-only (so browsing a read-only root works).
+std::string SingleInstanceLockPath(const std::string& absoluteRoot);
 
 }  // namespace plat

@@ -4,51 +4,83 @@
 
 namespace plat {
 
+namespace {
+
+// Decodes the code point starting at s[i] strictly: overlong forms, surrogates, values past
+// U+10FFFF, stray continuation bytes and cut sequences are invalid. Returns the number of
+// bytes taken (one for an invalid byte, which decodes as U+FFFD).
+size_t DecodeOne(std::string_view s, size_t i, char32_t* cp) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        *cp = c;
+        return 1;
+    }
+    size_t extra = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        extra = 1;
+        value = c & 0x1F;
+        minimum = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        value = c & 0x0F;
+        minimum = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        extra = 3;
+        value = c & 0x07;
+        minimum = 0x10000;
+    } else {
+        *cp = 0xFFFD;
+        return 1;
+    }
+    if (i + extra >= s.size()) {
+        *cp = 0xFFFD;
+        return 1;
+    }
+    for (size_t k = 1; k <= extra; ++k) {
+        const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) {
+            *cp = 0xFFFD;
+            return 1;
+        }
+        value = (value << 6) | (cc & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value < 0xE000)) {
+        *cp = 0xFFFD;
+        return 1;
+    }
+    *cp = value;
+    return 1 + extra;
+}
+
+}  // namespace
+
 std::vector<char32_t> DecodeUtf8(std::string_view s) {
     std::vector<char32_t> out;
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        int extra = 0;
         char32_t cp = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            extra = 3;
-        } else {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        if (i + extra >= s.size()) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
+        i += DecodeOne(s, i, &cp);
         out.push_back(cp);
-        i += 1 + extra;
+    }
+    return out;
+}
+
+std::string ValidUtf8(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        char32_t cp = 0;
+        const size_t n = DecodeOne(s, i, &cp);
+        if (cp == 0xFFFD && n == 1) {
+            AppendUtf8(&out, cp);
+        } else {
+            out.append(s.substr(i, n));
+        }
+        i += n;
     }
     return out;
 }
@@ -122,18 +154,8 @@ std::vector<size_t> CodePointOffsets(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
         offsets.push_back(i);
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len = c < 0x80             ? 1
-                     : (c & 0xE0) == 0xC0 ? 2
-                     : (c & 0xF0) == 0xE0 ? 3
-                     : (c & 0xF8) == 0xF0 ? 4
-                                          : 1;
-        size_t k = 1;
-        while (k < len && i + k < s.size() &&
-               (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80) {
-            ++k;
-        }
-        i += k;
+        char32_t cp = 0;
+        i += DecodeOne(s, i, &cp);
     }
     offsets.push_back(s.size());
     return offsets;
@@ -183,8 +205,47 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return x.size() < y.size() ? -1 : 1;
 }
 
+std::string FoldUtf8(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (static_cast<unsigned char>(c) < 0x80) {  // the common case, without decoding
+            out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t n = DecodeOne(s, i, &cp);
+        if (cp == 0xFFFD && n == 1) {
+            out += s[i];  // an invalid byte stays itself, so different bytes stay different
+        } else {
+            AppendUtf8(&out, FoldCase(cp));
+        }
+        i += n;
+    }
+    return out;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return CompareNoCase(a, b) == 0;
+    // ASCII texts compare without building folded copies.
+    size_t i = 0;
+    for (; i < a.size() && i < b.size(); ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]);
+        const unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            break;
+        }
+        const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+        if (lower(x) != lower(y)) {
+            return false;
+        }
+    }
+    if (i == a.size() && i == b.size()) {
+        return true;
+    }
+    return FoldUtf8(a.substr(i)) == FoldUtf8(b.substr(i));
 }
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {

@@ -10,8 +10,14 @@ namespace plat {
 
 // Number of UTF-16 code units `utf8` needs (invalid bytes count as one unit each).
 int Utf16Length(std::string_view utf8);
-// Decodes UTF-8 into code points; invalid bytes become U+FFFD.
+// Decodes UTF-8 strictly into code points: every byte of an invalid, overlong, surrogate or
+// cut sequence becomes one U+FFFD.
 std::vector<char32_t> DecodeUtf8(std::string_view utf8);
+// `utf8` with every invalid byte replaced by U+FFFD (valid text comes back unchanged).
+std::string ValidUtf8(std::string_view utf8);
+// The case-folded form of `utf8` (FoldCase on every code point): two texts are equal
+// case-insensitively exactly when their folded forms are equal.
+std::string FoldUtf8(std::string_view utf8);
 std::string EncodeUtf8(const std::u32string& codePoints);
 void AppendUtf8(std::string* out, char32_t cp);
 std::u16string ToUtf16(std::string_view utf8);

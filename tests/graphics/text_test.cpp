@@ -1,7 +1,10 @@
 // Fonts and text layout: metrics, where DrawText puts its lines, breaking, ellipsis, prefixes.
+#include "platform/os/text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/graphics/canvas.h"
 #include "platform/graphics/font_face.h"
@@ -276,3 +279,29 @@ TEST(DrawText, OpaqueFillsEachLineStripOrTheWholeCentredRect) {
 
 }  // namespace
 }  // namespace plat
+
+// Host names need not be UTF-8: decoding is strict, so no byte sequence passes for a
+// character it does not encode in the shortest form ("\xc0\xaf" is not "/").
+TEST(Utf8, InvalidOverlongSurrogateAndCutSequencesDecodeAsReplacements) {
+    const struct {
+        const char* bytes;
+        std::vector<char32_t> decoded;
+    } cases[] = {
+        {"a\xc3\xa9", {U'a', 0xE9}},
+        {"\xf0\x9f\x98\x80", {0x1F600}},
+        {"\xc0\xaf", {0xFFFD, 0xFFFD}},                          // overlong "/"
+        {"\xe0\x80\xaf", {0xFFFD, 0xFFFD, 0xFFFD}},              // overlong "/", three bytes
+        {"\xed\xa0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},              // a UTF-16 surrogate
+        {"\xf4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},  // past U+10FFFF
+        {"caf\xe9", {U'c', U'a', U'f', 0xFFFD}},                 // Latin-1
+        {"\xe2\x82", {0xFFFD, 0xFFFD}},                          // cut short
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plat::DecodeUtf8(c.bytes), c.decoded) << c.bytes;
+    }
+    EXPECT_EQ(plat::ValidUtf8("caf\xe9 \xc0\xaf ok \xc3\xa9"),
+              "caf\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD ok \xc3\xa9");
+    // Different invalid bytes stay different for case-insensitive matching.
+    EXPECT_FALSE(plat::EqualsNoCase("caf\xe9", "caf\xe8"));
+    EXPECT_TRUE(plat::EqualsNoCase("CAF\xc3\x89.JPG", "caf\xc3\xa9.jpg"));
+}

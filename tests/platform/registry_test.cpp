@@ -184,7 +184,9 @@ ParsedValues Flatten(const std::vector<Registry::Key>& keys) {
     ParsedValues out;
     for (const Registry::Key& k : keys) {
         for (const Registry::Value& v : k.values) {
-            out.emplace_back(k.path, v);
+            if (v.raw.empty()) {
+                out.emplace_back(k.path, v);  // lines kept as written are not values
+            }
         }
     }
     return out;
@@ -196,8 +198,12 @@ bool SameValue(const Registry::Value& a, const Registry::Value& b) {
 
 TEST(RegistryParse, EveryTruncationKeepsOnlyIntactValues) {
     std::vector<Registry::Key> keys = {
-        {"Software\\A", {{"Orientation", true, 0x12345678, ""}, {"Name", false, 0, "x\"y\\z"}}},
-        {"Software\\B", {{"Folder", false, 0, "\\Storage Card"}, {"Delay", true, 30, ""}}},
+        {"Software\\A",
+         {{"Orientation", true, 0x12345678, "", "", true}, {"Name", false, 0, "x\"y\\z", "", true}},
+         ""},
+        {"Software\\B",
+         {{"Folder", false, 0, "\\Storage Card", "", true}, {"Delay", true, 30, "", "", true}},
+         ""},
     };
     const std::string full = plat::SerializeRegistry(keys);
     const ParsedValues all = Flatten(keys);
@@ -249,14 +255,13 @@ TEST(RegistryParse, HugeLinesAreHandled) {
     const std::string big(4 << 20, 'q');
     const std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\A]\n\"Before\"=dword:1\n" +
                              big + "\n\"Big\"=\"" + big + "\"\n\"After\"=dword:00000002\n";
-    const std::vector<Registry::Key> keys = plat::ParseRegistryText(text);
-    ASSERT_EQ(keys.size(), 1u);
-    ASSERT_EQ(keys[0].values.size(), 3u);
-    EXPECT_EQ(keys[0].values[1].text.size(), big.size());
-    EXPECT_EQ(keys[0].values[2].dword, 2u);
+    const ParsedValues values = Flatten(plat::ParseRegistryText(text));
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[1].second.text.size(), big.size());
+    EXPECT_EQ(values[2].second.dword, 2u);
 }
 
-TEST(RegistryParse, ForeignFileKeepsOnlyCurrentUserDwordsAndStrings) {
+TEST(RegistryParse, ForeignFileReadsOnlyCurrentUserDwordsAndStrings) {
     const std::string text =
         "Windows Registry Editor Version 5.00\r\n\r\n"
         "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n"
@@ -272,13 +277,87 @@ TEST(RegistryParse, ForeignFileKeepsOnlyCurrentUserDwordsAndStrings) {
         "\"Trailing\"=\"x\" junk\r\n"
         "[-HKEY_CURRENT_USER\\Software\\Gone]\r\n"
         "\"Orphan\"=dword:00000003\r\n";
+    const ParsedValues values = Flatten(plat::ParseRegistryText(text));
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0].first, "Software\\A");
+    EXPECT_EQ(values[0].second.name, "");
+    EXPECT_EQ(values[0].second.text, "default");
+    EXPECT_EQ(values[1].second.name, "Str");
+}
+
+// Other programs' lines survive every write byte for byte, in place.
+TEST_F(RegistryTest, ForeignLinesSurviveWritesByteForByte) {
+    const std::string foreignHive =
+        "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"Machine\"=dword:00000001\r\n";
+    const std::string hexValues =
+        "\"Path\"=hex(2):25,00,53,00,\\\r\n  00,00\r\n\"Bin\"=hex:01,02\r\n"
+        "; a comment\r\n\"Q\"=qword:0000000000000001\r\n\"Odd\"=\"x\" junk\r\n";
+    WriteFile("REGEDIT4\r\n\r\n" + foreignHive + "\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n" +
+              hexValues + "\r\n[HKEY_CURRENT_USER\\" + kMain + "]\r\n\"Orientation\"=dword:1\r\n");
+    Registry other;
+    Reload(&other);
+    uint32_t v = 0;
+    EXPECT_FALSE(other.GetDword("Software\\Other", "Bin", &v));  // not ours to read
+    ASSERT_TRUE(other.SetDword(kMain, "Orientation", 3));
+    ASSERT_TRUE(other.SetString("Software\\Other", "Added", "new"));
+    const std::string after = FileText();
+    EXPECT_NE(after.find(foreignHive), std::string::npos) << after;
+    EXPECT_NE(
+        after.find("[HKEY_CURRENT_USER\\Software\\Other]\n" + hexValues + "\"Added\"=\"new\"\n"),
+        std::string::npos)
+        << after;
+    EXPECT_NE(after.find("\"Orientation\"=dword:00000003"), std::string::npos);
+    // A value of ours under a foreign type's name replaces it in place.
+    ASSERT_TRUE(other.SetDword("Software\\Other", "bin", 9));
+    EXPECT_NE(FileText().find("\"Bin\"=dword:00000009\n; a comment"), std::string::npos);
+}
+
+// Found by fuzzing: a foreign value whose last line ends in "\\" took the next line written
+// after it (a value of ours, or a blank line) as its continuation at the next load.
+TEST_F(RegistryTest, AForeignValueEndingInAContinuationDoesNotSwallowWhatFollows) {
+    WriteFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kMain + "]\n\"Bin\"=hex:01,\\\n");
+    Registry other;
+    Reload(&other);
+    ASSERT_TRUE(other.SetDword(kMain, "Orientation", 1));
+    const std::string once = FileText();
+    Registry again;
+    Reload(&again);
+    uint32_t v = 0;
+    ASSERT_TRUE(again.GetDword(kMain, "Orientation", &v));
+    EXPECT_EQ(v, 1u);
+    ASSERT_TRUE(again.SetDword(kMain, "Orientation", 1));
+    EXPECT_EQ(FileText(), once);
+}
+
+TEST_F(RegistryTest, UnreadableFileIsNeverWrittenAndChangesStayInMemory) {
+    // A folder where the file should be: it exists, but cannot be read as a file.
+    ASSERT_TRUE(DeviceFs::CreateFolders(kPath));
+    ASSERT_TRUE(DeviceFs::WriteAtomic(kPath + "\\keep.txt", "other program"));
+    Registry other;
+    EXPECT_FALSE(other.Load(kPath));
+    EXPECT_FALSE(other.Writable());
+    EXPECT_FALSE(other.CreateKey(kMain));
+    EXPECT_FALSE(other.SetDword(kMain, "Orientation", 2));
+    uint32_t v = 0;
+    ASSERT_TRUE(other.GetDword(kMain, "Orientation", &v));
+    EXPECT_EQ(v, 2u);
+    EXPECT_TRUE(DeviceFs::IsFolder(kPath));
+    EXPECT_FALSE(DeviceFs::Present(kPath + ".xxx"));
+}
+
+TEST(RegistryParse, ManyKeysAndValuesKeepTheirOrderAndLastValueWins) {
+    std::string text = "REGEDIT4\n";
+    for (int k = 0; k < 3000; ++k) {
+        text += "\n[HKEY_CURRENT_USER\\Software\\K" + std::to_string(k) + "]\n";
+        text += "\"V\"=dword:" + std::to_string(k % 10) + "\n";
+    }
+    text += "\n[HKEY_CURRENT_USER\\SOFTWARE\\k7]\n\"v\"=\"last\"\n";
     const std::vector<Registry::Key> keys = plat::ParseRegistryText(text);
-    ASSERT_EQ(keys.size(), 1u);
-    EXPECT_EQ(keys[0].path, "Software\\A");
-    ASSERT_EQ(keys[0].values.size(), 2u);
-    EXPECT_EQ(keys[0].values[0].name, "");
-    EXPECT_EQ(keys[0].values[0].text, "default");
-    EXPECT_EQ(keys[0].values[1].name, "Str");
+    ASSERT_EQ(keys.size(), 3000u);
+    EXPECT_EQ(keys[2999].path, "Software\\K2999");
+    ASSERT_EQ(keys[7].values.size(), 1u);
+    EXPECT_EQ(keys[7].values[0].name, "V");
+    EXPECT_EQ(keys[7].values[0].text, "last");
 }
 
 TEST(RegistryParse, ReadsUtf16Files) {
@@ -296,7 +375,7 @@ TEST(RegistryParse, ReadsUtf16Files) {
     EXPECT_EQ(keys[0].values[0].text, "\xE2\x82\xAC");
 }
 
-TEST_F(RegistryTest, LoadKeepsTheGoodPartOfADamagedFileAndRewritesItClean) {
+TEST_F(RegistryTest, LoadKeepsTheGoodPartOfADamagedFile) {
     WriteFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kMain +
               "]\n\"Orientation\"=dword:00000002\n\x01\x02\xff garbage\n\"ShowFileName\"=dwo");
     Registry other;
@@ -306,9 +385,10 @@ TEST_F(RegistryTest, LoadKeepsTheGoodPartOfADamagedFileAndRewritesItClean) {
     EXPECT_EQ(v, 2u);
     EXPECT_FALSE(other.GetDword(kMain, "ShowFileName", &v));
     ASSERT_TRUE(other.SetDword(kMain, "ShowFileName", 1));
-    EXPECT_EQ(FileText(),
-              "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kMain +
-                  "]\n\"Orientation\"=dword:00000002\n\"ShowFileName\"=dword:00000001\n");
+    // The line it does not understand is kept as written; the cut last line is dropped.
+    EXPECT_EQ(FileText(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kMain +
+                              "]\n\"Orientation\"=dword:00000002\n\x01\x02\xff garbage\n"
+                              "\"ShowFileName\"=dword:00000001\n");
 }
 
 }  // namespace

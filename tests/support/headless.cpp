@@ -1,5 +1,6 @@
 #include "tests/support/headless.h"
 
+#include <grp.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -206,6 +207,11 @@ void TempDevice::SkipSampleInstall() const {
 
 RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot,
                       const std::vector<std::string>& extraArgs) {
+    return RunHeadlessAs(device, keys, -1, screenshot, extraArgs, 0);
+}
+
+RunResult RunHeadlessAs(const TempDevice& device, const std::string& keys, int uid, bool screenshot,
+                        const std::vector<std::string>& extraArgs, unsigned hangSeconds) {
     RunResult result;
     const std::string statePath = device.Root() + ".state.json";
     const std::string shotPath = device.Root() + ".shot.png";
@@ -222,6 +228,16 @@ RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool sc
     if (pid == 0) {
         std::FILE* err = std::freopen(errPath.c_str(), "w", stderr);
         (void)err;
+        if (uid >= 0) {
+            const gid_t gid = static_cast<gid_t>(uid);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 ||
+                ::setuid(static_cast<uid_t>(uid)) != 0) {
+                ::_exit(kCannotSwitchUser);
+            }
+        }
+        if (hangSeconds > 0) {
+            ::alarm(hangSeconds);  // survives exec: a hung run ends with SIGALRM
+        }
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());

@@ -57,6 +57,15 @@ struct RunResult {
 RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot = false,
                       const std::vector<std::string>& extraArgs = {});
 
+// The same as another user (`uid` >= 0, with the same number as group), for tests of
+// permissions that root would bypass; exit code kCannotSwitchUser when the switch is not
+// allowed. With `hangSeconds`, a run still going after that long is ended by SIGALRM (exit
+// code 128 + 14), for tests of hangs.
+constexpr int kCannotSwitchUser = 126;
+RunResult RunHeadlessAs(const TempDevice& device, const std::string& keys, int uid,
+                        bool screenshot = false, const std::vector<std::string>& extraArgs = {},
+                        unsigned hangSeconds = 0);
+
 // Reads an 8-bit RGB(A) PNG; pixel (x, y) as 0xRRGGBB.
 struct Png {
     int width = 0;
