@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,13 @@ TEST(DeviceFsFiles, CreateRenameAndRemoveFilesAndFolders) {
     EXPECT_FALSE(DeviceFs::Remove("\\a\\b"));
     EXPECT_FALSE(DeviceFs::Remove("\\"));
     EXPECT_TRUE(DeviceFs::IsFolder("\\"));
+
+    // Host names with a control character (the last ones below and above the blank too) have
+    // no device path, so they are not listed.
+    for (const char* name : {"x\x1F.jpg", "x\x7F.jpg", "plain.jpg"}) {
+        std::fclose(std::fopen((device.Root() + "/a/" + name).c_str(), "wb"));
+    }
+    EXPECT_EQ(Names("\\a"), std::vector<std::string>{"plain.jpg"});
 }
 
 }  // namespace
