@@ -293,6 +293,11 @@ void ShowMenuBarForMode(AppState* app) {
 void SetViewMode(AppState* app, ViewMode mode) {
     const ViewMode oldMode = app->viewMode;
     bool repaint = true;
+    if (oldMode == kImage && mode != kImage && app->fullScreen) {
+        // Full screen belongs to the image view: whatever leaves the picture brings the title
+        // strip and the softkeys back before the next view lays itself out.
+        SetFullScreen(app, false);
+    }
     if (mode == kTree) {
         app->viewMode = kTree;
         TreeResult tree = RunFolderTreeForView(app);

@@ -125,7 +125,10 @@ void DrawCell(AppState* app, plat::Canvas& canvas, int index) {
     plat::Rect captionRect{cell.left, cell.bottom - app->fontHeight, cell.right, cell.bottom};
     plat::Rect box = cell.Inflate(-2, -2);
     if (caption) {
-        captionRect = captionRect.Inflate(-1, -1);
+        // Inside the frame at the sides and the bottom, but a whole line less one row of
+        // leading high: the letters from the top of an "l" to the foot of an "_" all show.
+        captionRect = plat::Rect{captionRect.left + 1, captionRect.top, captionRect.right - 1,
+                                 captionRect.bottom - 1};
         box.bottom = captionRect.top;
     }
     int width = entry->isFolder ? 32 : (bitmap ? bitmap->Width() : 0);

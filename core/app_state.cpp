@@ -25,7 +25,10 @@ AppState::AppState() {
     if (!plat::DeviceFs::IsValidPath(homeDirectory)) {
         homeDirectory = defaultFolder;
     }
-    if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(workDirectory)) {
+    // The existence test drops a trailing "\" from the stored folder ("\P\" is "\P"), so the
+    // folder bar and the parent folder see the same path the scan does.
+    DropTrailingSeparator(&homeDirectory);
+    if (!plat::DeviceFs::IsValidPath(workDirectory) || !Exists(&workDirectory)) {
         workDirectory = defaultFolder;
     }
     orientation = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOrientation, 0));
@@ -33,6 +36,10 @@ AppState::AppState() {
         orientation = 0;
     }
     thumbnailLayout = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrThumbnailLayout, 0));
+    if (thumbnailLayout < 0 || thumbnailLayout > 2) {
+        // Any other value draws the 4 x 4 grid: name it so, and "Icon Size" shows it checked.
+        thumbnailLayout = 2;
+    }
     showFileName = GetIntSetting(kStrMainSection, kStrShowFileName, 0) != 0;
     thumbMaxView = GetIntSetting(kStrMainSection, kStrThumbMaxView, 1) != 0;
     loadSizeLevel = static_cast<int16_t>(GetIntSetting(kStrMainSection, kStrOptimizedMemory, 0));
@@ -50,8 +57,9 @@ AppState::AppState() {
 
 AppState::~AppState() = default;
 
-int AppState::SetCurrentFolder(const std::string& path, bool repaint) {
-    if (!Exists(path)) {
+int AppState::SetCurrentFolder(const std::string& folder, bool repaint) {
+    std::string path = folder;
+    if (!Exists(&path)) {
         return 0;
     }
     // Exact spelling only: on the host, names that differ in case may be different folders.
@@ -76,8 +84,9 @@ void AppState::Rescan(bool repaint) {
     }
 }
 
-bool AppState::SetHomeFolder(const std::string& path) {
-    if (!Exists(path)) {
+bool AppState::SetHomeFolder(const std::string& folder) {
+    std::string path = folder;
+    if (!Exists(&path)) {
         return false;
     }
     homeDirectory = path;

@@ -5,6 +5,7 @@
 
 #include "core/app.h"
 #include "core/paths.h"
+#include "platform/os/collation.h"
 #include "platform/os/text.h"
 
 namespace {
@@ -128,7 +129,7 @@ int FileList::Compare(const FileEntry& a, const FileEntry& b) const {
     }
     switch (sortKey) {
         case 0:
-            return plat::CompareNoCase(a.name, b.name);
+            return plat::CollateNoCase(a.name, b.name);
         case 1:
             if (a.lastWriteTime != b.lastWriteTime)
                 return a.lastWriteTime < b.lastWriteTime ? -1 : 1;

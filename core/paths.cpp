@@ -16,10 +16,14 @@ bool Exists(std::string* path, plat::FileInfo* info) {
         }
         return true;
     }
-    if (path->back() == '\\') {
+    DropTrailingSeparator(path);
+    return plat::DeviceFs::Stat(*path, info);
+}
+
+void DropTrailingSeparator(std::string* path) {
+    if (path->size() > 1 && path->back() == '\\') {
         path->pop_back();
     }
-    return plat::DeviceFs::Stat(*path, info);
 }
 
 bool Exists(const std::string& path) {

@@ -9,6 +9,8 @@
 // (except for the root "\"); `info` receives the entry's details when given.
 bool Exists(std::string* path, plat::FileInfo* info = nullptr);
 bool Exists(const std::string& path);
+// Removes one trailing "\" from `path`, except from the root "\".
+void DropTrailingSeparator(std::string* path);
 // The parent of `path`: 1 with `out` set, or 0 for the root (out = "\") or an empty path.
 int ParentFolder(const std::string& path, std::string* out);
 // The program's folder on the device.

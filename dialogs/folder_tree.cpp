@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/file_list.h"
 #include "core/paths.h"
+#include "platform/os/collation.h"
 #include "platform/os/text.h"
 #include "platform/shell/message_box.h"
 #include "platform/toolkit/dialog.h"
@@ -95,7 +96,7 @@ void FillItem(FolderTreeState& s, int item) {
     // 100,000 names one by one in listing order would move half the list every time.
     std::stable_sort(entries.begin(), entries.end(),
                      [](const plat::FileInfo& a, const plat::FileInfo& b) {
-                         return plat::CompareNoCase(a.name, b.name) < 0;
+                         return plat::CollateNoCase(a.name, b.name) < 0;
                      });
     for (const plat::FileInfo& e : entries) {
         if (e.hidden) {

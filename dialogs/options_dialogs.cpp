@@ -11,13 +11,18 @@
 #include "resources/dialogs.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "slideshow/effects.h"
+#include "slideshow/slide_show.h"
 
 namespace {
 
-// Draws the titles of hidden group boxes at their top-left corners.
+// Draws the titles of hidden group boxes at their top-left corners, bold with a character
+// height of 12 pixels.
 void PaintGroupTitles(plat::Dialog& d, std::initializer_list<int> ids) {
+    static const std::shared_ptr<plat::Font> font =
+        plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"});
     plat::Canvas c = d.GetWindow()->BeginPaint();
-    c.SetFont(plat::DialogTitleFont());
+    c.SetFont(font);
     c.SetTextColor(plat::kDialogTitleColor);
     c.SetBackgroundMode(plat::BackgroundMode::kTransparent);
     for (int id : ids) {
@@ -74,16 +79,6 @@ bool GeneralProc(AppState* app, plat::Dialog& d, unsigned message, plat::WPARAM 
 
 // ---- slide-show options ----
 
-// "Slide" settings by string id.
-constexpr int kRandomEffect = kStrRandomEffect;
-constexpr int kEffect = kStrEffect;
-constexpr int kSpeed = kStrSpeed;
-constexpr int kRepeat = kStrRepeat;
-constexpr int kTransformKey = kStrTransformKey;
-constexpr int kDelay = kStrDelay;
-constexpr int kShowText = kStrShowText;
-constexpr int kSlideOrientation = kStrSlideOrientation;
-
 constexpr int kRepeatCheck = kCtlRepeat;
 constexpr int kShowTextCheck = kCtlShowText;
 constexpr int kRandomCheck = kCtlRandomEffect;
@@ -94,10 +89,6 @@ constexpr int kSyncList = kCtlSync;
 constexpr int kDelayList = kCtlDelay;
 constexpr int kDelayArrows = kCtlDelayArrows;
 constexpr int kOrientationList = kCtlOrientation;
-
-int Slide(int nameId, int defaultValue) {
-    return GetIntSetting(kStrSlideSection, nameId, defaultValue);
-}
 
 void FillSpinner(plat::Dialog& d, int id, const std::vector<std::string>& items, int selection) {
     auto* list = d.Get<plat::SpinnerList>(id);
@@ -127,37 +118,38 @@ void EnableDelay(plat::Dialog& d) {
     d.EnableItem(kDelayArrows, on);
 }
 
+// Opens on the values a show would play with: a stored value out of range shows the show's
+// fallback, not the nearest item of the list.
 void InitSlideOptions(plat::Dialog& d) {
-    d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(Slide(kRepeat, 1) != 0);
-    d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(Slide(kShowText, 0) != 0);
-    FillSpinner(d, kEffectList, Strings(kStrEffectDoorClose, kStrEffectZoomIn), Slide(kEffect, 0));
-    d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(Slide(kRandomEffect, 1) != 0);
+    const SlideShowSettings show = ReadSlideShowSettings();
+    d.Get<plat::CheckBox>(kRepeatCheck)->SetChecked(show.repeat);
+    d.Get<plat::CheckBox>(kShowTextCheck)->SetChecked(show.showText);
+    FillSpinner(d, kEffectList, Strings(kStrEffectDoorClose, kStrEffectZoomIn), show.listedEffect);
+    d.Get<plat::CheckBox>(kRandomCheck)->SetChecked(show.effect == kRandomEffect);
     EnableEffect(d);
-    FillSpinner(d, kSpeedList, Strings(kStrSpeedSlow, kStrSpeedFast), Slide(kSpeed, 5) - 3);
-    FillSpinner(d, kSyncList, Strings(kStrSyncDelayTime, kStrSyncWaveFile),
-                Slide(kTransformKey, 0));
+    FillSpinner(d, kSpeedList, Strings(kStrSpeedSlow, kStrSpeedFast), show.speed - 3);
+    FillSpinner(d, kSyncList, Strings(kStrSyncDelayTime, kStrSyncWaveFile), show.syncMode);
     std::vector<std::string> seconds;
     for (int s = 1; s <= 30; ++s) {
         seconds.push_back(std::to_string(s));
     }
-    FillSpinner(d, kDelayList, seconds, Slide(kDelay, 1) - 1);
+    FillSpinner(d, kDelayList, seconds, show.delaySeconds - 1);
     EnableDelay(d);
-    FillSpinner(d, kOrientationList, Strings(kStrPortraitMode, kStrRotateLeft),
-                Slide(kSlideOrientation, 0));
+    FillSpinner(d, kOrientationList, Strings(kStrPortraitMode, kStrRotateLeft), show.orientation);
 }
 
 void SaveSlideOptions(plat::Dialog& d) {
     const auto checked = [&d](int id) { return d.Get<plat::CheckBox>(id)->IsChecked() ? 1 : 0; };
     const auto selected = [&d](int id) { return d.Get<plat::SpinnerList>(id)->Selection(); };
     // The order the settings have always been written in.
-    SetIntSetting(kStrSlideSection, kRandomEffect, checked(kRandomCheck));
-    SetIntSetting(kStrSlideSection, kEffect, selected(kEffectList));
-    SetIntSetting(kStrSlideSection, kSpeed, selected(kSpeedList) + 3);
-    SetIntSetting(kStrSlideSection, kRepeat, checked(kRepeatCheck));
-    SetIntSetting(kStrSlideSection, kTransformKey, selected(kSyncList));
-    SetIntSetting(kStrSlideSection, kDelay, selected(kDelayList) + 1);
-    SetIntSetting(kStrSlideSection, kShowText, checked(kShowTextCheck));
-    SetIntSetting(kStrSlideSection, kSlideOrientation, selected(kOrientationList));
+    SetIntSetting(kStrSlideSection, kStrRandomEffect, checked(kRandomCheck));
+    SetIntSetting(kStrSlideSection, kStrEffect, selected(kEffectList));
+    SetIntSetting(kStrSlideSection, kStrSpeed, selected(kSpeedList) + 3);
+    SetIntSetting(kStrSlideSection, kStrRepeat, checked(kRepeatCheck));
+    SetIntSetting(kStrSlideSection, kStrTransformKey, selected(kSyncList));
+    SetIntSetting(kStrSlideSection, kStrDelay, selected(kDelayList) + 1);
+    SetIntSetting(kStrSlideSection, kStrShowText, checked(kShowTextCheck));
+    SetIntSetting(kStrSlideSection, kStrSlideOrientation, selected(kOrientationList));
 }
 
 bool SlideProc(plat::Dialog& d, unsigned message, plat::WPARAM wParam, plat::LRESULT* result) {

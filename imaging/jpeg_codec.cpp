@@ -1,10 +1,13 @@
 #include "imaging/jpeg_codec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "imaging/fit.h"
 #include "imaging/jpeg_guard.h"
+#include "imaging/jpeg_scan_data.h"
+#include "imaging/row_reducer.h"
 #include "platform/os/device_fs.h"
 
 namespace imaging {
@@ -24,6 +27,11 @@ struct DecodeState {
     bool invertedCmyk = false;
     JDIMENSION rowsRead = 0;
     std::vector<uint8_t> cmykRow;
+    // The size handed out; smaller than the decoder's output when the rows are reduced.
+    int width = 0;
+    int height = 0;
+    bool reducing = false;
+    RowReducer reducer;
     plat::FilePtr file;
 };
 
@@ -73,6 +81,54 @@ int ChooseScale(jpeg_decompress_struct* cinfo, int boxWidth, int boxHeight) {
     return 1;
 }
 
+// Huffman coding spends at least a bit on every 8 x 8 block of a scan, and arithmetic coding
+// of a real picture hardly less, so a file with fewer scan bytes than width x height / 1024
+// cannot hold the picture it claims. Decoding it would pad hundreds of millions of missing
+// pixels from a few bytes (or, with arithmetic coding, make them up from nothing): it is
+// refused instead. Only scan data counts, not comments or other segments.
+bool ScanDataCoversClaim(DecodeState& s) {
+    const uint64_t pixels = static_cast<uint64_t>(s.cinfo.image_width) * s.cinfo.image_height;
+    const uint64_t needed = pixels / 1024;
+    if (needed == 0) {
+        return true;
+    }
+    std::FILE* file = s.file.get();
+    const long resume = std::ftell(file);
+    if (resume < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        return false;
+    }
+    const uint64_t present = CountJpegScanBytes(file, needed);
+    return std::fseek(file, resume, SEEK_SET) == 0 && present >= needed;
+}
+
+// Beyond twice the box, even the DCT's smallest scale (1/8) is too large for the memory level:
+// the rows are then reduced further while they are read, to the file's size fitted into twice
+// the box, as BMP pictures are.
+int ChooseReducedSize(DecodeState& s, int boxWidth, int boxHeight) {
+    const int decodedWidth = static_cast<int>(s.cinfo.output_width);
+    const int decodedHeight = static_cast<int>(s.cinfo.output_height);
+    s.width = decodedWidth;
+    s.height = decodedHeight;
+    s.reducing = false;
+    if (boxWidth <= 0 || boxHeight <= 0) {
+        return 1;
+    }
+    const int twiceWidth =
+        static_cast<int>(std::min<int64_t>(2 * int64_t{boxWidth}, kMaxDimension));
+    const int twiceHeight =
+        static_cast<int>(std::min<int64_t>(2 * int64_t{boxHeight}, kMaxDimension));
+    if (decodedWidth <= twiceWidth && decodedHeight <= twiceHeight) {
+        return 1;
+    }
+    int width = 0, height = 0;
+    FitSize(static_cast<int>(s.cinfo.image_width), static_cast<int>(s.cinfo.image_height),
+            twiceWidth, twiceHeight, &width, &height);
+    s.width = std::min(width, decodedWidth);
+    s.height = std::min(height, decodedHeight);
+    s.reducing = true;
+    return s.reducer.Start(decodedWidth, decodedHeight, s.width, s.height);
+}
+
 int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHeight) {
     s.file = plat::DeviceFs::Open(path, "rb");
     if (!s.file) {
@@ -89,12 +145,7 @@ int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHei
     if (!JpegGuardReadHeader(&s.cinfo)) {
         return 0;
     }
-    // Huffman coding spends at least a bit on every 8 x 8 luminance block, so a file smaller
-    // than width x height / 512 bytes cannot hold its picture. Decoding such a file would pad
-    // up to hundreds of millions of missing pixels from a few bytes; it is refused instead.
-    plat::FileInfo info;
-    const uint64_t pixels = static_cast<uint64_t>(s.cinfo.image_width) * s.cinfo.image_height;
-    if (!s.cinfo.arith_code && plat::DeviceFs::Stat(path, &info) && info.size < pixels / 1024) {
+    if (!ScanDataCoversClaim(s)) {
         return 0;
     }
     if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
@@ -115,9 +166,15 @@ int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHei
         s.cinfo.output_height > static_cast<JDIMENSION>(kMaxDimension)) {
         return 0;
     }
+    if (!ChooseReducedSize(s, boxWidth, boxHeight)) {
+        return 0;
+    }
     if (!JpegGuardStartDecompress(&s.cinfo)) {
         return 0;
     }
+    // A file of several scans is read whole while the decode starts; an early end there has
+    // already been padded within the bounds checked above. From here on it stops the rows.
+    s.errors.dataEnded = 0;
     s.started = true;
     if (s.cmyk) {
         s.cmykRow.assign(static_cast<size_t>(s.cinfo.output_width) * 4, 0);
@@ -145,10 +202,10 @@ int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, i
         *fileHeight = ok ? static_cast<int>(s.cinfo.image_height) : 0;
     }
     if (outWidth) {
-        *outWidth = ok ? static_cast<int>(s.cinfo.output_width) : 0;
+        *outWidth = ok ? s.width : 0;
     }
     if (outHeight) {
-        *outHeight = ok ? static_cast<int>(s.cinfo.output_height) : 0;
+        *outHeight = ok ? s.height : 0;
     }
     if (components) {
         *components = ok ? s.cinfo.num_components : 0;
@@ -159,28 +216,44 @@ int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, i
     return ok;
 }
 
-int GetJPGFileData(uint8_t* row) {
-    DecodeState& s = State();
-    if (!s.started) {
-        return 0;
-    }
-    const size_t rowBytes = static_cast<size_t>(s.cinfo.output_width) * 3;
-    if (s.failed || s.rowsRead >= s.cinfo.output_height) {
-        std::memset(row, 0, rowBytes);
-        return 0;
-    }
-    ++s.rowsRead;
+namespace {
+
+// The decoder's next row as BGR. 0 after a fatal error (the row is then black) or when the
+// data ended on this row (it keeps what was decoded).
+int ReadDecodedRow(DecodeState& s, uint8_t* row) {
     JSAMPROW target = s.cmyk ? s.cmykRow.data() : row;
     if (!JpegGuardReadScanline(&s.cinfo, target)) {
-        // A fatal error in the data: this and every later row stay black.
-        s.failed = true;
-        std::memset(row, 0, rowBytes);
+        std::memset(row, 0, static_cast<size_t>(s.cinfo.output_width) * 3);
         return 0;
     }
     if (s.cmyk) {
         CmykToBgr(s.cmykRow.data(), row, s.cinfo.output_width, s.invertedCmyk);
     }
-    return 1;
+    return s.errors.dataEnded ? 0 : 1;
+}
+
+}  // namespace
+
+int GetJPGFileData(uint8_t* row) {
+    DecodeState& s = State();
+    if (!s.started) {
+        return 0;
+    }
+    const size_t rowBytes = static_cast<size_t>(s.width) * 3;
+    if (s.failed || s.rowsRead >= static_cast<JDIMENSION>(s.height)) {
+        std::memset(row, 0, rowBytes);
+        return 0;
+    }
+    ++s.rowsRead;
+    const int ok =
+        s.reducing
+            ? s.reducer.NextLine(row, [&s](uint8_t* decoded) { return ReadDecodedRow(s, decoded); })
+            : ReadDecodedRow(s, row);
+    if (!ok) {
+        // A fatal error, or the end of the data: every later row stays black.
+        s.failed = true;
+    }
+    return ok;
 }
 
 void CloseFile() {
@@ -188,8 +261,10 @@ void CloseFile() {
     if (s.created) {
         jpeg_destroy_decompress(&s.cinfo);
     }
-    s.created = s.started = s.failed = s.cmyk = s.invertedCmyk = false;
+    s.created = s.started = s.failed = s.cmyk = s.invertedCmyk = s.reducing = false;
     s.rowsRead = 0;
+    s.width = s.height = 0;
+    s.reducer = RowReducer();
     s.cmykRow = std::vector<uint8_t>();
     s.file.reset();
 }

@@ -14,15 +14,19 @@ namespace imaging {
 // Opens a decode of the JPEG file at a device path. On entry *outWidth x *outHeight is the
 // wanted box; on return it is the exact size GetJPGFileData will deliver: the smallest scale
 // M/8 (M = 1..8) whose output still covers the picture fitted into the box, so that later
-// steps only ever reduce. A box that is not positive asks for the full size. *components
-// receives the file's colour component count. Result 1, or 0 when the file cannot be opened
-// or read (CloseFile is still expected).
+// steps only ever reduce. When even 1/8 is larger than twice the box, the rows are averaged
+// down further while they are read, to the file's size fitted into twice the box, so no
+// delivered picture exceeds twice the box. A box that is not positive asks for the full size.
+// *components receives the file's colour component count. Result 1, or 0 when the file cannot
+// be opened or read, or holds too little scan data for the size it claims (CloseFile is still
+// expected).
 int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, int* outWidth,
                      int* outHeight, int* components);
 
 // Writes the next row, top row first: output-width pixels of bytes blue, green, red. Grayscale
-// and CMYK/YCCK files arrive as BGR too. After a decoding error or past the last row the row
-// is black and the result 0.
+// and CMYK/YCCK files arrive as BGR too. The row on which the compressed data ends keeps what
+// was decoded and gives 0; after it, after a decoding error and past the last row the row is
+// black and the result 0.
 int GetJPGFileData(uint8_t* row);
 
 // Ends the open decode (safe to call when none is open).

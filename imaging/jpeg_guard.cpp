@@ -1,5 +1,8 @@
 #include "imaging/jpeg_guard.h"
 
+// The message codes of the library's warnings.
+#include <jerror.h>
+
 namespace imaging {
 
 namespace {
@@ -9,7 +12,16 @@ namespace {
     std::longjmp(manager->jump, 1);
 }
 
-void EmitMessage(j_common_ptr, int) {}
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0 || !cinfo->is_decompressor) {
+        return;  // trace messages, and nothing a compressor says
+    }
+    const int code = cinfo->err->msg_code;
+    const j_decompress_ptr d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (code == JWRN_JPEG_EOF || (code == JWRN_HIT_MARKER && d->unread_marker == 0xD9)) {
+        reinterpret_cast<JpegErrorManager*>(cinfo->err)->dataEnded = 1;
+    }
+}
 
 void OutputMessage(j_common_ptr) {}
 
@@ -34,6 +46,7 @@ jpeg_error_mgr* JpegInitErrors(JpegErrorManager* manager) {
     err->emit_message = EmitMessage;
     err->output_message = OutputMessage;
     manager->maxScans = 500;
+    manager->dataEnded = 0;
     manager->progress = jpeg_progress_mgr{};
     manager->progress.progress_monitor = Progress;
     return err;

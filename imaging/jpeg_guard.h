@@ -22,9 +22,14 @@ struct JpegErrorManager {
     // A file whose progressive scans never end is cut off after this many scans.
     int maxScans;
     jpeg_progress_mgr progress;
+    // Set by the warning that the compressed data has ended before the picture: the file is
+    // cut short, or its scan stops at the end-of-image marker. The decoder would go on padding
+    // the rest of the picture with empty blocks.
+    int dataEnded;
 };
 
-// Installs the error manager (quiet: warnings are dropped) and the scan limit.
+// Installs the error manager (quiet: warnings only note the end of the data) and the scan
+// limit.
 jpeg_error_mgr* JpegInitErrors(JpegErrorManager* manager);
 
 int JpegGuardCreateDecompress(jpeg_decompress_struct* cinfo);

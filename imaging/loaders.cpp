@@ -71,6 +71,23 @@ int CreatePicture(ImageBuffer* image, int width, int height, int orientation) {
     return image->Create(header);
 }
 
+// "Maximum Thumbnail View": grows the box so the picture covers it. A JPEG decode was opened
+// for twice the old box, which for a wide or tall picture is a narrow strip: it is opened again
+// for twice the covered box, so the decoder delivers enough rows and columns to fill it.
+int CoverBoxAndReopen(const std::string& path, int fileType, int fileWidth, int fileHeight,
+                      int* boxWidth, int* boxHeight, int* sourceWidth, int* sourceHeight) {
+    const int oldWidth = *boxWidth;
+    const int oldHeight = *boxHeight;
+    CoverBox(fileWidth, fileHeight, boxWidth, boxHeight);
+    if (fileType != kPictureJpeg || (*boxWidth == oldWidth && *boxHeight == oldHeight)) {
+        return 1;
+    }
+    CloseFile();
+    *sourceWidth = static_cast<int>(std::min<int64_t>(2 * int64_t{*boxWidth}, kMaxDimension));
+    *sourceHeight = static_cast<int>(std::min<int64_t>(2 * int64_t{*boxHeight}, kMaxDimension));
+    return GetJPGFileHeader(path, nullptr, nullptr, sourceWidth, sourceHeight, nullptr);
+}
+
 // Where each target line of StoreDecodedRows goes.
 class LineWriter {
   public:
@@ -250,8 +267,10 @@ int LoadImageFitted(const std::string& path, ImageBuffer* image, int boxWidth, i
         sourceWidth = width;
         sourceHeight = height;
     }
-    if (doubleBox && context.thumbMaxView == 1) {
-        CoverBox(width, height, &boxWidth, &boxHeight);
+    if (doubleBox && context.thumbMaxView == 1 &&
+        !CoverBoxAndReopen(path, fileType, width, height, &boxWidth, &boxHeight, &sourceWidth,
+                           &sourceHeight)) {
+        return 0;
     }
     SetSize(fileWidth, fileHeight, width, height);
 

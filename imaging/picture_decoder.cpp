@@ -32,34 +32,44 @@ struct GifCloser {
 };
 using GifPtr = std::unique_ptr<GifFileType, GifCloser>;
 
-// Reads extension records up to the first image descriptor; remembers the transparent index
-// of the last graphic control block seen. False on a read error or when no image follows.
-bool FindFirstImage(GifFileType* gif, int* transparent) {
+// What the graphic control block before an image says about it.
+struct ImageControl {
+    int transparent = NO_TRANSPARENT_COLOR;
+    int delay = 0;  // hundredths of a second the image stays before the next one is drawn
+};
+
+enum class NextRecord { kImage, kEnd, kError };
+
+// Reads extension records up to the next image descriptor, taking the image's control from
+// the last graphic control block seen.
+NextRecord FindNextImage(GifFileType* gif, ImageControl* control) {
+    *control = ImageControl{};
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
-            return false;
+            return NextRecord::kError;
         }
         if (type == IMAGE_DESC_RECORD_TYPE) {
-            return DGifGetImageDesc(gif) != GIF_ERROR;
+            return DGifGetImageDesc(gif) != GIF_ERROR ? NextRecord::kImage : NextRecord::kError;
         }
         if (type != EXTENSION_RECORD_TYPE) {
-            return false;
+            return NextRecord::kEnd;
         }
         int code = 0;
         GifByteType* block = nullptr;
         if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) {
-            return false;
+            return NextRecord::kError;
         }
         if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] == 4) {
-            GraphicsControlBlock control;
-            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
-                *transparent = control.TransparentColor;
+            GraphicsControlBlock gcb;
+            if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
+                control->transparent = gcb.TransparentColor;
+                control->delay = gcb.DelayTime;
             }
         }
         while (block) {
             if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
-                return false;
+                return NextRecord::kError;
             }
         }
     }
@@ -84,9 +94,7 @@ int DrawFrame(GifFileType* gif, const Frame& frame, const ColorMapObject* map, i
         const int step = frame.interlaced ? kPassStep[pass] : 1;
         for (int fy = start; fy < frame.height; fy += step) {
             const int y = frame.top + fy;
-            if (!frame.interlaced && y >= canvas->Height()) {
-                return decoded;  // the rest lies below the screen
-            }
+            // Rows below the screen are read all the same: the next image follows them.
             if (DGifGetLine(gif, line.data(), frame.width) == GIF_ERROR) {
                 return decoded;
             }
@@ -116,20 +124,46 @@ int DrawFrame(GifFileType* gif, const Frame& frame, const ColorMapObject* map, i
     return decoded;
 }
 
+Frame FrameOf(const GifImageDesc& desc) {
+    return Frame{desc.Left, desc.Top, desc.Width, desc.Height, desc.Interlace != 0};
+}
+
+bool FrameIsSane(const Frame& frame) {
+    return frame.width > 0 && frame.height > 0 && frame.left >= 0 && frame.top >= 0 &&
+           static_cast<int64_t>(frame.width) * frame.height <= kMaxFramePixels;
+}
+
+// The images that follow the first one without a delay belong to the first picture (large
+// pictures are stored as tiles, each with a palette of its own): they are drawn over it, up to
+// and including the first image that is shown for a while. A damaged image ends the picture.
+void DrawFollowingImages(GifFileType* gif, const ColorMapObject* global, plat::Bitmap* canvas) {
+    ImageControl control;
+    while (FindNextImage(gif, &control) == NextRecord::kImage) {
+        const Frame frame = FrameOf(gif->Image);
+        if (!FrameIsSane(frame)) {
+            return;
+        }
+        const ColorMapObject* map = gif->Image.ColorMap ? gif->Image.ColorMap : global;
+        if (DrawFrame(gif, frame, map, control.transparent, canvas) < frame.height ||
+            control.delay > 0) {
+            return;
+        }
+    }
+}
+
 std::unique_ptr<plat::Bitmap> DecodeGif(std::FILE* file, int maxWidth, int maxHeight) {
     int error = 0;
     GifPtr gif(DGifOpen(file, ReadDecoderData, &error));
     if (!gif) {
         return nullptr;
     }
-    int transparent = NO_TRANSPARENT_COLOR;
-    if (!FindFirstImage(gif.get(), &transparent)) {
+    ImageControl control;
+    if (FindNextImage(gif.get(), &control) != NextRecord::kImage) {
         return nullptr;
     }
     const GifImageDesc& desc = gif->Image;
-    const Frame frame{desc.Left, desc.Top, desc.Width, desc.Height, desc.Interlace != 0};
-    if (frame.width <= 0 || frame.height <= 0 || frame.left < 0 || frame.top < 0 ||
-        static_cast<int64_t>(frame.width) * frame.height > kMaxFramePixels) {
+    const Frame frame = FrameOf(desc);
+    if (!FrameIsSane(frame)) {
         return nullptr;
     }
     int screenWidth = gif->SWidth;
@@ -162,8 +196,12 @@ std::unique_ptr<plat::Bitmap> DecodeGif(std::FILE* file, int maxWidth, int maxHe
     if (frame.left >= screenWidth || frame.top >= screenHeight) {
         return canvas;  // the frame lies off the screen: only the background shows
     }
-    if (DrawFrame(gif.get(), frame, map, transparent, canvas.get()) == 0) {
+    const int decoded = DrawFrame(gif.get(), frame, map, control.transparent, canvas.get());
+    if (decoded == 0) {
         return nullptr;
+    }
+    if (decoded == frame.height && control.delay == 0) {
+        DrawFollowingImages(gif.get(), global, canvas.get());
     }
     return canvas;
 }

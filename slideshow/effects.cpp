@@ -17,7 +17,10 @@ void DoorClose(SlideShowPlayer& player, plat::Canvas& dc, int d) {
     }
     imaging::ImageBuffer& next = player.NewFrame();
     player.CopyToScreenAt(dc, next, FrameRect{W / 2 - d, 0, W / 2 - 1, H - 1}, 0, 0);
-    player.CopyToScreenAt(dc, next, FrameRect{W / 2, 0, W / 2 + d - 1, H - 1}, W - d, 0);
+    // On an odd width the right half is the wider one (W - W/2 columns): it comes in one
+    // column wider, so the halves meet without a gap and the last frame is the picture.
+    const int right = d + W % 2;
+    player.CopyToScreenAt(dc, next, FrameRect{W / 2, 0, W / 2 + right - 1, H - 1}, W - right, 0);
 }
 
 void DoorOpen(SlideShowPlayer& player, plat::Canvas& dc, int d) {

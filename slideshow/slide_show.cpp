@@ -15,6 +15,7 @@
 #include "platform/window/messages.h"
 #include "platform/window/sound.h"
 #include "platform/window/window_system.h"
+#include "slideshow/effects.h"
 #include "slideshow/slide_show_player.h"
 
 namespace {
@@ -203,7 +204,15 @@ class ModalRegistration {
 SlideShowSettings ReadSlideShowSettings() {
     SlideShowSettings s;
     const bool random = GetIntSetting(kStrSlideSection, kStrRandomEffect, 1) != 0;
-    s.effect = random ? 11 : GetIntSetting(kStrSlideSection, kStrEffect, 11);
+    const int stored = GetIntSetting(kStrSlideSection, kStrEffect, 11);
+    // Only 0-10 name an effect; 11 (also a missing value) plays a random one, and the engine
+    // plays any other number as "Wipe (To Right)".
+    if (stored >= 0 && stored < kEffectCount) {
+        s.listedEffect = stored;
+    } else {
+        s.listedEffect = stored == kRandomEffect ? kDoorClose : kWipeRight;
+    }
+    s.effect = (random || stored == kRandomEffect) ? kRandomEffect : s.listedEffect;
     s.speed = SettingInRange(kStrSpeed, 5, 3, 5);
     s.delaySeconds = SettingInRange(kStrDelay, 1, 1, 30);
     s.repeat = GetIntSetting(kStrSlideSection, kStrRepeat, 1) != 0;

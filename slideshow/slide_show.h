@@ -13,9 +13,12 @@
 struct AppState;
 class SlideShowPlayer;
 
-// The "Slide" settings as a show starts (missing values take the show-start defaults).
+// The "Slide" settings as a show starts (missing values take the show-start defaults, values
+// out of range the same). The options dialog opens on these, so it shows what a show does.
 struct SlideShowSettings {
     int effect = 11;  // 11: a random effect for every picture
+    // The effect the options list shows (0-10), also while a random effect is played.
+    int listedEffect = 0;
     int speed = 5;
     int delaySeconds = 1;
     bool repeat = true;

@@ -15,7 +15,7 @@ namespace {
 
 // The caption font: height 12, normal weight, the face "Nina".
 std::shared_ptr<plat::Font> CaptionFont() {
-    return plat::Font::Create(plat::FontSpec{12, 400, false, "Nina"});
+    return plat::Font::Create(plat::FontSpec{12, 400, false, "Nina", true});
 }
 
 bool IsDirectionKey(unsigned key) {
@@ -226,15 +226,8 @@ void SlideShowPlayer::DrawCaption(const std::string& name) {
     canvas.SetBackgroundMode(plat::BackgroundMode::kTransparent);
     plat::Rect box{margin, 0, length, rows};
     canvas.DrawText(name, &box, plat::kTextCenter | plat::kTextWordBreak | plat::kTextNoPrefix);
-    // The caption font is a draft-quality font: no smoothing. Our text is smoothed, so the
-    // mask keeps the pixels at least half covered, as white, and drops the rest.
-    for (int y = 0; y < rows; ++y) {
-        uint8_t* p = mask.Row(y);
-        for (int i = 0; i < 3 * mask.Width(); i += 3) {
-            const uint8_t v = p[i + 1] >= 128 ? 255 : 0;
-            p[i] = p[i + 1] = p[i + 2] = v;
-        }
-    }
+    // The caption font is a draft-quality font: its glyphs are drawn unsmoothed, so the mask
+    // is already black and white and every stroke of the name is in it.
 
     if (shadowEnabled) {
         CopyMaskRows(mask, rows, 0, 0, shadowColor);

@@ -571,6 +571,11 @@ int Canvas::DrawText(std::string_view text, Rect* rect, unsigned flags) {
     const bool single = flags & kTextSingleLine;
     if (single && (flags & kTextVCenter)) {
         y = rect->top + (int64_t{rect->Height()} - lineHeight) / 2;
+        if (y + lineHeight > rect->bottom) {
+            // A line taller than its rectangle keeps its descent (underscores, the tails of
+            // g, j, p, q, y) inside it; the internal leading above the letters gives way.
+            y = int64_t{rect->bottom} - lineHeight;
+        }
     } else if (single && (flags & kTextBottom)) {
         y = int64_t{rect->bottom} - lineHeight;
     }

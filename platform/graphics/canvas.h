@@ -83,6 +83,8 @@ class Canvas {
     // Draws text at (x, y) = top-left of the line cell.
     void TextOut(int x, int y, std::string_view text);
     // Lays out and draws text inside `rect` with kText* flags; returns the height of the text.
+    // A single line centred vertically in a rectangle lower than the line is placed with its
+    // bottom on the rectangle's bottom, so the descent stays visible.
     // With kTextCalcRect nothing is drawn and `rect` is set to the bounds the text needs
     // (with kTextWordBreak the width is kept and lines are broken at blanks).
     int DrawText(std::string_view text, Rect* rect, unsigned flags);

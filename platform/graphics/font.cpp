@@ -125,13 +125,14 @@ TextMetrics CellMetrics(const FontSpec& request, const DesignMetrics& d, int ppe
 class FreeTypeFace : public FontFace {
   public:
     FreeTypeFace(FaceHandle face, std::string file, const DesignMetrics& design, int ppem,
-                 bool oblique, bool embolden)
+                 bool oblique, bool embolden, bool monochrome)
         : face_(std::move(face)),
           file_(std::move(file)),
           design_(design),
           ppem_(ppem),
           oblique_(oblique),
-          embolden_(embolden) {}
+          embolden_(embolden),
+          monochrome_(monochrome) {}
 
     bool SetSize() { return FT_Set_Pixel_Sizes(face_.get(), 0, ppem_) == 0; }
 
@@ -163,7 +164,8 @@ class FreeTypeFace : public FontFace {
         GlyphImage image;
         FT_Face face = face_.get();
         const FT_UInt index = FT_Get_Char_Index(face, cp);
-        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) {
+        const FT_Int32 target = monochrome_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT;
+        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | target) != 0) {
             return image;
         }
         if (oblique_) {
@@ -173,11 +175,13 @@ class FreeTypeFace : public FontFace {
             FT_GlyphSlot_Embolden(face->glyph);
         }
         image.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
-        if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
+        const FT_Render_Mode mode = monochrome_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
+        if (FT_Render_Glyph(face->glyph, mode) != 0) {
             return image;
         }
         const FT_Bitmap& bitmap = face->glyph->bitmap;
-        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.buffer == nullptr) {
+        const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+        if ((!gray && bitmap.pixel_mode != FT_PIXEL_MODE_MONO) || bitmap.buffer == nullptr) {
             return image;
         }
         image.left = face->glyph->bitmap_left;
@@ -187,7 +191,11 @@ class FreeTypeFace : public FontFace {
         image.coverage.resize(static_cast<size_t>(image.width) * image.rows);
         for (int y = 0; y < image.rows; ++y) {
             const unsigned char* src = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
-            std::copy(src, src + image.width, image.coverage.begin() + y * image.width);
+            uint8_t* out = image.coverage.data() + static_cast<size_t>(y) * image.width;
+            for (int x = 0; x < image.width; ++x) {
+                // One bit per pixel, the leftmost in the high bit, in monochrome mode.
+                out[x] = gray ? src[x] : ((src[x >> 3] >> (7 - (x & 7))) & 1) * 255;
+            }
         }
         return image;
     }
@@ -198,6 +206,7 @@ class FreeTypeFace : public FontFace {
     int ppem_;
     bool oblique_;
     bool embolden_;
+    bool monochrome_;
     std::unordered_map<char32_t, GlyphImage> glyphs_;
 };
 
@@ -357,12 +366,13 @@ const LoadedFile& ResolveFile(const std::string& faceName, bool bold, bool itali
 }  // namespace
 
 std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& request) {
-    static std::map<std::tuple<std::string, int, bool, bool>, std::shared_ptr<FontFace>> faces;
+    static std::map<std::tuple<std::string, int, bool, bool, bool>, std::shared_ptr<FontFace>>
+        faces;
     const bool bold = request.weight >= 700;
     const LoadedFile& file = ResolveFile(request.face, bold, request.italic);
     const int ppem = PixelSizeFor(request, file.design);
     const auto key = std::make_tuple(file.ok ? file.resolved.path : std::string(), ppem,
-                                     file.resolved.oblique, file.resolved.embolden);
+                                     file.resolved.oblique, file.resolved.embolden, request.draft);
     auto it = faces.find(key);
     if (it != faces.end()) {
         return it->second;
@@ -370,9 +380,9 @@ std::shared_ptr<FontFace> AcquireFontFace(const FontSpec& request) {
     std::shared_ptr<FontFace> face;
     if (file.ok) {
         if (FaceHandle handle = OpenFace(file.resolved.path)) {
-            auto ft =
-                std::make_shared<FreeTypeFace>(std::move(handle), file.resolved.path, file.design,
-                                               ppem, file.resolved.oblique, file.resolved.embolden);
+            auto ft = std::make_shared<FreeTypeFace>(std::move(handle), file.resolved.path,
+                                                     file.design, ppem, file.resolved.oblique,
+                                                     file.resolved.embolden, request.draft);
             if (ft->SetSize()) {
                 face = std::move(ft);
             }

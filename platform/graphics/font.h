@@ -1,5 +1,5 @@
 // Fonts: the face "Nina" resolved to an installed TrueType face (DejaVu Sans), rendered with
-// FreeType as greyscale antialiased text.
+// FreeType as greyscale antialiased text (draft fonts: hinted monochrome).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,9 @@ struct FontSpec {
     int weight = 400;  // 700 and above is bold
     bool italic = false;
     std::string face = "Nina";
+    // Draft quality: glyphs hinted and drawn in one colour, without smoothing, so every
+    // stroke is a whole pixel wide (text that becomes a mask keeps all its strokes).
+    bool draft = false;
 };
 
 struct TextMetrics {

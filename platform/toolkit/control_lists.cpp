@@ -398,6 +398,16 @@ std::vector<int> TreeView::ItemDepths() const {
     return out;
 }
 
+int TreeView::SelectedRow() const {
+    const auto visible = VisibleItems();
+    for (size_t row = 0; row < visible.size(); ++row) {
+        if (visible[row].first == selection_) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
 int TreeView::RowHeight() const {
     return std::max(16, LineHeightOf(font_) + 2);
 }

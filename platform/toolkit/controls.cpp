@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/graphics/theme.h"
+#include "platform/os/collation.h"
 #include "platform/os/text.h"
 #include "platform/window/window_system.h"
 
@@ -231,7 +232,7 @@ int ListBox::AddString(const std::string& text) {
     }
     const auto at = std::upper_bound(
         items_.begin(), items_.end(), text,
-        [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+        [](const std::string& a, const std::string& b) { return CollateNoCase(a, b) < 0; });
     const int index = static_cast<int>(at - items_.begin());
     items_.insert(at, text);
     return index;

@@ -62,6 +62,8 @@ class Control {
     virtual bool IsChecked() const { return false; }
     // The selected row, or -1.
     virtual int Selection() const { return -1; }
+    // The index into ItemTexts() of the highlighted row, or -1 (trees select items by id).
+    virtual int SelectedRow() const { return Selection(); }
     // Rows of lists, spinner lists and report lists (first column); visible tree items.
     virtual std::vector<std::string> ItemTexts() const { return {}; }
     // Depth of each of ItemTexts() for trees; empty for other kinds.
@@ -329,6 +331,7 @@ class TreeView : public Control {
     std::vector<std::pair<int, int>> VisibleItems() const;
     std::vector<std::string> ItemTexts() const override;
     std::vector<int> ItemDepths() const override;
+    int SelectedRow() const override;
     int TopIndex() const { return top_; }
 
   protected:
@@ -354,7 +357,8 @@ class ListBox : public Control {
   public:
     explicit ListBox(bool sorted) : sorted_(sorted) {}
     const char* KindName() const override { return "listBox"; }
-    // Sorted lists insert in case-insensitive order (equal names keep their arrival order).
+    // Sorted lists insert in the order of names (CollateNoCase; equal names keep their arrival
+    // order).
     int AddString(const std::string& text);
     void Clear() { items_.clear(); }
     int Count() const { return static_cast<int>(items_.size()); }

@@ -494,7 +494,7 @@ bool DescribeTopDialog(DialogState* state) {
             s.kind = control->KindName();
             s.text = control->Text();
             s.checked = control->IsChecked();
-            s.selection = control->Selection();
+            s.selection = control->SelectedRow();
             s.items = control->ItemTexts();
             s.depths = control->ItemDepths();
         } else {

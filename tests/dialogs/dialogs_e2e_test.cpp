@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "dialogs/favorites.h"
+#include "platform/graphics/canvas.h"
+#include "platform/graphics/font.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;
@@ -385,4 +387,117 @@ TEST(SlideOptionsE2E, EnableRulesAndCancel) {
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
     EXPECT_EQ(Section(device.ReadFile(kRegistry), "Slide"), "");
+}
+
+TEST(FolderTreeE2E, TheSelectionIsTheRowOfTheHighlightedItem) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Photos\\Trip");
+    device.MakeFolder("\\Photos\\Empty");
+    device.WriteFile("\\Photos\\Trip\\a.bmp", SolidBmp(8, 8, 255, 0, 0));
+    StartIn(device, "\\\\Photos\\\\Trip");
+    RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") +
+                            " Down state:" + device.Host("\\d.json") + " cmd:40002");
+    for (const auto& [file, name] :
+         {std::pair{"\\t.json", "Trip"}, std::pair{"\\d.json", "a.bmp"}}) {
+        Json tree;
+        ASSERT_TRUE(testing_support::ParseJson(device.ReadFile(file), &tree));
+        const Json* view = Control(tree, 2004);
+        ASSERT_NE(view, nullptr);
+        const int row = (*view)["selection"].Int();
+        ASSERT_GE(row, 0) << file;
+        ASSERT_LT(row, static_cast<int>((*view)["items"].Size())) << file;
+        EXPECT_EQ((*view)["items"][static_cast<size_t>(row)]["text"].text, name) << file;
+    }
+}
+
+TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    // The show plays these as Delay Time, 1 second, Fast, Portrait and "Wipe (To Right)".
+    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
+                                    "\"TransformKey\"=dword:00000007\n"
+                                    "\"Delay\"=dword:0000002d\n"
+                                    "\"Speed\"=dword:00000001\n"
+                                    "\"Orientation\"=dword:00000005\n"
+                                    "\"RandomEffect\"=dword:00000000\n"
+                                    "\"Effect\"=dword:0000000c\n");
+    const auto run =
+        RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") + " cmd:40001");
+    Json a;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\a.json"), &a));
+    EXPECT_EQ((*Control(a, 2024))["text"].text, "Delay Time");
+    EXPECT_TRUE((*Control(a, 2026))["enabled"].boolean);
+    EXPECT_EQ((*Control(a, 2026))["text"].text, "1");
+    EXPECT_EQ((*Control(a, 2020))["text"].text, "Fast");
+    EXPECT_EQ((*Control(a, 2028))["text"].text, "Portrait Mode");
+    EXPECT_FALSE((*Control(a, 2017))["checked"].boolean);
+    EXPECT_EQ((*Control(a, 2018))["text"].text, "Wipe (To Right)");
+    // OK stores what was shown, so the dialog and the show agree from then on.
+    const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
+    EXPECT_NE(slide.find("\"TransformKey\"=dword:00000000"), std::string::npos) << slide;
+    EXPECT_NE(slide.find("\"Delay\"=dword:00000001"), std::string::npos) << slide;
+    EXPECT_NE(slide.find("\"Speed\"=dword:00000005"), std::string::npos) << slide;
+    EXPECT_NE(slide.find("\"Effect\"=dword:00000008"), std::string::npos) << slide;
+
+    // Random off and no effect stored: a show plays a random effect, so the box is ticked.
+    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
+                                    "\"RandomEffect\"=dword:00000000\n");
+    RunHeadless(device, "cmd:40043 state:" + device.Host("\\b.json") + " cmd:40002");
+    Json b;
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\b.json"), &b));
+    EXPECT_TRUE((*Control(b, 2017))["checked"].boolean);
+    EXPECT_EQ((*Control(b, 2018))["text"].text, "Door (Close)");
+}
+
+namespace {
+
+struct InkBox {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    int Width() const { return right - left + 1; }
+    int Height() const { return bottom - top + 1; }
+};
+
+// The pixels fully covered by the first line of navy title text.
+template <typename PixelAt>
+InkBox NavyInk(int width, int height, PixelAt at) {
+    InkBox box;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (at(x, y) == 0x000080u && (box.bottom < 0 || y <= box.top + 14)) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+        }
+    }
+    return box;
+}
+
+}  // namespace
+
+// The group titles of the options dialogs are bold with a character height of 12 pixels.
+TEST(SlideOptionsE2E, GroupTitlesAreTwelvePixelsHigh) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    const auto run = RunHeadless(device, "cmd:40043", true);
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    testing_support::Png png;
+    ASSERT_TRUE(testing_support::ReadPng(run.screenshot, &png));
+    const InkBox shown =
+        NavyInk(png.width, png.height, [&png](int x, int y) { return png.At(x, y); });
+    // The first title, "Transition :", drawn with the font the dialogs describe.
+    plat::Surface surface(120, 30);
+    plat::Canvas canvas(&surface);
+    canvas.SetFont(plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"}));
+    canvas.SetTextColor(plat::Rgb(0, 0, 128));
+    canvas.SetBackgroundMode(plat::BackgroundMode::kTransparent);
+    canvas.TextOut(2, 2, "Transition :");
+    const InkBox expected = NavyInk(120, 30, [&surface](int x, int y) {
+        return surface.Pixel(x, y) == plat::Rgb(0, 0, 128) ? 0x000080u : 0u;
+    });
+    ASSERT_GT(expected.Height(), 0);
+    EXPECT_EQ(shown.Height(), expected.Height());
+    EXPECT_EQ(shown.Width(), expected.Width());
 }

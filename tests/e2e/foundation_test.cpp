@@ -203,3 +203,23 @@ TEST(HostCommandLine, StateTextsStayValidJsonWhateverTheyHold) {
               "{\"t\":\"a\\u0001\\u001f\\\"\\\\\\n\\t\x7F"
               "b\"}");
 }
+
+TEST(Startup, StoredFoldersLoseTheirTrailingBackslash) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\P");
+    device.WriteFile(kRegistry, RegistryWith("\"WorkDirectory\"=\"\\\\P\\\\\"\n"
+                                             "\"HomeDirectory\"=\"\\\\P\\\\\"\n"));
+    auto run = RunHeadless(device, "");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(run.state["workDirectory"].text, "\\P");
+    EXPECT_EQ(run.state["homeDirectory"].text, "\\P");
+    // One Back climbs to the root; Home comes back to \P.
+    device.WriteFile(kRegistry, RegistryWith("\"WorkDirectory\"=\"\\\\P\\\\\"\n"
+                                             "\"HomeDirectory\"=\"\\\\P\\\\\"\n"));
+    run = RunHeadless(device, "Back");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\");
+    EXPECT_EQ(run.state["beeps"].Int(), 0);
+    run = RunHeadless(device, "0");
+    EXPECT_EQ(run.state["workDirectory"].text, "\\P");
+}

@@ -127,3 +127,31 @@ TEST(ImageView, FullScreenLeavesWithBackThenBackReturnsToThumbnails) {
 }
 
 }  // namespace
+
+namespace {
+
+// Leaving the picture by any path ends full screen: the grid gets its title strip and softkey
+// bar back, and the next picture opens in the normal window.
+TEST(ImageView, LeavingTheViewEndsFullScreen) {
+    TempDevice device;
+    MakeFolder(device);
+    for (const char* leave : {"Home", "cmd:40007", "Back Back"}) {
+        const auto run = RunHeadless(device, std::string(kOpenBeach) + "5 " + leave, true);
+        ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+        EXPECT_EQ(run.state["viewMode"].text, "Thumbnail") << leave;
+        EXPECT_FALSE(run.state["fullScreen"].boolean) << leave;
+        EXPECT_EQ(run.state["title"].text, "Velloran") << leave;
+        Png png;
+        ASSERT_TRUE(ReadPng(run.screenshot, &png));
+        // The title strip is back above the grid, the softkeys below the folder bar.
+        EXPECT_NE(png.At(88, 5), 0xC4C4C4u) << leave;
+        EXPECT_EQ(png.At(170, 220 - 20 - 3), 0xC6FF75u) << leave;  // the folder bar
+    }
+    // The next picture opens below the title strip, in a client area 180 rows high.
+    const auto again = RunHeadless(device, std::string(kOpenBeach) + "5 Home Enter");
+    EXPECT_FALSE(again.state["fullScreen"].boolean);
+    EXPECT_EQ(again.state["image"]["viewHeight"].Int(), 180);
+    EXPECT_EQ(again.state["image"]["panY"].Int(), 20);
+}
+
+}  // namespace

@@ -217,3 +217,97 @@ TEST(ThumbnailGrid, CommandsThatChangeTheListWaitUntilAShowIsOver) {
     EXPECT_EQ(run.state["messageBox"].IsNull(), true);
     EXPECT_TRUE(device.Exists("\\Pics\\p00.bmp"));
 }
+
+namespace {
+
+const Json* FindMenuItem(const Json& items, int id) {
+    for (const Json& item : items.items) {
+        if (item["id"].Int() == id)
+            return &item;
+        if (const Json* inner = FindMenuItem(item["submenu"], id))
+            return inner;
+    }
+    return nullptr;
+}
+
+// Pixels darker than the frame's grey pen in a rectangle: the ink of black text.
+int DarkPixels(const Png& png, int left, int top, int right, int bottom) {
+    int dark = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const uint32_t p = png.At(x, y);
+            if (((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50)
+                ++dark;
+        }
+    }
+    return dark;
+}
+
+}  // namespace
+
+TEST(ThumbnailGrid, NamesSortAsThePhoneComparesThem) {
+    TempDevice device;
+    MakePictures(device, 0);
+    for (const char* name : {"zebra", "Banana",
+                             "\xC3\xA9"
+                             "cole",
+                             "fig", "~tilde", "apple", "0zero", "eagle", "_under", "Apple2"}) {
+        device.WriteFile(std::string("\\Pics\\") + name + ".bmp", SolidBmp(4, 4, 1, 2, 3));
+    }
+    const auto run = RunHeadless(device, "");
+    const Json& entries = run.state["fileList"]["entries"];
+    std::vector<std::string> names;
+    for (const Json& e : entries.items)
+        names.push_back(e["name"].text);
+    const std::vector<std::string> expected = {"_under.bmp",
+                                               "~tilde.bmp",
+                                               "0zero.bmp",
+                                               "apple.bmp",
+                                               "Apple2.bmp",
+                                               "Banana.bmp",
+                                               "eagle.bmp",
+                                               "\xC3\xA9"
+                                               "cole.bmp",
+                                               "fig.bmp",
+                                               "zebra.bmp"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(ThumbnailGrid, AnOutOfRangeLayoutIsTheFourByFourGridWithItsRadioMark) {
+    TempDevice device;
+    MakePictures(device, 3, "\"ThumbnailLayout\"=dword:00000007\n");
+    const auto run = RunHeadless(device, "SoftRight");
+    EXPECT_EQ(run.state["thumbnailLayout"].Int(), 2);
+    // 4 x 4 cells: (grid height - 2 x 5 - scroll bar width) / 4 rows high.
+    EXPECT_EQ(run.state["cellHeight"].Int(), (168 - 10 - 8) / 4);
+    const Json* item = FindMenuItem(run.state["menu"]["items"], 40015);
+    ASSERT_NE(item, nullptr) << run.stateText;
+    EXPECT_TRUE((*item)["checked"].boolean);
+    EXPECT_FALSE((*FindMenuItem(run.state["menu"]["items"], 40013))["checked"].boolean);
+    EXPECT_NE(device.ReadFile("\\Windows\\registry.reg").find("\"ThumbnailLayout\"=dword:00000002"),
+              std::string::npos);
+}
+
+TEST(ThumbnailGrid, UnderscoresAndDescendersShowInCaptionsAndTheFolderBar) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    // White pictures, so the only dark pixels of a cell are its caption's letters.
+    device.WriteFile("\\P_g\\a.bmp", SolidBmp(40, 30, 255, 255, 255));
+    device.WriteFile("\\P_g\\___.bmp", SolidBmp(40, 30, 255, 255, 255));
+    device.WriteFile("\\Windows\\registry.reg",
+                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems "
+                     "Inc.\\velloran\\MainSection]\n\"WorkDirectory\"=\"\\\\P_g\"\n"
+                     "\"ShowFileName\"=dword:00000001\n");
+    const auto run = RunHeadless(device, "Right", true);
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    ASSERT_EQ(run.state["fileList"]["entries"][0]["name"].text, "___.bmp");
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    // The caption "___" of the first cell (not selected: black on the grey background) is
+    // nothing but underscores, in the last rows above the cell's frame.
+    EXPECT_GT(DarkPixels(png, 0, 20, 88, 110), 8);
+    // The folder bar (rows 188-199 of the screen) shows "\P_g": the underscore lies on its
+    // last row, with the foot of the g above it.
+    EXPECT_GT(DarkPixels(png, 2, 199, 60, 200), 3);
+    EXPECT_GT(DarkPixels(png, 2, 197, 60, 199), 0);
+}

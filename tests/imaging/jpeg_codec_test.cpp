@@ -216,5 +216,177 @@ TEST_F(JpegCodecTest, BrokenFilesFailOrDeliverRowsWithoutCrashing) {
     CloseFile();
 }
 
+// Writes a JPEG row by row with libjpeg directly (no picture in memory, so camera sizes stay
+// cheap): grey levels rising from left to right, or noise that compresses badly.
+struct StreamedJpeg {
+    int width = 0;
+    int height = 0;
+    bool arithmetic = false;
+    bool noise = false;
+    int components = 1;
+};
+void WriteStreamedJpeg(const std::string& hostPath, const StreamedJpeg& j) {
+    std::FILE* f = std::fopen(hostPath.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = static_cast<JDIMENSION>(j.width);
+    cinfo.image_height = static_cast<JDIMENSION>(j.height);
+    cinfo.input_components = j.components;
+    cinfo.in_color_space = j.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, j.noise ? 95 : 50, TRUE);
+    cinfo.arith_code = j.arithmetic ? TRUE : FALSE;
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(j.width) * j.components);
+    uint32_t seed = 12345;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            seed = seed * 1103515245u + 12345u;
+            row[i] = j.noise ? static_cast<uint8_t>(seed >> 24)
+                             : static_cast<uint8_t>(i / j.components * 255 / j.width);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(f);
+}
+
+// Sets the frame header's height and width (the first start-of-frame marker of any kind).
+void ClaimSize(std::string* jpeg, int width, int height) {
+    for (size_t i = 2; i + 9 < jpeg->size(); ++i) {
+        const unsigned char m = static_cast<unsigned char>((*jpeg)[i + 1]);
+        if ((*jpeg)[i] == '\xFF' && (m == 0xC0 || m == 0xC1 || m == 0xC2 || m == 0xC9)) {
+            (*jpeg)[i + 5] = static_cast<char>(height >> 8);
+            (*jpeg)[i + 6] = static_cast<char>(height & 0xFF);
+            (*jpeg)[i + 7] = static_cast<char>(width >> 8);
+            (*jpeg)[i + 8] = static_cast<char>(width & 0xFF);
+            return;
+        }
+    }
+    FAIL() << "no frame header";
+}
+
+// Beyond twice the box the adapter reduces below the DCT's 1/8: the file's size fitted into
+// twice the box, rounded as every picture size is.
+TEST_F(JpegCodecTest, ReducesBelowTheSmallestScaleToTwiceTheBox) {
+    struct Case {
+        int width, height, boxWidth, boxHeight, outWidth, outHeight;
+    } cases[] = {
+        {6000, 4000, 176, 220, 352, 235},  // level 0: 1/8 is 750 x 500, twice the box 352 x 440
+        {6000, 4000, 352, 440, 704, 469},  // level 1
+        {6000, 4000, 528, 660, 750, 500},  // level 2: 1/8 fits twice the box
+        {4000, 6000, 220, 176, 235, 352},  // turned box
+        {3000, 40, 176, 220, 352, 5},      // a strip: 375 x 5 at 1/8
+    };
+    for (const Case& c : cases) {
+        WriteStreamedJpeg(plat::DeviceFs::ToHost("\\big.jpg"), {c.width, c.height});
+        int fw = 0, fh = 0, ow = c.boxWidth, oh = c.boxHeight;
+        ASSERT_EQ(GetJPGFileHeader("\\big.jpg", &fw, &fh, &ow, &oh, nullptr), 1);
+        EXPECT_EQ(fw, c.width);
+        EXPECT_EQ(fh, c.height);
+        EXPECT_EQ(ow, c.outWidth) << c.width << "x" << c.height << " in " << c.boxWidth;
+        EXPECT_EQ(oh, c.outHeight) << c.width << "x" << c.height << " in " << c.boxWidth;
+        // Exactly that many rows come, each the average of the columns it covers: dark on
+        // the left, light on the right, as the file.
+        ImageBuffer decoded;
+        MakePicture(&decoded, ow, oh);
+        int good = 0;
+        for (int y = 0; y < oh; ++y) {
+            good += GetJPGFileData(decoded.RowPtr(y));
+        }
+        EXPECT_EQ(good, oh);
+        const uint8_t* middle = decoded.RowPtr(oh / 2);
+        EXPECT_LT(middle[0], 20);
+        EXPECT_GT(middle[3 * (ow - 1)], 235);
+        EXPECT_NEAR(middle[3 * (ow / 2)], 128, 12);
+        std::vector<uint8_t> past(3 * static_cast<size_t>(ow) + 4, 0xEE);
+        EXPECT_EQ(GetJPGFileData(past.data()), 0);
+        EXPECT_EQ(past[0], 0);
+        CloseFile();
+    }
+}
+
+TEST_F(JpegCodecTest, ArithmeticCodingDecodes) {
+    WriteStreamedJpeg(plat::DeviceFs::ToHost("\\ari.jpg"), {64, 48, true});
+    int ow = 64, oh = 48;
+    ASSERT_EQ(GetJPGFileHeader("\\ari.jpg", nullptr, nullptr, &ow, &oh, nullptr), 1);
+    ImageBuffer decoded;
+    ReadAll(ow, oh, &decoded);
+    CloseFile();
+    EXPECT_GT(decoded.RowPtr(20)[3 * 60], 200);
+}
+
+// Claims judged against the compressed data the file holds: neither comments nor arithmetic
+// coding let a few kilobytes stand for billions of pixels.
+TEST_F(JpegCodecTest, ClaimsLargerThanTheScanDataAreRefused) {
+    // A few kilobytes of arithmetic-coded data claiming 65500 x 65500.
+    WriteStreamedJpeg(plat::DeviceFs::ToHost("\\a.jpg"), {64, 64, true, true});
+    std::string arithmetic = ReadBytes("\\a.jpg");
+    ClaimSize(&arithmetic, 65500, 65500);
+    WriteBytes("\\a.jpg", arithmetic);
+    int ow = 176, oh = 220;
+    EXPECT_EQ(GetJPGFileHeader("\\a.jpg", nullptr, nullptr, &ow, &oh, nullptr), 0);
+    CloseFile();
+
+    // A CMYK file claiming 16144 x 32780, padded with 4 MB of comments before its scan.
+    const uint8_t ink[4] = {255, 0, 255, 255};
+    WriteCmykJpeg(plat::DeviceFs::ToHost("\\c.jpg"), ink);
+    std::string cmyk = ReadBytes("\\c.jpg");
+    ClaimSize(&cmyk, 16144, 32780);
+    std::string comment = "\xFF\xFE\xFF\xFF" + std::string(0xFFFF - 2, 'c');
+    std::string padding;
+    for (int i = 0; i < 64; ++i) {
+        padding += comment;
+    }
+    cmyk.insert(cmyk.find("\xFF\xDA"), padding);
+    WriteBytes("\\c.jpg", cmyk);
+    ow = 176, oh = 220;
+    EXPECT_EQ(GetJPGFileHeader("\\c.jpg", nullptr, nullptr, &ow, &oh, nullptr), 0);
+    CloseFile();
+
+    // The same data without the claim is a picture.
+    WriteCmykJpeg(plat::DeviceFs::ToHost("\\c.jpg"), ink);
+    ow = 176, oh = 220;
+    EXPECT_EQ(GetJPGFileHeader("\\c.jpg", nullptr, nullptr, &ow, &oh, nullptr), 1);
+    CloseFile();
+}
+
+// Where the compressed data ends, the picture ends: that row keeps what was decoded, and the
+// rows below are black instead of being made up from nothing.
+TEST_F(JpegCodecTest, RowsStopWhereTheDataEnds) {
+    WriteStreamedJpeg(plat::DeviceFs::ToHost("\\n.jpg"), {256, 256, false, true, 3});
+    const std::string whole = ReadBytes("\\n.jpg");
+    const std::string cut = whole.substr(0, whole.size() / 2);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {{"cut short", cut}, {"cut, then the end marker", cut + "\xFF\xD9"}};
+    for (const Case& c : cases) {
+        WriteBytes("\\h.jpg", c.bytes);
+        int ow = 0, oh = 0;
+        ASSERT_EQ(GetJPGFileHeader("\\h.jpg", nullptr, nullptr, &ow, &oh, nullptr), 1) << c.name;
+        ImageBuffer decoded;
+        MakePicture(&decoded, ow, oh);
+        int good = 0;
+        for (int y = 0; y < oh; ++y) {
+            good += GetJPGFileData(decoded.RowPtr(y));
+        }
+        CloseFile();
+        // About half the rows came from the data; noise is never one flat colour.
+        EXPECT_GT(good, 64) << c.name;
+        EXPECT_LT(good, 224) << c.name;
+        EXPECT_NE(testing::PixelAt(decoded, 10, good / 2), testing::PixelAt(decoded, 11, good / 2));
+        for (int y = good + 1; y < oh; ++y) {
+            ASSERT_EQ(testing::PixelAt(decoded, 100, y), 0u) << c.name << " row " << y;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace imaging

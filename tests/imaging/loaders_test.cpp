@@ -194,6 +194,11 @@ TEST_F(LoaderTest, ViewSizes) {
         {"BMP turned", 400, 300, true, 0, 1, 300, 400},
         {"BMP small", 100, 50, true, 0, 0, 100, 50},
         {"BMP level 2", 1200, 300, true, 2, 0, 1056, 264},
+        // A camera picture whose 1/8 is wider than twice the box: reduced like the BMP.
+        {"JPEG camera level 0", 3200, 2400, false, 0, 0, 352, 264},
+        {"JPEG camera level 1", 3200, 2400, false, 1, 0, 400, 300},
+        {"JPEG camera level 2", 3200, 2400, false, 2, 0, 800, 600},
+        {"JPEG camera turned", 3200, 2400, false, 0, 1, 300, 400},  // 1/8 fits 440 x 352
     };
     for (const Case& c : cases) {
         const std::string path = c.bmp ? "\\v.bmp" : "\\v.jpg";
@@ -263,7 +268,7 @@ TEST_F(LoaderTest, Thumbnails) {
     gif.screenWidth = 300;
     gif.screenHeight = 200;
     gif.colours = {{0, 0, 0}, {255, 255, 255}};
-    gif.frame = {0, 0, 300, 200, false, std::vector<uint8_t>(300 * 200, 1), -1};
+    gif.frame = {0, 0, 300, 200, false, std::vector<uint8_t>(300 * 200, 1), -1, 0, {}};
     WriteBytes("\\t.gif", testing::BuildGif(gif));
     WriteBytes("\\t.txt", "hello, not a picture");
     struct Case {
@@ -296,6 +301,37 @@ TEST_F(LoaderTest, Thumbnails) {
     auto white = LoadThumbnailBitmap("\\t.gif", context_, &width, &height);
     ASSERT_NE(white, nullptr);
     EXPECT_EQ(white->Row(10)[30], 255);
+}
+
+// "Maximum Thumbnail View" on a wide picture: the covered box decides what the JPEG decoder is
+// asked for, so a JPEG fills the box as a BMP does.
+TEST_F(LoaderTest, CoveredThumbnailsOfWidePicturesFillTheBox) {
+    WriteGradient("\\w.jpg", 2000, 300, false);
+    WriteGradient("\\w.bmp", 2000, 300, true);
+    WriteGradient("\\h.jpg", 300, 2000, false);
+    struct Case {
+        const char* path;
+        int thumbMaxView;
+        int thumbWidth, thumbHeight;
+    } cases[] = {
+        // Box 80 x 66: covered, it becomes (rdiv(2000 x 66, 300), 66) = (440, 66).
+        {"\\w.jpg", 1, 440, 66},
+        {"\\w.bmp", 1, 440, 66},
+        // Fitted: 80 x rdiv(300 x 80, 2000) = 80 x 12.
+        {"\\w.jpg", 0, 80, 12},
+        {"\\w.bmp", 0, 80, 12},
+        // Tall: the box becomes (80, rdiv(2000 x 80, 300)) = (80, 533); the decoder's 5/8
+        // (188 x 1250) fitted into it is 80 x rdiv(1250 x 80, 188) = 80 x 532.
+        {"\\h.jpg", 1, 80, 532},
+    };
+    for (const Case& c : cases) {
+        context_.thumbMaxView = c.thumbMaxView;
+        int width = 80, height = 66;
+        auto bitmap = LoadThumbnailBitmap(c.path, context_, &width, &height);
+        ASSERT_NE(bitmap, nullptr) << c.path;
+        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path << " " << c.thumbMaxView;
+        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path << " " << c.thumbMaxView;
+    }
 }
 
 TEST_F(LoaderTest, ThumbnailOfGradientIsAnAverageOfTheFile) {

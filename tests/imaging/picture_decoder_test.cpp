@@ -32,8 +32,8 @@ uint32_t BitmapPixel(const plat::Bitmap& bitmap, int x, int y) {
 
 TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
     GifLayout s = FourColours(4, 3);
-    s.background = 2;                                // green
-    s.frame = {1, 1, 2, 2, false, {1, 3, 0, 1}, 0};  // index 0 transparent
+    s.background = 2;                                       // green
+    s.frame = {1, 1, 2, 2, false, {1, 3, 0, 1}, 0, 0, {}};  // index 0 transparent
     WriteBytes("\\f.gif", BuildGif(s));
     int width = 0, height = 0;
     std::unique_ptr<plat::Bitmap> bitmap = DecodeToBitmap("\\f.gif", &width, &height);
@@ -47,6 +47,50 @@ TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
             EXPECT_EQ(BitmapPixel(*bitmap, x, y), expected[y][x]) << x << "," << y;
         }
     }
+}
+
+// A picture stored as tiles, each with a palette of its own and no delay between them, is one
+// picture: every tile up to the first that stays a while is drawn; what follows is animation.
+TEST_F(PictureDecoderTest, TilesBeforeTheFirstDelayMakeTheFirstPicture) {
+    GifLayout s = FourColours(6, 2);  // background 0: black
+    const auto tile = [](int left, GifColorType colour, int delay) {
+        testing::GifFrameLayout f;
+        f.left = left;
+        f.width = 2;
+        f.height = 2;
+        f.pixels = {1, 1, 1, 1};
+        f.localColours = {{0, 0, 0}, colour};
+        f.delay = delay;
+        return f;
+    };
+    s.frame = tile(0, {200, 0, 0}, 0);
+    s.moreFrames = {tile(2, {0, 0, 200}, 5), tile(4, {0, 200, 0}, 0)};
+    WriteBytes("\\t.gif", BuildGif(s));
+    auto bitmap = DecodeToBitmap("\\t.gif", nullptr, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    const uint32_t expected[6] = {0xC80000, 0xC80000, 0x0000C8, 0x0000C8, 0, 0};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(BitmapPixel(*bitmap, x, y), expected[x]) << x << "," << y;
+        }
+    }
+    // A first image that stays a while is the whole first picture.
+    s.frame.delay = 5;
+    WriteBytes("\\d.gif", BuildGif(s));
+    bitmap = DecodeToBitmap("\\d.gif", nullptr, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(BitmapPixel(*bitmap, 0, 0), 0xC80000u);
+    EXPECT_EQ(BitmapPixel(*bitmap, 2, 0), 0u);
+    // A last tile cut short ends the picture with what was read before it.
+    s.frame.delay = 0;
+    s.moreFrames[0].delay = 0;
+    std::string cut = BuildGif(s);
+    cut.resize(cut.size() - 6);
+    WriteBytes("\\c.gif", cut);
+    bitmap = DecodeToBitmap("\\c.gif", nullptr, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(BitmapPixel(*bitmap, 1, 1), 0xC80000u);
+    EXPECT_EQ(BitmapPixel(*bitmap, 3, 1), 0x0000C8u);
 }
 
 TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
@@ -72,7 +116,7 @@ TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
 
 TEST_F(PictureDecoderTest, HostileAndBrokenFilesFailQuietly) {
     GifLayout s = FourColours(8, 8);
-    s.frame = {0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), -1};
+    s.frame = {0, 0, 8, 8, false, std::vector<uint8_t>(64, 1), -1, 0, {}};
     const std::string good = BuildGif(s);
     // A logical screen of 49369 x 3535 with a tiny frame: refused before anything is allocated.
     std::string huge = good;
@@ -143,7 +187,7 @@ TEST_F(PictureDecoderTest, PackedThumbnailAveragesStoredRows) {
 
 TEST_F(PictureDecoderTest, ViewLoadTurnsLikeRotated) {
     GifLayout s = FourColours(3, 2);
-    s.frame = {0, 0, 3, 2, false, {0, 1, 2, 3, 2, 1}, -1};
+    s.frame = {0, 0, 3, 2, false, {0, 1, 2, 3, 2, 1}, -1, 0, {}};
     WriteBytes("\\o.gif", BuildGif(s));
     ImageBuffer upright;
     int w = 0, h = 0;

@@ -317,3 +317,42 @@ TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
     e.player.OnKeyDown('5');
     EXPECT_TRUE(e.player.stopRequested);
 }
+
+namespace {
+
+// The longest run of yellow pixels down each column of the incoming frame.
+std::vector<int> YellowRunsPerColumn(SlideShowPlayer& player) {
+    std::vector<int> runs(W, 0);
+    for (int x = 0; x < W; ++x) {
+        int run = 0;
+        for (int y = 0; y < H; ++y) {
+            run = FramePixel(player, x, y) == kYellow ? run + 1 : 0;
+            runs[x] = std::max(runs[x], run);
+        }
+    }
+    return runs;
+}
+
+int ColumnsWithRunsOf(const std::vector<int>& runs, int length) {
+    int n = 0;
+    for (int r : runs)
+        n += r >= length ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+// The caption is a draft-quality text: every stroke of every letter is a whole pixel, so thin
+// stems of the smoothed face do not vanish from the mask ("land" must not read "laro").
+TEST(SlideCaption, EveryStrokeOfTheNameIsInTheMask) {
+    Engine e;
+    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
+    e.player.SetCaptionStyle(true, false, 0);
+    const auto picture = SolidPicture(W, H, kPictureColour);
+    // The stem of a "d" rises from the baseline to the top of the ascenders: 8 pixels.
+    e.player.PrepareFrame(*picture, "d");
+    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 8), 1);
+    // A "u" has two stems, each from the x-height to the baseline.
+    e.player.PrepareFrame(*picture, "u");
+    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 4), 2);
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -410,4 +411,72 @@ TEST(SlideVoiceNote, WithoutANoteThePictureMovesOnOneTickAfterItsTransition) {
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(d.ReadState("still")["fileList"]["currentIndex"].Int(), 0);
     EXPECT_EQ(d.ReadState("next")["fileList"]["currentIndex"].Int(), 1);
+}
+
+namespace {
+
+// A 24-bit BMP whose column x is red x, green 100, blue 50.
+std::string ColumnBmp(int width, int height) {
+    const int stride = (width * 3 + 3) & ~3;
+    std::string pixels;
+    for (int y = 0; y < height; ++y) {
+        std::string row(static_cast<size_t>(stride), '\0');
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = 50;
+            row[3 * x + 1] = 100;
+            row[3 * x + 2] = static_cast<char>(x);
+        }
+        pixels += row;
+    }
+    const auto le = [](uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i)
+            s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        return s;
+    };
+    return "BM" + le(54 + static_cast<uint32_t>(pixels.size()), 4) + le(0, 4) + le(54, 4) +
+           le(40, 4) + le(static_cast<uint32_t>(width), 4) + le(static_cast<uint32_t>(height), 4) +
+           le(1, 2) + le(24, 2) + le(0, 4) + le(static_cast<uint32_t>(pixels.size()), 4) +
+           le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4) + pixels;
+}
+
+}  // namespace
+
+// Door (Close) on a screen of odd width: the halves meet without a gap or a shifted column,
+// so the last frame is the picture.
+TEST(SlideScreen, DoorCloseEndsOnThePictureAtAnOddWidth) {
+    ShowDevice d({{"Effect", 0}, {"Speed", 5}, {"Delay", 5}});
+    d.Device().WriteFile("\\Pics\\a.bmp", ColumnBmp(175, 220));
+    const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:1100 " + d.Shot("door"), false,
+                                      {"--screen", "175x220"});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    Png png;
+    ASSERT_TRUE(testing_support::ReadPng(d.StatePath("door"), &png));
+    std::remove(d.StatePath("door").c_str());
+    ASSERT_EQ(png.width, 175);
+    for (int x = 0; x < 175; ++x) {
+        ASSERT_EQ(png.At(x, 110), (static_cast<uint32_t>(x) << 16) | 0x006432u) << "column " << x;
+    }
+}
+
+// The caption on the screen keeps every stroke: the stems of "d" and "f" in "d.gif" rise a
+// full 8 pixels (with smoothed glyphs cut at half coverage they vanished: "d" read "o").
+TEST(SlideScreen, CaptionStemsStayWhole) {
+    ShowDevice d({{"Effect", 6}, {"Speed", 5}, {"ShowText", 1}, {"Delay", 5}});
+    d.Picture("d.gif", 0, 0, 120);  // BMP content: listed by its name, read by its content
+    const RunResult run = RunHeadless(d.Device(), "cmd:40010 wait:1100 " + d.Shot("caption"));
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    Png png;
+    ASSERT_TRUE(testing_support::ReadPng(d.StatePath("caption"), &png));
+    std::remove(d.StatePath("caption").c_str());
+    int stems = 0;
+    for (int x = 0; x < 176; ++x) {
+        int yellow = 0, longest = 0;
+        for (int y = 190; y < 220; ++y) {
+            yellow = png.At(x, y) == 0xFFFF00u ? yellow + 1 : 0;
+            longest = std::max(longest, yellow);
+        }
+        stems += longest >= 8 ? 1 : 0;
+    }
+    EXPECT_EQ(stems, 2);
 }

@@ -1,0 +1,175 @@
+// Pictures as the user meets them, through the headless host: the sizes the memory levels
+// give camera JPEGs, covered thumbnails of wide JPEGs, hostile JPEGs, tiled GIFs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/imaging/gif_builder.h"
+#include "tests/support/headless.h"
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+using testing_support::Png;
+using testing_support::ReadPng;
+using testing_support::RunHeadless;
+using testing_support::SolidBmp;
+using testing_support::TempDevice;
+
+namespace {
+
+const char* kRegistryKey =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\MainSection]\n"
+    "\"WorkDirectory\"=\"\\\\Pics\"\n";
+
+// A JPEG of one colour (0xRRGGBB), written row by row.
+void WriteSolidJpeg(const std::string& hostPath, int width, int height, uint32_t rgb) {
+    std::FILE* f = std::fopen(hostPath.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+    for (int x = 0; x < width; ++x) {
+        row[3 * x] = static_cast<uint8_t>(rgb >> 16);
+        row[3 * x + 1] = static_cast<uint8_t>(rgb >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(rgb);
+    }
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::fclose(f);
+}
+
+bool Reddish(uint32_t p) {
+    return ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) < 60 && (p & 0xFF) < 60;
+}
+
+// Rows of column x between top and bottom whose pixel is red.
+int RedRows(const Png& png, int x, int top, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y) {
+        n += Reddish(png.At(x, y)) ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(PictureLoading, MemoryLevelsBoundCameraJpegs) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    WriteSolidJpeg(device.Host("\\Pics\\camera.jpg"), 6000, 4000, 0x808080);
+    // Level 0, 1, 2: the file fitted into twice 176 x 220, 352 x 440; at level 2 the
+    // decoder's 1/8 (750 x 500) is within twice the box.
+    const int expected[3][2] = {{352, 235}, {704, 469}, {750, 500}};
+    for (int level = 0; level < 3; ++level) {
+        device.WriteFile("\\Windows\\registry.reg", std::string(kRegistryKey) +
+                                                        "\"OptimizedMemory\"=dword:0000000" +
+                                                        std::to_string(level) + "\n");
+        const auto run = RunHeadless(device, "Enter");
+        ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+        EXPECT_EQ(run.state["image"]["width"].Int(), expected[level][0]) << level;
+        EXPECT_EQ(run.state["image"]["height"].Int(), expected[level][1]) << level;
+        EXPECT_EQ(run.state["fileList"]["entries"][0]["imageWidth"].Int(), 6000);
+    }
+}
+
+TEST(PictureLoading, CoveredThumbnailsOfWideJpegsFillTheirBoxAsBmpsDo) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics\\a folder");  // selected, so neither picture has an outline
+    device.WriteFile("\\Pics\\b.bmp", SolidBmp(2000, 300, 255, 0, 0));
+    WriteSolidJpeg(device.Host("\\Pics\\c.jpg"), 2000, 300, 0xFF0000);
+    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
+    const auto run = RunHeadless(device, "", true);
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    ASSERT_TRUE(run.state["thumbMaxView"].boolean);
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    // 2 x 2 cells: the BMP top right, the JPEG bottom left. Through the middle of each cell,
+    // the red picture fills the whole image box.
+    const int cellHeight = run.state["cellHeight"].Int();
+    const int bmpRows = RedRows(png, 131, 20, 20 + 83);
+    const int jpegRows = RedRows(png, 45, 20 + 83, 20 + 168);
+    EXPECT_EQ(bmpRows, cellHeight - 5);
+    EXPECT_EQ(jpegRows, bmpRows);
+}
+
+TEST(PictureLoading, HostileJpegsAreRefusedQuickly) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    // A small JPEG claiming 16144 x 32780 pixels behind 4 MB of comments: neither the
+    // thumbnail nor the image view decodes it.
+    WriteSolidJpeg(device.Host("\\Pics\\claim.jpg"), 16, 16, 0x00FF00);
+    std::string bytes = device.ReadFile("\\Pics\\claim.jpg");
+    const size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    bytes[frame + 5] = static_cast<char>(32780 >> 8);
+    bytes[frame + 6] = static_cast<char>(32780 & 0xFF);
+    bytes[frame + 7] = static_cast<char>(16144 >> 8);
+    bytes[frame + 8] = static_cast<char>(16144 & 0xFF);
+    std::string padding;
+    for (int i = 0; i < 64; ++i) {
+        padding += "\xFF\xFE\xFF\xFF" + std::string(0xFFFD, 'c');
+    }
+    bytes.insert(bytes.find("\xFF\xDA"), padding);
+    device.WriteFile("\\Pics\\claim.jpg", bytes);
+    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
+    const auto run = RunHeadless(device, "Enter");
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    // The broken-picture mark: no size known, and the image view stays empty.
+    EXPECT_EQ(run.state["fileList"]["entries"][0]["imageWidth"].Int(), 0);
+    EXPECT_EQ(run.state["viewMode"].text, "Image");
+    EXPECT_TRUE(run.state["image"]["path"].IsNull() || run.state["image"]["width"].Int() == 0)
+        << run.stateText;
+}
+
+TEST(PictureLoading, TiledGifsShowEveryTileOfTheFirstPicture) {
+    TempDevice device;
+    device.SkipSampleInstall();
+    device.MakeFolder("\\Pics");
+    // Two tiles side by side, each with a palette of its own; a third comes after a delay.
+    imaging::testing::GifLayout gif;
+    gif.screenWidth = 100;
+    gif.screenHeight = 60;
+    gif.colours = {{0, 0, 0}, {255, 255, 255}};
+    const auto tile = [](int left, GifColorType colour, int delay) {
+        imaging::testing::GifFrameLayout f;
+        f.left = left;
+        f.width = 50;
+        f.height = 60;
+        f.pixels.assign(50 * 60, 1);
+        f.localColours = {{0, 0, 0}, colour};
+        f.delay = delay;
+        return f;
+    };
+    gif.frame = tile(0, {255, 0, 0}, 0);
+    gif.moreFrames = {tile(50, {0, 0, 255}, 10), tile(0, {0, 255, 0}, 10)};
+    device.WriteFile("\\Pics\\tiles.gif", imaging::testing::BuildGif(gif));
+    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
+    const auto run = RunHeadless(device, "Enter", true);
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(run.state["image"]["width"].Int(), 100);
+    Png png;
+    ASSERT_TRUE(ReadPng(run.screenshot, &png));
+    // Centred in the 176 x 180 view below the title strip: x 38-137, y 60-119.
+    EXPECT_EQ(png.At(38 + 25, 20 + 60 + 30), 0xFF0000u);
+    EXPECT_EQ(png.At(38 + 75, 20 + 60 + 30), 0x0000FFu);
+}
