@@ -165,7 +165,7 @@ MUTATIONS = [
       "id < kFirstFavoriteCommand + app->favorites->Count(); ++id) {\n        menu->Remove(id);",
       "the menu forgets the item of a favourite just removed",
       equivalent="every caller takes the items off before it changes the list"),
-    M("dialogs/options_dialogs.cpp", "Slide(kSpeed, 5) - 3);", "Slide(kSpeed, 5) - 2);",
+    M("dialogs/options_dialogs.cpp", "show.speed - 3);", "show.speed - 2);",
       "the speed list off by one"),
     M("dialogs/options_dialogs.cpp", "(kSyncList)->Selection() == 0;", "(kSyncList)->Selection() != 0;",
       "the delay enabled for the wrong mode"),
