@@ -11,6 +11,7 @@
 #include "dialogs/options_dialogs.h"
 #include "platform/window/window_system.h"
 #include "resources/resource_ids.h"
+#include "sharing/infrared_dialog.h"
 #include "slideshow/slide_show.h"
 
 namespace {
@@ -113,6 +114,9 @@ int DispatchCommand(AppState* app, int id) {
         case kCmdHelp:
             ShowHelp(app);
             return 1;
+        case kCmdSendInfrared:
+            SendViaInfraredCommand(app);
+            return 1;
         default:
             break;
     }
@@ -127,7 +131,6 @@ int DispatchCommand(AppState* app, int id) {
         case kCmdPlaySound:
         case kCmdDeleteSound:
         case kCmdSendMail:
-        case kCmdSendInfrared:
             return 1;
         default:
             break;

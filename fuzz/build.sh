@@ -37,4 +37,17 @@ for target in bmp jpeg gif registry favorites; do
     clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_$target.cpp" "${objs[@]}" -ljpeg -lgif \
         -o "$OUT/fuzz_$target"
 done
-echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites in $OUT"
+# The infrared sender's response handling: the worker over a scripted link.
+OBEX_SOURCES=("$ROOT"/sharing/infrared_obex.cpp "$ROOT"/sharing/infrared_worker.cpp
+              "$ROOT"/platform/os/worker_clock.cpp "$ROOT"/platform/os/wake_signal.cpp
+              "$ROOT"/resources/strings.cpp)
+obex_objs=()
+for src in "${OBEX_SOURCES[@]}"; do
+    obj="$OBJ/$(basename "$(dirname "$src")")_$(basename "$src" .cpp).o"
+    clang++ "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
+    obex_objs+=("$obj")
+done
+clang++ "${FLAGS[@]}" "$ROOT/fuzz/fuzz_obex_response.cpp" "${obex_objs[@]}" \
+    "$OBJ/os_device_fs.o" "$OBJ/os_beneath_resolver.o" "$OBJ/os_text.o" \
+    -lpthread -o "$OUT/fuzz_obex_response"
+echo "built: fuzz_bmp fuzz_jpeg fuzz_gif fuzz_registry fuzz_favorites fuzz_obex_response in $OUT"

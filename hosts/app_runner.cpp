@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "core/app.h"
 #include "platform/os/device_fs.h"
+#include "platform/os/ir_peers.h"
 #include "platform/os/registry.h"
 #include "platform/shell/shell.h"
 
@@ -44,6 +45,14 @@ int AppRunner::Prepare(int exitCodeWhenOtherRuns) {
 int AppRunner::Run(plat::Host* host) {
     App().exeBaseName = options_.exeBaseName;
     plat::Registry::Instance().Load(plat::Registry::kDefaultPath);
+    std::vector<plat::IrPeer> peers;
+    for (const std::string& text : options_.irPeers) {
+        plat::IrPeer peer;
+        if (plat::ParseIrPeer(text, &peer)) {
+            peers.push_back(std::move(peer));
+        }
+    }
+    plat::SetIrPeers(std::move(peers));
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(host, options_.screenWidth, options_.screenHeight);
     plat::Shell::Init();

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/os/ir_peers.h"
+
 namespace {
 
 bool ParseSize(const std::string& text, int* w, int* h) {
@@ -86,8 +88,15 @@ bool ParseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
                 return false;
             }
         } else if (arg == "--ir-peer") {
+            plat::IrPeer peer;
             if (!value(&v))
                 return false;
+            if (!plat::ParseIrPeer(v, &peer)) {
+                *error =
+                    "--ir-peer takes NAME=HOST:PORT (a name of 1 to 22 bytes, a port of 1 "
+                    "to 65535)";
+                return false;
+            }
             o->irPeers.push_back(v);
         } else if (arg == "--headless") {
             o->headless = true;

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake make g++ pkg-config libsdl2-dev libjpeg62-turbo-dev libgif-dev libfreetype-dev
           libfontconfig-dev libsndfile1-dev libpng-dev libgtest-dev libgmock-dev fonts-dejavu-core)
-# Extra packages a caller needs (the tests compare decodes with djpeg and ImageMagick).
+# Extra packages a caller needs (the tests compare decodes with djpeg and ImageMagick and
+# send pictures to obex_tcp).
 read -r -a EXTRA <<< "${EXTRA_PACKAGES:-}"
 PACKAGES+=("${EXTRA[@]}")
 

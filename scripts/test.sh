@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${1:-build}"
-EXTRA_PACKAGES="libjpeg-turbo-progs imagemagick" scripts/setup.sh "$@"
+EXTRA_PACKAGES="libjpeg-turbo-progs imagemagick openobex-apps" scripts/setup.sh "$@"
 cd "$BUILD_DIR"
 ctest --output-on-failure -j"$(nproc)"

@@ -1,5 +1,6 @@
 #include "hosts/headless/headless_host.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -7,6 +8,7 @@
 #include "app/main_window.h"
 #include "hosts/headless/state_json.h"
 #include "platform/graphics/canvas.h"
+#include "platform/os/worker_clock.h"
 
 unsigned KeyOfToken(const std::string& t) {
     if (t == "Left")
@@ -52,6 +54,10 @@ bool StartsWith(const std::string& s, const char* prefix) {
     return s.rfind(prefix, 0) == 0;
 }
 
+// How long, in real time, the host waits for a worker thread that makes no progress (a peer
+// that never answers) before it goes on with the script without it.
+constexpr int kWorkerPatienceMs = 2000;
+
 }  // namespace
 
 HeadlessHost::HeadlessHost(const HostOptions& options) : options_(options) {
@@ -60,6 +66,12 @@ HeadlessHost::HeadlessHost(const HostOptions& options) : options_(options) {
     while (in >> token) {
         tokens_.push_back(token);
     }
+    plat::WorkerClock::UseVirtualTime(true, now_);
+}
+
+void HeadlessHost::SetNow(uint64_t now) {
+    now_ = now;
+    plat::WorkerClock::SetVirtualNow(now_);
 }
 
 bool HeadlessHost::ScriptValid(std::string* error) const {
@@ -80,13 +92,21 @@ bool HeadlessHost::ScriptValid(std::string* error) const {
 }
 
 void HeadlessHost::WaitForEvents(int64_t timeoutMs) {
-    // A wait token in progress: move the clock to the next timer or to the wait's end.
+    // Worker threads run until they sleep on the clock or end, and what they posted is
+    // handled, before the clock moves or the next token is played: a script sees the same
+    // progress however fast their real work is.
+    const uint64_t workerWake = plat::WorkerClock::Settle(kWorkerPatienceMs);
+    if (posted_.exchange(false)) {
+        return;
+    }
+    // A wait token in progress: move the clock to the next timer, the next end of a worker's
+    // sleep, or the wait's end.
     if (waitUntil_ > now_) {
-        if (timeoutMs >= 0 && now_ + static_cast<uint64_t>(timeoutMs) < waitUntil_) {
-            now_ += static_cast<uint64_t>(timeoutMs);
-        } else {
-            now_ = waitUntil_;
+        uint64_t next = std::min(waitUntil_, workerWake);
+        if (timeoutMs >= 0) {
+            next = std::min(next, now_ + static_cast<uint64_t>(timeoutMs));
         }
+        SetNow(std::max(next, now_));
         return;
     }
     if (next_ < tokens_.size()) {
@@ -102,7 +122,7 @@ void HeadlessHost::PlaySamples(const std::vector<int16_t>& interleaved, int rate
         return;
     }
     const uint64_t frames = interleaved.size() / static_cast<size_t>(channels);
-    now_ += (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate);
+    SetNow(now_ + (frames * 1000 + static_cast<uint64_t>(rate) - 1) / static_cast<uint64_t>(rate));
 }
 
 void HeadlessHost::NextToken() {

@@ -2,6 +2,7 @@
 // state as JSON.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ class HeadlessHost : public plat::Host {
     void WaitForEvents(int64_t timeoutMs) override;
     void PollEvents() override {}
     void Present(const plat::Surface&, bool) override {}
+    // A message was posted (possibly by a worker thread).
+    void Wake() override { posted_.store(true); }
     // Nothing is heard; a synchronous sound takes its playing time on the virtual clock.
     void PlaySamples(const std::vector<int16_t>& interleaved, int rate, int channels,
                      bool sync) override;
@@ -28,6 +31,7 @@ class HeadlessHost : public plat::Host {
     void NextToken();
     void EndOfScript();
     bool WriteOutputs(const std::string& shot, const std::string& state);
+    void SetNow(uint64_t now);
 
     HostOptions options_;
     std::vector<std::string> tokens_;
@@ -37,6 +41,7 @@ class HeadlessHost : public plat::Host {
     bool outputsWritten_ = false;
     bool exitRequested_ = false;
     int idleAfterExit_ = 0;
+    std::atomic<bool> posted_{false};
 };
 
 // Key tokens of the script and their virtual keys; 0 for an unknown token.

@@ -8,6 +8,7 @@
 #include "platform/os/process.h"
 #include "platform/shell/menu.h"
 #include "platform/shell/message_box.h"
+#include "platform/shell/shell.h"
 #include "platform/toolkit/dialog.h"
 #include "platform/window/sound.h"
 #include "platform/window/window_system.h"
@@ -233,6 +234,18 @@ std::string BuildStateJson() {
     } else {
         j.Null();
     }
+    // The softkeys shown at the bottom of the screen now.
+    j.Key("softkeys").BeginArray();
+    if (plat::SoftkeyBar* bar = plat::SoftkeyBar::Active()) {
+        for (size_t i = 0; i < bar->Buttons().size(); ++i) {
+            j.BeginObject();
+            j.Key("label").String(bar->Buttons()[i].label);
+            j.Key("command").Number(bar->Buttons()[i].command);
+            j.Key("enabled").Bool(bar->ButtonEnabled(static_cast<int>(i)));
+            j.EndObject();
+        }
+    }
+    j.EndArray();
     j.Key("beeps").Number(ws.BeepCount());
     j.Key("sounds").BeginArray();
     for (const plat::PlayedSound& sound : plat::PlayedSounds()) {

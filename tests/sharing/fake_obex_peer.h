@@ -1,0 +1,209 @@
+// A scripted OBEX peer for the infrared tests: a thread that listens on a free local port,
+// answers OBEX requests the way its mode says, and records every request it received.
+#pragma once
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+using Packet = std::vector<uint8_t>;
+
+class FakeObexPeer {
+  public:
+    enum class Mode {
+        kAccept,           // answers every request as a willing receiver
+        kRefuseFirstBody,  // answers the first body packet with Bad Request (C0)
+        kGarbage,          // answers Connect with `garbage` bytes, then hangs up
+        kSilent,           // reads everything, never answers
+        kSilentAfterName,  // answers Connect and the name, then never again
+        kHangUpMidFile,    // answers the first body packet, then closes the connection
+    };
+
+    explicit FakeObexPeer(Mode mode, uint16_t maxPacket = 2048) : mode_(mode), max_(maxPacket) {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        if (::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::listen(listen_, 8) == 0 &&
+            ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
+            port_ = ntohs(a.sin_port);
+        }
+        if (::pipe(stop_) != 0) {
+            stop_[0] = stop_[1] = -1;
+        }
+        thread_ = std::thread([this] { Serve(); });
+    }
+
+    ~FakeObexPeer() {
+        [[maybe_unused]] const ssize_t n = ::write(stop_[1], "x", 1);
+        thread_.join();
+        ::close(listen_);
+        ::close(stop_[0]);
+        ::close(stop_[1]);
+    }
+
+    int Port() const { return port_; }
+    // "NAME=127.0.0.1:PORT" for --ir-peer.
+    std::string PeerArg(const std::string& name) const {
+        return name + "=127.0.0.1:" + std::to_string(port_);
+    }
+    void SetGarbage(Packet bytes) { garbage_ = std::move(bytes); }
+
+    // The requests of all connections, in order.
+    std::vector<Packet> Requests() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return requests_;
+    }
+    int Connections() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return connections_;
+    }
+    // Waits (real time) until `count` requests arrived.
+    bool WaitForRequests(size_t count, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return requests_.size() >= count; });
+    }
+
+  private:
+    // Waits for `fd` to be readable; false when the peer is being stopped.
+    bool WaitReadable(int fd) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+        while (::poll(fds, 2, -1) < 0) {
+        }
+        return (fds[1].revents & POLLIN) == 0;
+    }
+
+    void Serve() {
+        while (WaitReadable(listen_)) {
+            const int c = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (c < 0) {
+                continue;
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ++connections_;
+            }
+            Converse(c);
+            ::close(c);
+        }
+    }
+
+    // Reads one request by its length field; false at the end of the connection.
+    bool ReadRequest(int c, Packet* packet) {
+        packet->clear();
+        size_t want = 3;
+        while (packet->size() < want) {
+            if (!WaitReadable(c)) {
+                return false;
+            }
+            uint8_t buffer[4096];
+            const ssize_t n = ::recv(c, buffer, std::min(sizeof buffer, want - packet->size()), 0);
+            if (n <= 0) {
+                return false;
+            }
+            packet->insert(packet->end(), buffer, buffer + n);
+            if (packet->size() >= 3) {
+                want = std::max<size_t>(3, (size_t{(*packet)[1]} << 8) | (*packet)[2]);
+            }
+        }
+        return true;
+    }
+
+    void Converse(int c) {
+        Packet p;
+        int bodies = 0;
+        while (ReadRequest(c, &p)) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                requests_.push_back(p);
+                changed_.notify_all();
+            }
+            Packet answer;
+            const bool body = p[0] == 0x02 && p.size() > 3 && p[3] == 0x48;
+            if (mode_ == Mode::kSilent || (mode_ == Mode::kSilentAfterName && body)) {
+                continue;
+            }
+            if (p[0] == 0x80) {
+                if (mode_ == Mode::kGarbage) {
+                    Send(c, garbage_);
+                    return;
+                }
+                answer = {0xA0,
+                          0x00,
+                          0x07,
+                          0x10,
+                          0x00,
+                          static_cast<uint8_t>(max_ >> 8),
+                          static_cast<uint8_t>(max_)};
+            } else if (p[0] == 0x02) {
+                answer = {0x90, 0x00, 0x03};
+                if (body && ++bodies == 1 && mode_ == Mode::kRefuseFirstBody) {
+                    answer = {0xC0, 0x00, 0x03};
+                }
+            } else {
+                answer = {0xA0, 0x00, 0x03};
+            }
+            Send(c, answer);
+            if (body && mode_ == Mode::kHangUpMidFile) {
+                return;
+            }
+        }
+    }
+
+    static void Send(int c, const Packet& bytes) {
+        [[maybe_unused]] const ssize_t n = ::send(c, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+
+    const Mode mode_;
+    const uint16_t max_;
+    Packet garbage_;
+    int listen_ = -1;
+    int port_ = 0;
+    int stop_[2] = {-1, -1};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Packet> requests_;
+    int connections_ = 0;
+    std::thread thread_;
+};
+
+// A local port nobody listens on (bound, never listened to, so it stays unused meanwhile).
+class ClosedPort {
+  public:
+    ClosedPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
+            port_ = ntohs(a.sin_port);
+        }
+    }
+    ~ClosedPort() { ::close(fd_); }
+    std::string PeerArg(const std::string& name) const {
+        return name + "=127.0.0.1:" + std::to_string(port_);
+    }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+}  // namespace testing_support
