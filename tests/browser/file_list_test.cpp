@@ -62,6 +62,7 @@ TEST_F(ScannedFolder, SteppingWrapsOverThePicturesOnly) {
     EXPECT_EQ(list.StepPicture(4, false), 1);
     EXPECT_EQ(list.StepPicture(1, true), 4);
     EXPECT_EQ(list.StepPicture(2, false), 3);
+    EXPECT_EQ(list.StepPicture(3, false), 4);
     EXPECT_EQ(list.StepPicture(3, true), 2);
     FileList empty;
     EXPECT_EQ(empty.StepPicture(0, false), -1);

@@ -108,11 +108,19 @@ TEST(ImageLayoutTest, RecentringNeverPansPastTheEdge) {
     ASSERT_EQ(ZoomLayout(&l, false), ZoomResult::kChanged);
     EXPECT_EQ(l.panX, 400 - 176);
     EXPECT_EQ(l.sourceX, 400 - 176);
+
+    // 182 wide at zoom 2, panned once: centre column 95 would need a pan of 7, one past the
+    // last (6).
+    ImageLayout m = Laid(182, 100, 176, 180, 2);
+    ASSERT_TRUE(PanLayout(&m, kPanRight, 1));
+    EXPECT_EQ(m.panX, 102);
+    ASSERT_EQ(ZoomLayout(&m, false), ZoomResult::kChanged);
+    EXPECT_EQ(m.panX, 6);
 }
 
 TEST(ImageLayoutTest, MagnifiedEdgesCoverWholePixels) {
     ImageLayout l = Laid(200, 200, 176, 180, 3);
-    EXPECT_EQ(l.panX, (600 - 176) / 2);
+    EXPECT_EQ(l.panX, 212);  // the middle of 600 - 176
     EXPECT_EQ(ToSourceX(l, 0), 212 / 3);
     EXPECT_EQ(ToScreenX(l, 70, false), 210 - 212);
     EXPECT_EQ(ToScreenX(l, 70, true), 210 - 212 + 2);

@@ -31,6 +31,15 @@ int SurfaceChannel(const plat::Surface& s, int x, int y, int c) {
     return s.Row(y)[x * 3 + c];
 }
 
+// A coded picture of w x h, a screen of sw x sh and the painter.
+struct Rig {
+    imaging::ImageBuffer image;
+    plat::Surface screen;
+    plat::Canvas canvas{&screen};
+    ImagePainter painter;
+    Rig(int w, int h, int sw, int sh) : screen(sw, sh) { MakeCoded(&image, w, h); }
+};
+
 TEST(ImagePainterTest, ZeroAndMinusOneMeanActualSize) {
     ImagePainter painter;
     painter.SetZoom(-3);
@@ -43,11 +52,8 @@ TEST(ImagePainterTest, ZeroAndMinusOneMeanActualSize) {
 }
 
 TEST(ImagePainterTest, TallDestinationIsDrawnInBandsOfFifty) {
-    imaging::ImageBuffer image;
-    MakeCoded(&image, 176, 240);
-    plat::Surface screen(176, 220);
-    plat::Canvas canvas(&screen);
-    ImagePainter painter;
+    Rig r(176, 240, 176, 220);
+    auto& [image, screen, canvas, painter] = r;
     ASSERT_EQ(painter.Draw(canvas, image, {0, 0, 176, 220}, {0, 10, 176, 230}, 1), 1);
     EXPECT_EQ(painter.LastBands(), (std::vector<int>{50, 50, 50, 50, 20}));
     // Every line comes from the row 10 below it, unchanged, in every band.
@@ -64,11 +70,8 @@ TEST(ImagePainterTest, TallDestinationIsDrawnInBandsOfFifty) {
 }
 
 TEST(ImagePainterTest, MagnifiedRowsRepeatAcrossBandBoundaries) {
-    imaging::ImageBuffer image;
-    MakeCoded(&image, 60, 60);
-    plat::Surface screen(176, 120);
-    plat::Canvas canvas(&screen);
-    ImagePainter painter;
+    Rig r(60, 60, 176, 120);
+    auto& [image, screen, canvas, painter] = r;
     // Zoom 3: lines 48, 49 (first band) and 50 (second band) all show source row 16 + 5.
     ASSERT_EQ(painter.Draw(canvas, image, {0, 0, 150, 120}, {4, 5, 54, 45}, 3), 1);
     EXPECT_EQ(painter.LastBands(), (std::vector<int>{50, 50, 20}));
@@ -98,11 +101,8 @@ int Reduced(const imaging::ImageBuffer& image, const plat::Rect& src, int n, int
 }
 
 TEST(ImagePainterTest, ReductionAveragesWholeGroupsWithoutDrift) {
-    imaging::ImageBuffer image;
-    MakeCoded(&image, 250, 250);
-    plat::Surface screen(176, 220);
-    plat::Canvas canvas(&screen);
-    ImagePainter painter;
+    Rig r(250, 250, 176, 220);
+    auto& [image, screen, canvas, painter] = r;
     // 1/2: 120 lines in bands of 50, 50 and 20; line 50 starts at source row 100, not 99.
     const plat::Rect src{2, 3, 242, 243};
     ASSERT_EQ(painter.Draw(canvas, image, {0, 0, 120, 120}, src, -2), 1);
@@ -120,11 +120,8 @@ TEST(ImagePainterTest, ReductionAveragesWholeGroupsWithoutDrift) {
 }
 
 TEST(ImagePainterTest, ShortLastGroupsAreAveragedOverTheirOwnCount) {
-    imaging::ImageBuffer image;
-    MakeCoded(&image, 100, 100);
-    plat::Surface screen(40, 40);
-    plat::Canvas canvas(&screen);
-    ImagePainter painter;
+    Rig r(100, 100, 40, 40);
+    auto& [image, screen, canvas, painter] = r;
     // 1/3 of 20 x 20: the last column and line groups hold 2 pixels and 2 rows.
     const plat::Rect src{10, 10, 30, 30};
     ASSERT_EQ(painter.Draw(canvas, image, {0, 0, 7, 7}, src, -3), 1);
@@ -137,11 +134,8 @@ TEST(ImagePainterTest, ShortLastGroupsAreAveragedOverTheirOwnCount) {
 }
 
 TEST(ImagePainterTest, DestinationOutsideTheCanvasIsClipped) {
-    imaging::ImageBuffer image;
-    MakeCoded(&image, 80, 80);
-    plat::Surface screen(50, 50);
-    plat::Canvas canvas(&screen);
-    ImagePainter painter;
+    Rig r(80, 80, 50, 50);
+    auto& [image, screen, canvas, painter] = r;
     // Magnified 2x starting 3 pixels left of and 5 above the canvas.
     ASSERT_EQ(painter.Draw(canvas, image, {-3, -5, 97, 95}, {10, 20, 60, 70}, 2), 1);
     EXPECT_EQ(SurfaceChannel(screen, 0, 0, 0), 10 + 3 / 2);

@@ -34,18 +34,28 @@ TEST(FitTextWithEllipsis, KeepsWhatFitsAndShortensWhatDoesNot) {
         EXPECT_EQ(name.rfind(kept, 0), 0u);
         EXPECT_GT(c.canvas.TextWidth(name.substr(0, kept.size() + 1) + "..."), width) << fitted;
     }
+    // A box exactly as wide as a prefix and the dots takes that prefix whole.
+    const int dots = c.canvas.TextWidth("...");
+    EXPECT_EQ(FitTextWithEllipsis(c.canvas, c.canvas.TextWidth("a_very_long") + dots, name),
+              "a_very_long...");
+    EXPECT_EQ(FitTextWithEllipsis(c.canvas, c.canvas.TextWidth("a_ve") + dots, name), "a_ve...");
 }
 
 TEST(FitTextWithEllipsis, NarrowCellsFallBackToFewerDots) {
     CaptionCanvas c;
-    const std::string name = "WWWWWWWW";
-    const int w4 = c.canvas.TextWidth("WWWW");
-    // Narrower than four letters and the dots: letters are dropped until a third of the dots'
-    // width fits, then the longest of "..", "." or nothing that fits is added.
-    const std::string fitted = FitTextWithEllipsis(c.canvas, w4, name);
-    EXPECT_LE(c.canvas.TextWidth(fitted), w4);
-    EXPECT_EQ(fitted.rfind("WW", 0), 0u) << fitted;
-    EXPECT_NE(fitted, name);
+    // In this face "W" is 10 pixels wide, "..." 9, ".." 6 and "." 3.
+    ASSERT_EQ(c.canvas.TextWidth("WWWW"), 40);
+    ASSERT_EQ(c.canvas.TextWidth("..."), 9);
+    ASSERT_EQ(c.canvas.TextWidth("."), 3);
+    // Four letters do not fit: letters are dropped until they and a third of the dots' width
+    // fit, then the longest of "...", "..", "." or nothing that fits is added.
+    const struct {
+        int width;
+        const char* fitted;
+    } cases[] = {{40, "WWW..."}, {36, "WWW.."}, {35, "WWW."}, {32, "WW..."}, {2, ""}};
+    for (const auto& k : cases) {
+        EXPECT_EQ(FitTextWithEllipsis(c.canvas, k.width, "WWWWWWWW"), k.fitted) << k.width;
+    }
     // Names of non-ASCII letters are cut between letters, never inside one.
     const std::string greek =
         "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6\xCE\xB7\xCE\xB8\xCE\xB9\xCE\xBA";

@@ -97,6 +97,8 @@ TEST(Text, CaseInsensitiveComparisonBeyondAscii) {
     EXPECT_TRUE(plat::EqualsNoCase("\xD0\x9C\xD0\x98\xD0\xA0", "\xD0\xBC\xD0\xB8\xD1\x80"));  // МИР
     EXPECT_LT(plat::CompareNoCase("apple", "Banana"), 0);
     EXPECT_GT(plat::CompareNoCase("b", "A"), 0);
+    EXPECT_FALSE(plat::EqualsNoCase("Samples", "SAMPLES2"));  // a prefix is not the name
+    EXPECT_LT(plat::CompareNoCase("Samples", "SAMPLES2"), 0);
     EXPECT_EQ(plat::FormatText("&%d Home (%s)", {4, "Samples"}), "&4 Home (Samples)");
     EXPECT_EQ(plat::FormatText("%d%% completed...", {42}), "42% completed...");
     EXPECT_EQ(plat::FormatText("%s and %d", {7, "x"}), "? and ?");

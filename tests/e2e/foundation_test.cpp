@@ -1,6 +1,7 @@
 // Start-up, settings, menus, Back and the single-instance rule, through the headless host.
 #include <gtest/gtest.h>
 
+#include "hosts/headless/json_writer.h"
 #include "platform/os/single_instance.h"
 #include "tests/support/headless.h"
 
@@ -72,12 +73,17 @@ TEST(Startup, MissingWorkFolderFallsBackButHomeIsKeptAsStored) {
     device.SkipSampleInstall();
     device.WriteFile(kRegistry, RegistryWith("\"WorkDirectory\"=\"\\\\Gone\"\n"
                                              "\"HomeDirectory\"=\"\\\\Also Gone\"\n"
-                                             "\"ThumbnailLayout\"=dword:00000002\n"));
+                                             "\"ThumbnailLayout\"=dword:00000002\n"
+                                             "\"Orientation\"=dword:00000003\n"
+                                             "\"OptimizedMemory\"=dword:00000003\n"));
     const auto run = RunHeadless(device, "");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(run.state["workDirectory"].text, "\\Program Files\\Velloran\\Samples");
     EXPECT_EQ(run.state["homeDirectory"].text, "\\Also Gone");
     EXPECT_EQ(run.state["thumbnailLayout"].Int(), 2);
+    // Values out of their range are taken as the defaults.
+    EXPECT_EQ(run.state["orientation"].Int(), 0);
+    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 0);
 }
 
 TEST(Startup, DamagedRegistryGivesDefaultsAndIsRewrittenWhole) {
@@ -172,11 +178,31 @@ TEST(HostCommandLine, ASecondStartOnTheSameRootExitsWithThree) {
 TEST(HostCommandLine, BadInputIsRefusedWithAClearExitCode) {
     TempDevice device;
     EXPECT_EQ(RunHeadless(device, "Sideways").exitCode, 2);
+    EXPECT_EQ(RunHeadless(device, "Right*0").exitCode, 2);
     TempDevice other;
     const auto badRoot =
         RunHeadless(other, "Right", false, {"--device-root", "/proc/1/nope/device"});
     EXPECT_EQ(badRoot.exitCode, 1);
     EXPECT_NE(badRoot.stderrText.find("device root"), std::string::npos);
+    // Values out of range are usage errors too.
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--screen", "176x2001"},
+                                                                  {"--screen", "119x220"},
+                                                                  {"--scale", "0"},
+                                                                  {"--scale", "9"}}) {
+        EXPECT_EQ(RunHeadless(device, "Right", false, args).exitCode, 2) << args[1];
+    }
+}
+
+TEST(HostCommandLine, StateTextsStayValidJsonWhateverTheyHold) {
+    JsonWriter w;
+    w.BeginObject()
+        .Key("t")
+        .String(std::string("a\x01\x1F\"\\\n\t\x7F"
+                            "b"))
+        .EndObject();
+    EXPECT_EQ(w.Text(),
+              "{\"t\":\"a\\u0001\\u001f\\\"\\\\\\n\\t\x7F"
+              "b\"}");
 }
 
 TEST(Startup, StoredFoldersLoseTheirTrailingBackslash) {

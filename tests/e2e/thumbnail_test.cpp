@@ -38,22 +38,36 @@ std::string Repeat(const std::string& token, int times) {
 }  // namespace
 
 TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
-    TempDevice device;
-    MakePictures(device, 10);
-    // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1.
-    const auto run = RunHeadless(device, "cmd:40014 " + Repeat("Right", 9));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["fileList"]["currentIndex"].Int(), 9);
-    EXPECT_EQ(run.state["firstVisibleIndex"].Int(), 3);
-    EXPECT_EQ(run.state["scroll"]["max"].Int(), 1);
-    EXPECT_EQ(run.state["scroll"]["pos"].Int(), 1);
+    struct Case {
+        int count;
+        int afterThreeUps;
+        int afterDown;
+    };
+    // 3 x 3 with the tenth entry selected: the page starts at entry 3, scroll position 1. With
+    // twelve entries the last row is full and the range is still 0..1 (no page of empty cells).
+    for (const Case& c : {Case{10, 0, 9}, Case{12, 2, 10}}) {
+        SCOPED_TRACE(c.count);
+        TempDevice device;
+        MakePictures(device, c.count);
+        const auto run = RunHeadless(device, "cmd:40014 " + Repeat("Right", 9));
+        ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+        EXPECT_EQ(run.state["fileList"]["currentIndex"].Int(), 9);
+        EXPECT_EQ(run.state["firstVisibleIndex"].Int(), 3);
+        EXPECT_EQ(run.state["scroll"]["max"].Int(), 1);
+        EXPECT_EQ(run.state["scroll"]["pos"].Int(), 1);
+        EXPECT_EQ(run.state["cellWidth"].Int(), 54);
+        EXPECT_EQ(run.state["cellHeight"].Int(), 50);
 
-    // Right on the last entry changes nothing, without a beep; Up from the top row of the
-    // scrolled page scrolls one row up.
-    const auto atEnd = RunHeadless(device, "cmd:40014 " + Repeat("Right", 12) + "Up Up Up");
-    EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), 0);
-    EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
-    EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+        // Right on the last entry changes nothing, without a beep; Up from the top row of the
+        // scrolled page scrolls one row up.
+        const auto atEnd = RunHeadless(device, "cmd:40014 " + Repeat("Right", 14) + "Up Up Up");
+        EXPECT_EQ(atEnd.state["fileList"]["currentIndex"].Int(), c.afterThreeUps);
+        EXPECT_EQ(atEnd.state["firstVisibleIndex"].Int(), 0);
+        EXPECT_EQ(atEnd.state["beeps"].Int(), 0);
+        // Down from a cell with no entry below it goes to the last entry.
+        const auto down = RunHeadless(device, "cmd:40014 " + Repeat("Right", 7) + "Down");
+        EXPECT_EQ(down.state["fileList"]["currentIndex"].Int(), c.afterDown);
+    }
 }
 
 TEST(ThumbnailGrid, TwoByTwoShowsAScrollBarOnlyWhenEntriesOverflowThePage) {
@@ -68,10 +82,10 @@ TEST(ThumbnailGrid, TwoByTwoShowsAScrollBarOnlyWhenEntriesOverflowThePage) {
     const auto overflows = RunHeadless(five, "Down Down");
     EXPECT_EQ(overflows.state["scroll"]["max"].Int(), 1);
     EXPECT_EQ(overflows.state["firstVisibleIndex"].Int(), 2);
-    // The scroll bar narrows the client area; the cell sizes follow the formulas.
+    // The scroll bar narrows the client area; the cells keep the sizes made for it.
     EXPECT_EQ(overflows.state["clientWidth"].Int(), 168);
-    EXPECT_EQ(overflows.state["cellWidth"].Int(), (176 - 3 - 8) / 2);
-    EXPECT_EQ(overflows.state["cellHeight"].Int(), (168 - 6 - 8) / 2);
+    EXPECT_EQ(overflows.state["cellWidth"].Int(), 82);
+    EXPECT_EQ(overflows.state["cellHeight"].Int(), 77);
 }
 
 TEST(ThumbnailGrid, PaintsTheFolderBarAndTheBlueOutlineOfTheSelection) {
@@ -99,7 +113,15 @@ TEST(ThumbnailGrid, PaintsTheFolderBarAndTheBlueOutlineOfTheSelection) {
         for (int y = 20; y < 120; ++y)
             ASSERT_NE(png.At(x, y), 0x0000FFu) << x << "," << y;
     }
-    // The picture's own colour shows in the middle of the second cell.
+    // 2 x 2 cells of 82 x 77 four pixels apart: the second cell's image box starts at (92, 26)
+    // and is 77 x 72, so the 40 x 30 picture lies at (110, 47) .. (149, 76), its outline one
+    // pixel outside it at the top left.
+    EXPECT_EQ(png.At(109, 46), 0x0000FFu);
+    EXPECT_EQ(png.At(110, 47), 0x0000FFu);
+    EXPECT_NE(png.At(108, 45), 0x0000FFu);
+    EXPECT_EQ(png.At(111, 48), 0x1478C8u);  // the picture's own colour, inside both rings
+    EXPECT_EQ(png.At(129, 61), 0x1478C8u);
+    EXPECT_NE(png.At(129, 78), 0x1478C8u);
     const auto& entries = run.state["fileList"]["entries"];
     EXPECT_EQ(entries[1]["imageWidth"].Int(), 40);
     EXPECT_EQ(entries[1]["imageHeight"].Int(), 30);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -159,24 +160,57 @@ TEST(CanvasDib, ClipsAgainstSourceAndDestination) {
 }
 
 TEST(CanvasDib, ExtremeArgumentsNeitherReadNorWriteOutside) {
-    HandDib dib(5, 3);
-    Surface s(4, 4);
-    Canvas c(&s);
+    // The DIB lies between guard rows of its own colour, and the target is a 4 x 4 clip in the
+    // middle of a larger surface: a read past the DIB brings the guard colour (or the rows'
+    // padding) in, a write past the clip marks the border around it.
+    const HandDib dib(5, 3);
+    std::vector<uint8_t> guarded(dib.bits.size() + 2 * static_cast<size_t>(dib.stride), 0x5A);
+    std::copy(dib.bits.begin(), dib.bits.end(), guarded.begin() + dib.stride);
+    const DibView view{dib.width, dib.height, dib.stride, guarded.data() + dib.stride};
+    constexpr Color kBorder = Rgb(1, 2, 3);
+    Surface s(12, 12);
+    Canvas(&s).FillRect(Rect{0, 0, 12, 12}, kBorder);
+    Canvas c(&s, Point{4, 4}, Rect{4, 4, 8, 8});
+
+    DibView bad = view;
+    bad.stride = 2;  // shorter than a row: refused
+    c.DrawDib(0, 0, 5, 3, bad, 0, 0);
+    EXPECT_EQ(CountPixels(s, kBorder), 144);
+
     const int values[] = {INT_MIN, INT_MIN + 1, -7, -1, 0, 2, 4, INT_MAX - 1, INT_MAX};
     for (int x : values) {
         for (int w : values) {
             for (int sx : values) {
-                c.DrawDib(x, x, w, w, dib.View(), sx, sx);
+                c.DrawDib(x, x, w, w, view, sx, sx);
             }
         }
     }
-    DibView bad = dib.View();
-    bad.stride = 2;  // shorter than a row
-    c.DrawDib(0, 0, 5, 3, bad, 0, 0);
+    const auto fromDib = [](Color p) {
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 5; ++x) {
+                if (p == Tag(x, y))
+                    return true;
+            }
+        }
+        return false;
+    };
+    int drawn = 0;
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            const Color p = s.Pixel(x, y);
+            const bool inClip = x >= 4 && x < 8 && y >= 4 && y < 8;
+            if (!inClip) {
+                EXPECT_EQ(p, kBorder) << x << "," << y;
+            } else if (p != kBorder) {
+                EXPECT_TRUE(fromDib(p)) << x << "," << y << ": " << std::hex << p;
+                ++drawn;
+            }
+        }
+    }
+    EXPECT_GE(drawn, 12);  // the calls with small values reach most of the clip
     Canvas none(nullptr);
-    none.DrawDib(0, 0, 5, 3, dib.View(), 0, 0);
+    none.DrawDib(0, 0, 5, 3, view, 0, 0);
     none.FillRect(Rect{0, 0, 5, 5}, kRed);
-    SUCCEED();  // the sanitizer build is what watches for stray reads and writes
 }
 
 TEST(CanvasCopy, OverlappingCopyWithinOneSurfaceKeepsTheSource) {
@@ -202,16 +236,16 @@ TEST(CanvasIcon, AlphaZeroIsTransparentAndPartialAlphaBlends) {
     Surface s(4, 2);
     Canvas c(&s);
     c.FillRect(Rect{0, 0, 4, 2}, kWhite);
-    Icon icon{3, 1, {0x00FF0000u, 0xFFFF0000u, 0x800000FFu}};
+    // Alpha 128 of 255 over white: blue over white, and a value of 1, whose 127.5 rounds up.
+    Icon icon{4, 1, {0x00FF0000u, 0xFFFF0000u, 0x800000FFu, 0x80010101u}};
     c.DrawIcon(0, 0, icon);
     EXPECT_EQ(s.Pixel(0, 0), kWhite);
     EXPECT_EQ(s.Pixel(1, 0), kRed);
-    const Color half = s.Pixel(2, 0);
-    EXPECT_EQ(BlueOf(half), 255);
-    EXPECT_NEAR(RedOf(half), 127, 2);
-    EXPECT_NEAR(GreenOf(half), 127, 2);
-    c.DrawIcon(-2, 1, icon);  // only the last column is on the surface
-    EXPECT_EQ(s.Pixel(0, 1), half);
+    const Color half = Rgb(127, 127, 255);
+    EXPECT_EQ(s.Pixel(2, 0), half);
+    EXPECT_EQ(s.Pixel(3, 0), Rgb(128, 128, 128));
+    c.DrawIcon(-3, 1, icon);  // only the last column is on the surface
+    EXPECT_EQ(s.Pixel(0, 1), Rgb(128, 128, 128));
     EXPECT_EQ(s.Pixel(1, 1), kWhite);
 
     Icon shortPixels{4, 4, {0xFF000000u}};  // claims more pixels than it has

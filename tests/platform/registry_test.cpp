@@ -150,6 +150,9 @@ TEST_F(RegistryTest, TypesDoNotMixAndDeleteRemovesFromTheFile) {
     EXPECT_TRUE(reg_.KeyExists(kMain));  // the key stays
 
     EXPECT_FALSE(reg_.SetDword("Software\\\\X", "A", 1));  // empty component
+    for (const char* bad : {"Software\\A\rB", "Software\\A\tB", "Software\\\x1F"}) {
+        EXPECT_FALSE(reg_.SetDword(bad, "A", 1)) << bad;  // control characters
+    }
     EXPECT_FALSE(reg_.SetString(kMain, "A", std::string("a\0b", 3)));
 }
 

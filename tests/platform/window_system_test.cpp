@@ -114,6 +114,23 @@ TEST_F(WindowSystemTest, DestroyedWindowsLoseTheirQueuedMessagesAndTimers) {
     }
 }
 
+TEST_F(WindowSystemTest, TheScrollBarKeepsItsPositionInRangeAndNarrowsTheClientArea) {
+    plat::Window* w = MakeWindow(&rec);
+    EXPECT_EQ(w->ClientRect().Width(), 176);
+    w->SetScrollRange(0, 3, true);
+    EXPECT_EQ(w->ClientRect().Width(), 168);
+    w->SetScrollPos(7, true);
+    EXPECT_EQ(w->Scroll().pos, 3);
+    w->SetScrollPos(-2, true);
+    EXPECT_EQ(w->Scroll().pos, 0);
+    w->SetScrollPos(3, true);
+    w->SetScrollRange(0, 1, true);  // a shorter list: the position follows the new end
+    EXPECT_EQ(w->Scroll().pos, 1);
+    w->SetScrollRange(0, 0, true);
+    EXPECT_EQ(w->Scroll().pos, 0);
+    EXPECT_EQ(w->ClientRect().Width(), 176);
+}
+
 TEST(MenuModel, TemplatesChecksAndAccessKeys) {
     auto menu = plat::Menu::FromTemplate({{0, 0, "Icon Size"},
                                           {1, 40013, "2 x 2"},
