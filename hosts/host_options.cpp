@@ -13,25 +13,6 @@
 
 namespace {
 
-// A whole decimal number within [low, high]: no sign, blanks, fraction or trailing text.
-bool ParseNumber(const std::string& text, long low, long high, long* out) {
-    if (text.empty() || text.size() > 9) {
-        return false;
-    }
-    long n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        n = n * 10 + (c - '0');
-    }
-    if (n < low || n > high) {
-        return false;
-    }
-    *out = n;
-    return true;
-}
-
 bool ParseSize(const std::string& text, int* w, int* h) {
     const size_t x = text.find('x');
     long a = 0, b = 0;
@@ -146,6 +127,25 @@ std::string DefaultDeviceRoot() {
         base = std::string(home && *home ? home : ".") + "/.local/share";
     }
     return base + "/velloran/device";
+}
+
+// A whole decimal number within [low, high]: no sign, blanks, fraction or trailing text.
+bool ParseNumber(const std::string& text, long low, long high, long* out) {
+    if (text.empty() || text.size() > 9) {
+        return false;
+    }
+    long n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        n = n * 10 + (c - '0');
+    }
+    if (n < low || n > high) {
+        return false;
+    }
+    *out = n;
+    return true;
 }
 
 bool ValidIrPeer(const std::string& value, std::string* error) {

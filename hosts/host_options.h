@@ -33,6 +33,8 @@ enum class ParseResult { kRun, kHelp, kVersion, kError };
 // Parses argv strictly: every option takes "--opt value" or "--opt=value", every value is
 // checked, at most one PATH. kError sets `error`.
 ParseResult ParseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
+// A whole decimal number within [low, high]: no sign, blanks, fraction or trailing text.
+bool ParseNumber(const std::string& text, long low, long high, long* out);
 // Checks one --ir-peer value, NAME=HOST:PORT with a port of 1 to 65535; false sets `error`.
 bool ValidIrPeer(const std::string& value, std::string* error);
 std::string DefaultDeviceRoot();

@@ -310,9 +310,9 @@ def run_one_by_one(programs, build_cmd, scratch, log, timeout, baseline):
     return set()
 
 
-def parse_only(spec, count):
+def parse_only(selection, count):
     chosen = set()
-    for part in spec.split(","):
+    for part in selection.split(","):
         a, _, b = part.partition("-")
         chosen.update(range(int(a), int(b or a) + 1))
     return [i for i in sorted(chosen) if 1 <= i <= count]

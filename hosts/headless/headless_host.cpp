@@ -46,25 +46,6 @@ unsigned KeyOfToken(const std::string& t) {
 
 namespace {
 
-// A whole decimal number within [low, high]: digits only.
-bool ParseCount(const std::string& text, long low, long high, long* out) {
-    if (text.empty() || text.size() > 9) {
-        return false;
-    }
-    long n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        n = n * 10 + (c - '0');
-    }
-    if (n < low || n > high) {
-        return false;
-    }
-    *out = n;
-    return true;
-}
-
 // "Right*5" gives ("Right", 5); a plain token gives a count of 1. False for a bad count.
 bool SplitRepeat(const std::string& token, std::string* key, int* repeat) {
     const size_t star = token.find('*');
@@ -74,7 +55,7 @@ bool SplitRepeat(const std::string& token, std::string* key, int* repeat) {
         return true;
     }
     long n = 0;
-    if (!ParseCount(token.substr(star + 1), 1, 255, &n)) {
+    if (!ParseNumber(token.substr(star + 1), 1, 255, &n)) {
         return false;
     }
     *repeat = static_cast<int>(n);
@@ -93,12 +74,12 @@ constexpr int kWorkerPatienceMs = 2000;
 std::string TokenError(const std::string& t) {
     long n = 0;
     if (StartsWith(t, "wait:")) {
-        return ParseCount(t.substr(5), 0, 999999999, &n)
+        return ParseNumber(t.substr(5), 0, 999999999, &n)
                    ? ""
                    : "wait: takes milliseconds, 0 to 999999999, in '" + t + "'";
     }
     if (StartsWith(t, "cmd:")) {
-        return ParseCount(t.substr(4), 1, 65535, &n)
+        return ParseNumber(t.substr(4), 1, 65535, &n)
                    ? ""
                    : "cmd: takes a command id, 1 to 65535, in '" + t + "'";
     }
