@@ -151,6 +151,8 @@ void PaintAlignLabel(plat::Dialog& d) {
     const int iconRight =
         d.GetWindow()->Children().empty() ? r.left : d.GetWindow()->Children()[0]->Frame().right;
     r.left = std::max(std::min(r.left, right - font->TextWidth(text)), std::min(r.left, iconRight));
+    // The control is shorter than our face's cell: let the descenders (g, p) show below it.
+    r.bottom = std::max(r.bottom, r.top + font->Metrics().height);
     c.SetFont(font);
     c.SetTextColor(plat::Rgb(255, 0, 0));
     c.SetBackgroundMode(plat::BackgroundMode::kTransparent);

@@ -112,6 +112,27 @@ TEST(InfraredSendE2E, SuccessShowsTheTextRelabelsTheSoftkeyToOkAndPlaysTheSound)
         }
     }
     EXPECT_GT(red, 100);
+    // The tails of "g" and "p" show: the ink goes on below the foot of the leading "P".
+    const auto isRed = [&](int x, int y) {
+        const uint32_t p = png.At(x, y);
+        return (p >> 16) > 200 && ((p >> 8) & 0xFF) < 80 && (p & 0xFF) < 80;
+    };
+    int firstColumn = -1, footOfP = -1, lowest = -1;
+    for (int x = 30; x < png.width && firstColumn < 0; ++x) {  // right of the icon
+        for (int y = 20; y < 60; ++y) {
+            firstColumn = isRed(x, y) ? x : firstColumn;
+        }
+    }
+    ASSERT_GE(firstColumn, 0);
+    for (int y = 20; y < 60; ++y) {
+        for (int x = firstColumn; x < png.width; ++x) {
+            if (isRed(x, y)) {
+                lowest = y;
+                footOfP = x < firstColumn + 2 ? y : footOfP;
+            }
+        }
+    }
+    EXPECT_GE(lowest - footOfP, 2) << "foot of P at " << footOfP << ", lowest ink at " << lowest;
     std::remove(run.screenshot.c_str());
     std::remove(early.c_str());
 }
