@@ -43,15 +43,28 @@ class Mutation:
 
 M = Mutation
 MUTATIONS = [
+    # sharing
+    M("sharing/infrared_obex.cpp", "std::max(peerMaxPacket, kMinimumPacket) - kPutOverhead);",
+      "std::max(peerMaxPacket, kMinimumPacket));", "the peer's packet limit taken for the body, not the packet"),
+    M("sharing/infrared_worker.cpp", "return static_cast<long long>(sent * 100 / size);",
+      "return static_cast<long long>(sent * 100 / (size + 1));", "progress that never reaches 100"),
+    M("sharing/send_mail.cpp", "return \"-attach \\\"\" + path + \"\\\"\";",
+      "return \"-attach \" + path;", "the attachment path left unquoted, so a blank splits it"),
+    M("sharing/background_compose.cpp", "return Span{0, (room - size) / 2, size};",
+      "return Span{0, (room - size + 1) / 2, size};", "an odd remainder centred on the other side"),
+    M("sharing/background_compose.cpp", "        if (++r == picture.Height()) {\n            r = 0;",
+      "        if (++r == picture.Height() - 1) {\n            r = 0;", "a tile that repeats one row short"),
+    M("sharing/voice_notes.cpp", "    if (!Exists(note)) {\n        entry->hasVoiceNote = false;\n        SimpleBeep();",
+      "    if (!Exists(note)) {\n        SimpleBeep();", "a missing note left marked on its picture"),
     # hosts
-    M("hosts/host_options.cpp", "if (a < 120 || b < 120 || a > 2000 || b > 2000)",
-      "if (a < 120 || b < 120 || a > 2000)", "a forgotten bound: --screen 176x9999 accepted"),
-    M("hosts/host_options.cpp", "if (o->scale < 1 || o->scale > 8) {",
-      "if (o->scale < 0 || o->scale > 8) {", "off by one in a range check: --scale 0 accepted"),
+    M("hosts/host_options.cpp", "!ParseNumber(text.substr(x + 1), 120, 2000, &b)",
+      "!ParseNumber(text.substr(x + 1), 120, 9999, &b)", "a forgotten bound: --screen 176x9999 accepted"),
+    M("hosts/host_options.cpp", "if (!ParseNumber(v, 1, 8, &n)) {",
+      "if (!ParseNumber(v, 0, 8, &n)) {", "off by one in a range check: --scale 0 accepted"),
     M("hosts/headless/json_writer.cpp", "if (c < 0x20) {", "if (c < 0x1F) {",
       "a control character written raw into JSON"),
-    M("hosts/headless/headless_host.cpp", "if (KeyOfToken(key) == 0 || repeat < 1) {",
-      "if (KeyOfToken(key) == 0) {", "a key script token \"Right*0\" taken as valid"),
+    M("hosts/headless/headless_host.cpp", "ParseNumber(token.substr(star + 1), 1, 255, &n)",
+      "ParseNumber(token.substr(star + 1), 0, 255, &n)", "a key script token \"Right*0\" taken as valid"),
     # platform
     M("platform/graphics/canvas.cpp", "const int64_t left = std::max({dx, int64_t{clip.left}, sx0});",
       "const int64_t left = std::max({dx, sx0});", "a blit that ignores the clip's left edge"),
@@ -88,7 +101,7 @@ MUTATIONS = [
     M("platform/os/device_fs.cpp", "if (S_ISDIR(st.st_mode) || ::unlinkat(dirFd, name.c_str(), 0) != 0) {",
       "if (S_ISDIR(st.st_mode)) {", "a stale temporary left in the way makes every later write fail"),
     # core (the model) and app (the application shell)
-    M("core/paths.cpp", "    if (p == 0) {\n        *out = \"\\\\\";", "    if (p == 0) {\n        out->clear();",
+    M("core/paths.cpp", "    if (p == 0) {\n        out->assign(1, '\\\\');", "    if (p == 0) {\n        out->clear();",
       "the parent of \\Temp is empty instead of the root"),
     M("core/paths.cpp", "if (!folderEnds && !nameStarts) {", "if (!folderEnds || !nameStarts) {",
       "a doubled separator when joining \\Temp and \\x.jpg"),
