@@ -73,20 +73,6 @@ void Invalidate(AppState* app, bool erase) {
     }
 }
 
-imaging::ImagingContext LoadingContext(const AppState* app) {
-    imaging::ImagingContext context;
-    const plat::WindowSystem& ws = plat::WindowSystem::Get();
-    if (ws.ScreenWidth() > 0 && ws.ScreenHeight() > 0) {
-        context.screenWidth = ws.ScreenWidth();
-        context.screenHeight = ws.ScreenHeight();
-    }
-    context.loadSizeLevel = app->loadSizeLevel;
-    context.orientation = app->orientation;
-    context.thumbMaxView = app->thumbMaxView ? 1 : 0;
-    context.autoRotate = app->autoRotate ? 1 : 0;
-    return context;
-}
-
 }  // namespace
 
 int ToSourceX(const ImageLayout& l, int x) {

@@ -67,17 +67,6 @@ void DrawCellFrame(plat::Canvas& canvas, const plat::Rect& cell, bool current) {
         second);
 }
 
-imaging::ImagingContext ContextOf(const AppState* app) {
-    imaging::ImagingContext context;
-    context.screenWidth = plat::WindowSystem::Get().ScreenWidth();
-    context.screenHeight = plat::WindowSystem::Get().ScreenHeight();
-    context.loadSizeLevel = app->loadSizeLevel;
-    context.orientation = app->orientation;
-    context.thumbMaxView = app->thumbMaxView ? 1 : 0;
-    context.autoRotate = app->autoRotate ? 1 : 0;
-    return context;
-}
-
 // Makes the entry's thumbnail when it has none; a picture that cannot be decoded gets the
 // broken-picture bitmap and a size of 0.
 void EnsureThumbnail(AppState* app, int index, FileEntry* entry, int boxWidth, int boxHeight) {
@@ -88,7 +77,7 @@ void EnsureThumbnail(AppState* app, int index, FileEntry* entry, int boxWidth, i
     int w = boxWidth;
     int h = boxHeight;
     entry->thumbnail =
-        imaging::LoadThumbnailBitmap(app->fileList->FullPath(index), ContextOf(app), &w, &h);
+        imaging::LoadThumbnailBitmap(app->fileList->FullPath(index), LoadingContext(app), &w, &h);
     if (entry->thumbnail) {
         entry->imageWidth = static_cast<int16_t>(std::clamp(w, 0, 32767));
         entry->imageHeight = static_cast<int16_t>(std::clamp(h, 0, 32767));

@@ -7,6 +7,7 @@
 #include "imaging/image_buffer.h"
 #include "imaging/image_painter.h"
 #include "platform/os/text.h"
+#include "platform/window/window_system.h"
 
 std::string DefaultFolder() {
     std::string folder;
@@ -106,4 +107,18 @@ void GoToFolder(AppState* app, const std::string& folder) {
         return;
     }
     app->SetCurrentFolder(folder, true);
+}
+
+imaging::ImagingContext LoadingContext(const AppState* app) {
+    imaging::ImagingContext context;
+    const plat::WindowSystem& ws = plat::WindowSystem::Get();
+    if (ws.ScreenWidth() > 0 && ws.ScreenHeight() > 0) {
+        context.screenWidth = ws.ScreenWidth();
+        context.screenHeight = ws.ScreenHeight();
+    }
+    context.loadSizeLevel = app->loadSizeLevel;
+    context.orientation = app->orientation;
+    context.thumbMaxView = app->thumbMaxView ? 1 : 0;
+    context.autoRotate = app->autoRotate ? 1 : 0;
+    return context;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/image_layout.h"
+#include "imaging/loaders.h"
 #include "platform/graphics/font.h"
 #include "platform/graphics/geometry.h"
 #include "platform/window/window.h"
@@ -77,6 +78,10 @@ struct AppState {
     // Returns false (home unchanged) when `path` does not exist.
     bool SetHomeFolder(const std::string& path);
 };
+
+// How pictures are loaded now: the screen size and the user's memory level, orientation,
+// thumbnail and auto-rotate choices.
+imaging::ImagingContext LoadingContext(const AppState* app);
 
 // The default picture folder: the program folder's "Samples".
 std::string DefaultFolder();

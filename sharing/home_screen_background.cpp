@@ -45,19 +45,6 @@ uint32_t ButtonFaceColour(const CanvasSize& size) {
     return surface.Pixel(1, 1);
 }
 
-imaging::ImagingContext LoadingContext(const AppState* app) {
-    imaging::ImagingContext context;
-    const plat::WindowSystem& ws = plat::WindowSystem::Get();
-    if (ws.ScreenWidth() > 0 && ws.ScreenHeight() > 0) {
-        context.screenWidth = ws.ScreenWidth();
-        context.screenHeight = ws.ScreenHeight();
-    }
-    context.loadSizeLevel = app->loadSizeLevel;
-    context.orientation = app->orientation;
-    context.thumbMaxView = app->thumbMaxView ? 1 : 0;
-    return context;
-}
-
 int Compose(int command, const imaging::ImageBuffer& picture, imaging::ImageBuffer* canvas) {
     switch (command) {
         case kCmdHomeScreenCenter:

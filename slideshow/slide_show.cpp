@@ -25,18 +25,6 @@ int SettingInRange(int nameId, int defaultValue, int low, int high) {
     return (value < low || value > high) ? defaultValue : value;
 }
 
-imaging::ImagingContext LoadingContext(const AppState* app) {
-    const plat::WindowSystem& ws = plat::WindowSystem::Get();
-    imaging::ImagingContext context;
-    context.screenWidth = ws.ScreenWidth();
-    context.screenHeight = ws.ScreenHeight();
-    context.loadSizeLevel = app->loadSizeLevel;
-    context.orientation = app->orientation;
-    context.thumbMaxView = app->thumbMaxView ? 1 : 0;
-    context.autoRotate = app->autoRotate ? 1 : 0;
-    return context;
-}
-
 // Loads picture `index` fitted to the screen and brings it in with a transition.
 bool ShowPicture(AppState* app, SlideShowPlayer& player, int index) {
     FileList& list = *app->fileList;
