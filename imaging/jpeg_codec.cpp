@@ -1,6 +1,7 @@
 #include "imaging/jpeg_codec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -14,9 +15,9 @@ namespace imaging {
 
 namespace {
 
-long gMemoryLimit = 384L << 20;
+std::atomic<long> gMemoryLimit{384L << 20};
 
-// The one open decode.
+// The open decode of this thread.
 struct DecodeState {
     JpegErrorManager errors{};
     jpeg_decompress_struct cinfo{};
@@ -36,7 +37,7 @@ struct DecodeState {
 };
 
 DecodeState& State() {
-    static DecodeState state;
+    thread_local DecodeState state;
     return state;
 }
 

@@ -1,6 +1,6 @@
 // The JPEG library calls of the system, over libjpeg-turbo.
 //
-// One decode is open at a time and its state is private to this file:
+// One decode is open at a time on each thread, its state private to that thread:
 // GetJPGFileHeader -> up to output-height x GetJPGFileData -> CloseFile.
 #pragma once
 
