@@ -1,12 +1,20 @@
 // Voice notes end to end: recording with the headless microphone, replacing, playing and
 // deleting notes, and what the recorder does with broken or missing files.
+#include "sharing/voice_notes.h"
+
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "core/app_state.h"
+#include "core/file_list.h"
+#include "platform/os/device_fs.h"
 #include "platform/os/file_attributes.h"
+#include "platform/window/window_system.h"
 #include "tests/sharing/sharing_support.h"
 
 using sharing_tests::MakeDevice;
@@ -237,6 +245,26 @@ TEST(PlayVoiceNote, AMissingNoteBeepsAndClearsTheFlagABrokenOneSaysSo) {
     EXPECT_EQ(broken.state["messageBox"]["text"].text, "This sound cannot be played.");
     EXPECT_EQ(broken.state["sounds"].Size(), 0u);
     EXPECT_TRUE(device.Exists(kNote));
+}
+
+// The note goes on the host while the program runs, so the listing still marks its picture:
+// playing finds nothing, beeps and takes the mark off.
+TEST(PlayVoiceNote, ANoteDeletedOnTheHostSinceTheListingLosesItsMark) {
+    TempDevice device;
+    MakeDevice(device, "\\P",
+               {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}, {"a b.jpg.wav", MonoWave(Saw(800))}});
+    plat::DeviceFs::SetRoot(device.Root());
+    AppState app;
+    app.fileList = std::make_unique<FileList>();
+    app.fileList->Scan("\\P");
+    ASSERT_EQ(app.fileList->Count(), 1);
+    ASSERT_TRUE(app.fileList->GetEntry(0)->hasVoiceNote);
+
+    ASSERT_EQ(std::remove(device.Host(kNote).c_str()), 0);
+    const int beeps = plat::WindowSystem::Get().BeepCount();
+    PlayVoiceNote(&app);
+    EXPECT_FALSE(app.fileList->GetEntry(0)->hasVoiceNote);
+    EXPECT_EQ(plat::WindowSystem::Get().BeepCount(), beeps + 1);
 }
 
 TEST(DeleteVoiceNote, AsksWithTheFileNameAndClearsTheFlagEvenWhenTheNoteIsAlreadyGone) {
