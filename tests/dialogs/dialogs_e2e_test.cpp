@@ -20,32 +20,44 @@ constexpr const char* kRegistry = "\\Windows\\registry.reg";
 constexpr const char* kFavoritesFile = "\\Program Files\\Velloran\\agoto.got";
 constexpr const char* kKey = "[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\";
 
+// A device root whose first start installs no samples.
+struct Device : TempDevice {
+    Device() { SkipSampleInstall(); }
+};
+
 void StartIn(const TempDevice& device, const std::string& regFolder) {
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
                                     "\"WorkDirectory\"=\"" + regFolder + "\"\n");
 }
 
-const Json* Control(const Json& state, int id) {
-    const Json& dialog = state["dialog"];
-    if (dialog.IsNull())
-        return nullptr;
-    for (const Json& c : dialog["controls"].items) {
+const Json kNone;
+
+// A control of the open dialog, or null JSON when there is none.
+const Json& Control(const Json& state, int id) {
+    for (const Json& c : state["dialog"]["controls"].items) {
         if (c["id"].Int() == id)
-            return &c;
+            return c;
     }
-    return nullptr;
+    return kNone;
 }
 
-const Json* MenuItem(const Json& items, int id) {
+// A menu item anywhere in the menu, or null JSON.
+const Json& MenuItem(const Json& items, int id) {
     for (const Json& item : items.items) {
         if (item["id"].Int() == id)
-            return &item;
-        if (!item["submenu"].IsNull()) {
-            if (const Json* found = MenuItem(item["submenu"], id))
-                return found;
-        }
+            return item;
+        const Json& found = MenuItem(item["submenu"], id);
+        if (!found.IsNull())
+            return found;
     }
-    return nullptr;
+    return kNone;
+}
+
+// A state a script token wrote into the device root.
+Json Saved(const TempDevice& device, const std::string& devicePath) {
+    Json state;
+    EXPECT_TRUE(testing_support::ParseJson(device.ReadFile(devicePath), &state)) << devicePath;
+    return state;
 }
 
 // The value lines of one registry section.
@@ -64,14 +76,11 @@ void WriteFavorites(const TempDevice& device, const std::vector<Favorite>& favor
 }  // namespace
 
 TEST(FavoritesE2E, FirstStartWithMyDocumentsWritesOneFavoriteAtExit) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\IPSM\\My Documents");
     const auto run = RunHeadless(device, "SoftRight");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const Json* item = MenuItem(run.state["menu"]["items"], 10001);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ((*item)["text"].text, "&5 My Documents");
+    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001)["text"].text, "&5 My Documents");
     const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].name, "My Documents");
@@ -79,20 +88,18 @@ TEST(FavoritesE2E, FirstStartWithMyDocumentsWritesOneFavoriteAtExit) {
 }
 
 TEST(FavoritesE2E, FirstStartWithoutMyDocumentsWritesAnEmptyFileAndKeepsItEmpty) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     ASSERT_EQ(RunHeadless(device, "Right").exitCode, 0);
     ASSERT_TRUE(device.Exists(kFavoritesFile));
     EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
     // Created later, the folder is not added: the default comes only without a file.
     device.MakeFolder("\\IPSM\\My Documents");
     const auto run = RunHeadless(device, "SoftRight");
-    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001), nullptr);
+    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10001).IsNull());
 }
 
 TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     device.MakeFolder("\\Other");
     std::vector<Favorite> many;
@@ -105,32 +112,29 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
                                     "\"HomeDirectory\"=\"\\\\Pics\"\n");
     const auto run = RunHeadless(device, "SoftRight");
     const Json& items = run.state["menu"]["items"];
-    ASSERT_NE(MenuItem(items, 10100), nullptr);
-    EXPECT_EQ(MenuItem(items, 10101), nullptr);
-    EXPECT_EQ((*MenuItem(items, 10005))["text"].text, "&9 F4");
-    EXPECT_EQ((*MenuItem(items, 10006))["text"].text, "F5");
-    EXPECT_EQ((*MenuItem(items, 40046))["text"].text, "&4 Home (Pics)");
+    EXPECT_FALSE(MenuItem(items, 10100).IsNull());
+    EXPECT_TRUE(MenuItem(items, 10101).IsNull());
+    EXPECT_EQ(MenuItem(items, 10005)["text"].text, "&9 F4");
+    EXPECT_EQ(MenuItem(items, 10006)["text"].text, "F5");
+    EXPECT_EQ(MenuItem(items, 40046)["text"].text, "&4 Home (Pics)");
     // The command the hundred-and-first would have had does nothing.
     const auto beyond = RunHeadless(device, "cmd:10101");
     EXPECT_EQ(beyond.state["workDirectory"].text, run.state["workDirectory"].text);
     // The editor lists all of them.
     const auto edit = RunHeadless(device, "cmd:40045");
-    const Json* list = Control(edit.state, 2032);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ((*list)["items"].Size(), 101u);
+    EXPECT_EQ(Control(edit.state, 2032)["items"].Size(), 101u);
 }
 
 TEST(FavoritesE2E, MoveUpIsGreyOnTheFirstRowAndMoveDownOnTheLast) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     WriteFavorites(device, {{"A", "\\A"}, {"B", "\\B"}});
     auto run = RunHeadless(device, "cmd:40045 SoftRight");
     ASSERT_FALSE(run.state["menu"].IsNull());
-    EXPECT_FALSE((*MenuItem(run.state["menu"]["items"], 40055))["enabled"].boolean);
-    EXPECT_TRUE((*MenuItem(run.state["menu"]["items"], 40056))["enabled"].boolean);
+    EXPECT_FALSE(MenuItem(run.state["menu"]["items"], 40055)["enabled"].boolean);
+    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 40056)["enabled"].boolean);
     run = RunHeadless(device, "cmd:40045 Down SoftRight");
-    EXPECT_TRUE((*MenuItem(run.state["menu"]["items"], 40055))["enabled"].boolean);
-    EXPECT_FALSE((*MenuItem(run.state["menu"]["items"], 40056))["enabled"].boolean);
+    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 40055)["enabled"].boolean);
+    EXPECT_FALSE(MenuItem(run.state["menu"]["items"], 40056)["enabled"].boolean);
     // Moving the first row up changes nothing, and Cancel keeps the file.
     run =
         RunHeadless(device, "cmd:40045 cmd:40055 state:" + device.Host("\\s.json") + " cmd:40001");
@@ -138,8 +142,7 @@ TEST(FavoritesE2E, MoveUpIsGreyOnTheFirstRowAndMoveDownOnTheLast) {
 }
 
 TEST(FavoritesE2E, ReorderRenameAndDeleteAreSavedOnDoneOnly) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     WriteFavorites(device, {{"Pics", "\\Pics"}, {"Two", "\\Two"}});
     // Cancel applies nothing.
     ASSERT_EQ(RunHeadless(device, "cmd:40045 Down cmd:40055 cmd:40002").exitCode, 0);
@@ -160,23 +163,21 @@ TEST(FavoritesE2E, ReorderRenameAndDeleteAreSavedOnDoneOnly) {
     // The menu loses the deleted favourites at once.
     run = RunHeadless(device, "cmd:40045 cmd:40022 cmd:40022 cmd:40001 SoftRight");
     EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
-    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001), nullptr);
-    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10002), nullptr);
+    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10001).IsNull());
+    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10002).IsNull());
 }
 
 TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     StartIn(device, "\\\\Pics");
     const auto run = RunHeadless(device, "cmd:40044 state:" + device.Host("\\add.json") +
                                              " cmd:40001 cmd:40044 Back Back Back Back cmd:40001");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    testing_support::Json add;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\add.json"), &add));
+    const Json add = Saved(device, "\\add.json");
     EXPECT_EQ(add["dialog"]["title"].text, "Add to My Favorites");
-    EXPECT_EQ((*Control(add, 2030))["text"].text, "Pics");
-    EXPECT_EQ((*Control(add, 2031))["text"].text, "\\Pics");
+    EXPECT_EQ(Control(add, 2030)["text"].text, "Pics");
+    EXPECT_EQ(Control(add, 2031)["text"].text, "\\Pics");
     const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0].name, "Pics");
@@ -185,8 +186,7 @@ TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
 }
 
 TEST(FavoritesE2E, ChoosingAFavoriteGoesThereAndAMissingOneSaysSo) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     WriteFavorites(device, {{"Pics", "\\Pics"}, {"Gone", "\\Gone"}});
     auto run = RunHeadless(device, "cmd:10001");
@@ -196,21 +196,19 @@ TEST(FavoritesE2E, ChoosingAFavoriteGoesThereAndAMissingOneSaysSo) {
 }
 
 TEST(FavoritesE2E, SetAsHomeFolderAsksAndRelabelsHome) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     StartIn(device, "\\\\Pics");
     auto run = RunHeadless(device, "cmd:40059 Enter SoftRight");
     EXPECT_EQ(run.state["homeDirectory"].text, "\\Pics");
-    EXPECT_EQ((*MenuItem(run.state["menu"]["items"], 40046))["text"].text, "&4 Home (Pics)");
+    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 40046)["text"].text, "&4 Home (Pics)");
     StartIn(device, "\\\\");
     run = RunHeadless(device, "cmd:40059 Enter SoftRight");
-    EXPECT_EQ((*MenuItem(run.state["menu"]["items"], 40046))["text"].text, "&4 Home (\\)");
+    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 40046)["text"].text, "&4 Home (\\)");
 }
 
-TEST(FolderTreeE2E, OpensTwoLevelsDeepAndChoosingAPictureOpensIt) {
-    TempDevice device;
-    device.SkipSampleInstall();
+TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt) {
+    Device device;
     device.MakeFolder("\\Photos\\Trip");
     device.MakeFolder("\\Photos\\Empty");
     device.WriteFile("\\Photos\\Empty\\notes.txt", "x");
@@ -218,13 +216,12 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepAndChoosingAPictureOpensIt) {
     device.WriteFile("\\Photos\\Trip\\a.bmp", SolidBmp(8, 8, 255, 0, 0));
     StartIn(device, "\\\\Photos\\\\Trip");
     const auto run =
-        RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") + " Down Down cmd:40001");
-    Json tree;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\t.json"), &tree));
-    const Json* view = Control(tree, 2004);
-    ASSERT_NE(view, nullptr);
+        RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") +
+                                " Down state:" + device.Host("\\d.json") + " Down cmd:40001");
+    const Json tree = Saved(device, "\\t.json");
+    const Json& view = Control(tree, 2004);
     std::vector<std::pair<std::string, int>> items;
-    for (const Json& i : (*view)["items"].items)
+    for (const Json& i : view["items"].items)
         items.emplace_back(i["text"].text, i["depth"].Int());
     const std::vector<std::pair<std::string, int>> expected = {
         {"Smartphone", 0}, {"Photos", 1}, {"Empty", 2}, {"Trip", 2}, {"a.bmp", 3}, {"b.bmp", 3}};
@@ -233,8 +230,13 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepAndChoosingAPictureOpensIt) {
     ASSERT_NE(at, items.end());
     EXPECT_EQ(items.front(), expected[0]);
     EXPECT_EQ(std::vector(at, at + 5), std::vector(expected.begin() + 1, expected.end()));
-    EXPECT_EQ((*view)["selection"].Int() >= 0, true);
     EXPECT_EQ(tree["viewMode"].text, "Tree");
+    // The selection is the row of the highlighted item: the start folder, then one down.
+    for (const auto& [state, name] :
+         {std::pair{tree, "Trip"}, {Saved(device, "\\d.json"), "a.bmp"}}) {
+        const Json& rows = Control(state, 2004);
+        EXPECT_EQ(rows["items"][static_cast<size_t>(rows["selection"].Int())]["text"].text, name);
+    }
     // Down twice from "Trip" reaches b.bmp.
     EXPECT_EQ(run.state["viewMode"].text, "Image");
     EXPECT_EQ(run.state["workDirectory"].text, "\\Photos\\Trip");
@@ -242,8 +244,7 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepAndChoosingAPictureOpensIt) {
 }
 
 TEST(FolderTreeE2E, AFolderNamedSmartphoneIsPartOfThePath) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Smartphone\\Pics");
     device.WriteFile("\\Smartphone\\Pics\\a.bmp", SolidBmp(8, 8, 1, 2, 3));
     StartIn(device, "\\\\Smartphone\\\\Pics");
@@ -253,8 +254,7 @@ TEST(FolderTreeE2E, AFolderNamedSmartphoneIsPartOfThePath) {
 }
 
 TEST(FolderTreeE2E, RootIsAFolderAndCancelKeepsTheMode) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     StartIn(device, "\\\\Pics");
     auto run = RunHeadless(device, "cmd:40009 Left Up cmd:40001");
@@ -267,8 +267,7 @@ TEST(FolderTreeE2E, RootIsAFolderAndCancelKeepsTheMode) {
 }
 
 TEST(PropertiesE2E, AMegabyteFileShowsAsKilobytesAndAFolderBeeps) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics\\Sub");
     std::string bmp = SolidBmp(4, 4, 9, 9, 9);
     bmp.resize(1048576, '\0');
@@ -280,28 +279,26 @@ TEST(PropertiesE2E, AMegabyteFileShowsAsKilobytesAndAFolderBeeps) {
     run = RunHeadless(device, "Right cmd:40021");
     ASSERT_FALSE(run.state["dialog"].IsNull());
     EXPECT_EQ(run.state["dialog"]["title"].text, "Properties");
-    EXPECT_EQ((*Control(run.state, 2001))["text"].text, "1,024.00");
-    EXPECT_EQ((*Control(run.state, 2036))["text"].text, "big.bmp");
-    EXPECT_EQ((*Control(run.state, 2038))["text"].text, "\\Pics");
+    EXPECT_EQ(Control(run.state, 2001)["text"].text, "1,024.00");
+    EXPECT_EQ(Control(run.state, 2036)["text"].text, "big.bmp");
+    EXPECT_EQ(Control(run.state, 2038)["text"].text, "\\Pics");
     EXPECT_EQ(run.state["dialog"]["focus"].Int(), 2000);
 }
 
 TEST(SystemInfoE2E, NoCardShowsZeroAndACardShowsItsSize) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     auto run = RunHeadless(device, "cmd:40038");
     ASSERT_FALSE(run.state["dialog"].IsNull());
-    EXPECT_EQ((*Control(run.state, 2011))["text"].text, "0.0MB");
-    EXPECT_EQ((*Control(run.state, 2012))["text"].text, "0.0MB");
-    EXPECT_NE((*Control(run.state, 2007))["text"].text, "0.0MB");
+    EXPECT_EQ(Control(run.state, 2011)["text"].text, "0.0MB");
+    EXPECT_EQ(Control(run.state, 2012)["text"].text, "0.0MB");
+    EXPECT_NE(Control(run.state, 2007)["text"].text, "0.0MB");
     device.MakeFolder("\\Storage Card");
     run = RunHeadless(device, "cmd:40038");
-    EXPECT_NE((*Control(run.state, 2011))["text"].text, "0.0MB");
+    EXPECT_NE(Control(run.state, 2011)["text"].text, "0.0MB");
 }
 
 TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     auto run = RunHeadless(device, "cmd:40039 Right Down Enter Down Enter cmd:40002");
     EXPECT_EQ(run.state["loadSizeLevel"].Int(), 0);
     EXPECT_TRUE(run.state["thumbMaxView"].boolean);
@@ -311,18 +308,16 @@ TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
     EXPECT_EQ(run.state["loadSizeLevel"].Int(), 1);
     EXPECT_TRUE(run.state["thumbMaxView"].boolean);
     EXPECT_TRUE(run.state["showFileName"].boolean);
-    Json g;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\g.json"), &g));
-    EXPECT_EQ((*Control(g, 2013))["items"].Size(), 3u);
-    EXPECT_EQ((*Control(g, 2013))["text"].text, "Load 176x220 (fit screen)");
-    EXPECT_TRUE((*Control(g, 2033))["checked"].boolean);
+    const Json g = Saved(device, "\\g.json");
+    EXPECT_EQ(Control(g, 2013)["items"].Size(), 3u);
+    EXPECT_EQ(Control(g, 2013)["text"].text, "Load 176x220 (fit screen)");
+    EXPECT_TRUE(Control(g, 2033)["checked"].boolean);
     const std::string reg = Section(device.ReadFile(kRegistry), "MainSection");
     EXPECT_NE(reg.find("\"ShowFileName\"=dword:00000001"), std::string::npos) << reg;
 }
 
 TEST(GeneralOptionsE2E, MaximumViewToggledDiscardsThumbnails) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics");
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(40, 30, 200, 0, 0));
     StartIn(device, "\\\\Pics");
@@ -334,8 +329,7 @@ TEST(GeneralOptionsE2E, MaximumViewToggledDiscardsThumbnails) {
 }
 
 TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     const auto run = RunHeadless(device, "cmd:40043 cmd:40001");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
@@ -353,69 +347,43 @@ TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
 }
 
 TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     for (const auto& [value, name] : {std::pair{"3", "Slow"}, {"4", "Medium"}}) {
         device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
                                         "\"Speed\"=dword:0000000" + value + "\n");
         const auto run = RunHeadless(device, "cmd:40043");
-        EXPECT_EQ((*Control(run.state, 2020))["text"].text, name);
+        EXPECT_EQ(Control(run.state, 2020)["text"].text, name);
     }
 }
 
 TEST(SlideOptionsE2E, EnableRulesAndCancel) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     // Random on at opening: the effect list and its arrows are grey; unticking enables them.
     auto run = RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") +
                                        " Down Down Enter state:" + device.Host("\\b.json") +
                                        " Down Down Down Right state:" + device.Host("\\c.json") +
                                        " cmd:40002");
-    Json a, b, c;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\a.json"), &a));
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\b.json"), &b));
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\c.json"), &c));
-    EXPECT_FALSE((*Control(a, 2018))["enabled"].boolean);
-    EXPECT_FALSE((*Control(a, 2019))["enabled"].boolean);
-    EXPECT_TRUE((*Control(b, 2018))["enabled"].boolean);
-    EXPECT_TRUE((*Control(b, 2019))["enabled"].boolean);
-    EXPECT_FALSE((*Control(b, 2017))["checked"].boolean);
-    EXPECT_EQ((*Control(a, 2026))["items"].Size(), 30u);
+    const Json a = Saved(device, "\\a.json");
+    const Json b = Saved(device, "\\b.json");
+    const Json c = Saved(device, "\\c.json");
+    EXPECT_FALSE(Control(a, 2018)["enabled"].boolean);
+    EXPECT_FALSE(Control(a, 2019)["enabled"].boolean);
+    EXPECT_TRUE(Control(b, 2018)["enabled"].boolean);
+    EXPECT_TRUE(Control(b, 2019)["enabled"].boolean);
+    EXPECT_FALSE(Control(b, 2017)["checked"].boolean);
+    EXPECT_EQ(Control(a, 2026)["items"].Size(), 30u);
     // "Use Direction Key" greys the time list; the dialog scrolled to show the focus.
     EXPECT_EQ(c["dialog"]["focus"].Int(), 2024);
-    EXPECT_EQ((*Control(c, 2024))["text"].text, "Use Direction Key");
-    EXPECT_FALSE((*Control(c, 2026))["enabled"].boolean);
-    EXPECT_FALSE((*Control(c, 2027))["enabled"].boolean);
+    EXPECT_EQ(Control(c, 2024)["text"].text, "Use Direction Key");
+    EXPECT_FALSE(Control(c, 2026)["enabled"].boolean);
+    EXPECT_FALSE(Control(c, 2027)["enabled"].boolean);
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
     EXPECT_EQ(Section(device.ReadFile(kRegistry), "Slide"), "");
 }
 
-TEST(FolderTreeE2E, TheSelectionIsTheRowOfTheHighlightedItem) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    device.MakeFolder("\\Photos\\Trip");
-    device.MakeFolder("\\Photos\\Empty");
-    device.WriteFile("\\Photos\\Trip\\a.bmp", SolidBmp(8, 8, 255, 0, 0));
-    StartIn(device, "\\\\Photos\\\\Trip");
-    RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") +
-                            " Down state:" + device.Host("\\d.json") + " cmd:40002");
-    for (const auto& [file, name] :
-         {std::pair{"\\t.json", "Trip"}, std::pair{"\\d.json", "a.bmp"}}) {
-        Json tree;
-        ASSERT_TRUE(testing_support::ParseJson(device.ReadFile(file), &tree));
-        const Json* view = Control(tree, 2004);
-        ASSERT_NE(view, nullptr);
-        const int row = (*view)["selection"].Int();
-        ASSERT_GE(row, 0) << file;
-        ASSERT_LT(row, static_cast<int>((*view)["items"].Size())) << file;
-        EXPECT_EQ((*view)["items"][static_cast<size_t>(row)]["text"].text, name) << file;
-    }
-}
-
 TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     // The show plays these as Delay Time, 1 second, Fast, Portrait and "Wipe (To Right)".
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
                                     "\"TransformKey\"=dword:00000007\n"
@@ -426,15 +394,14 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
                                     "\"Effect\"=dword:0000000c\n");
     const auto run =
         RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") + " cmd:40001");
-    Json a;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\a.json"), &a));
-    EXPECT_EQ((*Control(a, 2024))["text"].text, "Delay Time");
-    EXPECT_TRUE((*Control(a, 2026))["enabled"].boolean);
-    EXPECT_EQ((*Control(a, 2026))["text"].text, "1");
-    EXPECT_EQ((*Control(a, 2020))["text"].text, "Fast");
-    EXPECT_EQ((*Control(a, 2028))["text"].text, "Portrait Mode");
-    EXPECT_FALSE((*Control(a, 2017))["checked"].boolean);
-    EXPECT_EQ((*Control(a, 2018))["text"].text, "Wipe (To Right)");
+    const Json a = Saved(device, "\\a.json");
+    EXPECT_EQ(Control(a, 2024)["text"].text, "Delay Time");
+    EXPECT_TRUE(Control(a, 2026)["enabled"].boolean);
+    EXPECT_EQ(Control(a, 2026)["text"].text, "1");
+    EXPECT_EQ(Control(a, 2020)["text"].text, "Fast");
+    EXPECT_EQ(Control(a, 2028)["text"].text, "Portrait Mode");
+    EXPECT_FALSE(Control(a, 2017)["checked"].boolean);
+    EXPECT_EQ(Control(a, 2018)["text"].text, "Wipe (To Right)");
     // OK stores what was shown, so the dialog and the show agree from then on.
     const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
     EXPECT_NE(slide.find("\"TransformKey\"=dword:00000000"), std::string::npos) << slide;
@@ -446,10 +413,9 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
                                     "\"RandomEffect\"=dword:00000000\n");
     RunHeadless(device, "cmd:40043 state:" + device.Host("\\b.json") + " cmd:40002");
-    Json b;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\b.json"), &b));
-    EXPECT_TRUE((*Control(b, 2017))["checked"].boolean);
-    EXPECT_EQ((*Control(b, 2018))["text"].text, "Door (Close)");
+    const Json b = Saved(device, "\\b.json");
+    EXPECT_TRUE(Control(b, 2017)["checked"].boolean);
+    EXPECT_EQ(Control(b, 2018)["text"].text, "Door (Close)");
 }
 
 namespace {
@@ -481,8 +447,7 @@ InkBox NavyInk(int width, int height, PixelAt at) {
 
 // The group titles of the options dialogs are bold with a character height of 12 pixels.
 TEST(SlideOptionsE2E, GroupTitlesAreTwelvePixelsHigh) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     const auto run = RunHeadless(device, "cmd:40043", true);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     testing_support::Png png;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "hosts/headless/json_writer.h"
-#include "platform/os/single_instance.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;
@@ -163,34 +162,6 @@ TEST(Menus, PictureCommandsAreGreyWithoutAPictureAndExitEndsTheProgram) {
     const auto exitRun = RunHeadless(other, "SoftLeft Up Enter state:/dev/null");
     EXPECT_EQ(exitRun.exitCode, 0);
     EXPECT_NE(other.ReadFile(kRegistry).find("OptimizedMemory"), std::string::npos);
-}
-
-TEST(HostCommandLine, ASecondStartOnTheSameRootExitsWithThree) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    plat::SingleInstance first;
-    ASSERT_EQ(first.Acquire(device.Root()), plat::SingleInstance::Result::kFirst);
-    const auto run = RunHeadless(device, "Right");
-    EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(first.PollRaise());
-}
-
-TEST(HostCommandLine, BadInputIsRefusedWithAClearExitCode) {
-    TempDevice device;
-    EXPECT_EQ(RunHeadless(device, "Sideways").exitCode, 2);
-    EXPECT_EQ(RunHeadless(device, "Right*0").exitCode, 2);
-    TempDevice other;
-    const auto badRoot =
-        RunHeadless(other, "Right", false, {"--device-root", "/proc/1/nope/device"});
-    EXPECT_EQ(badRoot.exitCode, 1);
-    EXPECT_NE(badRoot.stderrText.find("device root"), std::string::npos);
-    // Values out of range are usage errors too.
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--screen", "176x2001"},
-                                                                  {"--screen", "119x220"},
-                                                                  {"--scale", "0"},
-                                                                  {"--scale", "9"}}) {
-        EXPECT_EQ(RunHeadless(device, "Right", false, args).exitCode, 2) << args[1];
-    }
 }
 
 TEST(HostCommandLine, StateTextsStayValidJsonWhateverTheyHold) {

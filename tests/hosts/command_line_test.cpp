@@ -35,7 +35,8 @@ TEST(CommandLine, BadOptionValuesAreUsageErrorsThatNameTheOption) {
         {"--scale", "9"},
         {"--scale", "-1"},
         {"--screen", "176x220x"},
-        {"--screen=100x220"},
+        {"--screen=119x220"},
+        {"--screen", "176x2001"},
         {"--screen", " 176x220"},
         {"--ir-peer", "foo"},
         {"--ir-peer", "A=host:99999"},
@@ -51,10 +52,7 @@ TEST(CommandLine, BadOptionValuesAreUsageErrorsThatNameTheOption) {
         {"/no/such/folder"},
     };
     for (const auto& extra : bad) {
-        std::vector<std::string> args = {"--headless", "--device-root", device.Root(), "--keys",
-                                         "Right"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const auto run = RunProgram(args);
+        const auto run = RunProgram(Headless(device, extra));
         EXPECT_EQ(run.exitCode, 2) << extra[0];
         EXPECT_NE(run.stderrText.find("velloran: "), std::string::npos) << extra[0];
         EXPECT_NE(run.stderrText.find("usage:"), std::string::npos) << extra[0];
@@ -63,6 +61,11 @@ TEST(CommandLine, BadOptionValuesAreUsageErrorsThatNameTheOption) {
     const auto empty = RunProgram({"--headless", "--device-root", "", "--keys", "Right"});
     EXPECT_EQ(empty.exitCode, 2);
     EXPECT_NE(empty.stderrText.find("--device-root"), std::string::npos);
+    // A device root that cannot be made is no usage error but cannot run.
+    const auto unusable =
+        RunProgram({"--headless", "--device-root", "/proc/1/nope/device", "--keys", "Right"});
+    EXPECT_EQ(unusable.exitCode, 1);
+    EXPECT_NE(unusable.stderrText.find("device root"), std::string::npos);
 }
 
 TEST(CommandLine, BothSpellingsOfAValueWork) {
@@ -72,24 +75,13 @@ TEST(CommandLine, BothSpellingsOfAValueWork) {
     ASSERT_EQ(spaced.exitCode, 0) << spaced.stderrText;
     EXPECT_EQ(spaced.state["clientWidth"].Int(), 200);
 
-    const std::string state = device.Root() + ".eq.json";
     const auto joined =
         RunProgram({"--headless", "--device-root=" + device.Root(), "--screen=240x300", "--scale=3",
-                    "--keys=Right Right", "--state=" + state, "--ir-peer=Desk=127.0.0.1:650"});
+                    "--keys=Right Right", "--state=" + device.Host("\\eq.json"),
+                    "--ir-peer=Desk=127.0.0.1:650"});
     ASSERT_EQ(joined.exitCode, 0) << joined.stderrText;
     testing_support::Json json;
-    std::string text;
-    {
-        std::FILE* f = std::fopen(state.c_str(), "rb");
-        ASSERT_NE(f, nullptr);
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            text.append(buffer, n);
-        std::fclose(f);
-        std::remove(state.c_str());
-    }
-    ASSERT_TRUE(testing_support::ParseJson(text, &json));
+    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\eq.json"), &json));
     EXPECT_EQ(json["clientWidth"].Int(), 240);
     EXPECT_EQ(json["clientHeight"].Int(), 260);
 }
@@ -118,7 +110,7 @@ TEST(CommandLine, VersionMatchesTheAboutBoxAndHelpCoversEverything) {
 TEST(CommandLine, KeyScriptValuesAreCheckedBeforeAnythingRuns) {
     TempDevice device;
     device.SkipSampleInstall();
-    for (const char* token : {"wait:abc", "wait:-5", "wait:", "wait:5x", "cmd:xyz",
+    for (const char* token : {"Sideways", "wait:abc", "wait:-5", "wait:", "wait:5x", "cmd:xyz",
                               "cmd:", "cmd:40015abc", "cmd:0", "cmd:70000", "Right*0", "Right*x",
                               "Right*5x", "type:", "shot:", "state:", "close Right"}) {
         const auto run = RunProgram({"--headless", "--device-root", device.Root(), "--keys",
