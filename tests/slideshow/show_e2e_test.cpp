@@ -1,7 +1,6 @@
 // Whole shows through the headless host: the virtual clock runs the 250 ms ticks, key scripts
 // press keys while the show waits, and the state shows where the show is.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/wave_codec.h"
 #include "tests/support/headless.h"
 
 using testing_support::Json;
@@ -86,26 +86,12 @@ ShowDevice ThreePictures(std::map<std::string, int> slide) {
     return d;
 }
 
-// A mono 16-bit WAVE of `ms` milliseconds at 8 kHz, written with libsndfile.
+// A mono 16-bit WAVE of `ms` milliseconds at 8 kHz.
 std::string WaveBytes(int ms) {
-    char path[] = "/tmp/velloran-wave-XXXXXX";
-    const int fd = ::mkstemp(path);
-    EXPECT_GE(fd, 0);
-    ::close(fd);
-    SF_INFO info{};
-    info.samplerate = 8000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path, SFM_WRITE, &info);
-    EXPECT_NE(f, nullptr);
-    std::vector<short> samples(static_cast<size_t>(8 * ms), 1000);
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    std::remove(path);
-    return bytes.str();
+    std::string bytes;
+    EXPECT_TRUE(
+        plat::EncodeWave(std::vector<int16_t>(static_cast<size_t>(8 * ms), 1000), 8000, &bytes));
+    return bytes;
 }
 
 const Json& Show(const Json& state) {
