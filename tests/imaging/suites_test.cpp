@@ -193,12 +193,11 @@ TEST_F(SuiteTest, EveryJpegDecodesOrFailsWithoutCrashing) {
         FAIL() << "no JPEG suites in tests/data";
     }
     // The good camera pictures load.
-    const fs::path phone = Suite("exif-orientation-examples") / "Landscape_1.jpg";
-    if (fs::exists(phone)) {
-        ImageBuffer image;
-        ImagingContext context;
-        EXPECT_EQ(LoadImageFile(Install(phone), &image, 0, 0, context), 1);
-    }
+    ImageBuffer image;
+    ImagingContext context;
+    EXPECT_EQ(LoadImageFile(Install(Suite("exif-orientation-examples") / "Landscape_1.jpg"), &image,
+                            0, 0, context),
+              1);
 }
 
 TEST_F(SuiteTest, GiflibPicturesMatchTheirReferenceDecodes) {
@@ -227,13 +226,11 @@ TEST_F(SuiteTest, EveryGifDecodesOrFailsWithoutCrashing) {
     if (files == 0) {
         FAIL() << "no GIF suites in tests/data";
     }
-    // Colour indexes outside the palette come out black instead of reading past it.
-    const fs::path invalid = Suite("pygif-test-suite") / "invalid-colors.gif";
-    if (fs::exists(invalid)) {
-        ImageBuffer image;
-        if (LoadFull(Install(invalid), &image)) {
-            EXPECT_GT(image.Width(), 0);
-        }
+    // Its one pixel has colour index 2 of a two-colour palette: when the picture is shown at
+    // all, that pixel comes out black instead of a colour read past the palette.
+    ImageBuffer image;
+    if (LoadFull(Install(Suite("pygif-test-suite") / "invalid-colors.gif"), &image)) {
+        EXPECT_EQ(testing::PixelAt(image, 0, 0), 0u);
     }
 }
 
