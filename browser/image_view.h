@@ -53,7 +53,7 @@ int ToScreenY(const AppState* app, int y, bool roundUp);
 // preload already holds it. 1 when it is shown or on its way, 0 for no picture entry.
 int OpenImage(AppState* app, int index);
 // Sent to the main window from the loader's thread when a decode is done.
-constexpr unsigned kPictureLoadedMessage = plat::WM_APP + 1;
+constexpr unsigned kPictureLoadedMessage = plat::WM_APP + 2;
 // Shows the picture the loader finished when it was asked for and the settings it was decoded
 // for still hold (else decodes it again for them); a preload waits for its step.
 void OnPictureLoaded(AppState* app);
