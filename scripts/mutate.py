@@ -190,6 +190,14 @@ MUTATIONS = [
     M("resources/dialogs.cpp", "\"Use Random Effect\", 8, 50, 120, 10, 0},",
       "\"Use Random Effect\", 8, 50, 120, 10, kHidden},",
       "a style copied from the line above hides the random-effect check box"),
+    # thumbnails decoded on worker threads
+    M("browser/thumbnail_loader.cpp", "const int index = app->fileList->IndexOfId(q.entryId, q.hint);",
+      "const int index = q.hint;", "a decoded thumbnail stored at the index it was asked for, though the list changed"),
+    M("browser/thumbnail_view.cpp", "        for (const int index : changed) {\n            InvalidateCell(app, index);",
+      "        for (const int index : changed) {\n            (void)index;",
+      "a thumbnail that arrives is stored but its cell is not painted again"),
+    M("platform/os/worker_pool.cpp", "job.\n        ticket_.SetIdle(false);", "job.",
+      "queued jobs that do not mark the pool busy, so the headless host does not wait for them"),
 ]
 
 # --------------------------------------------------------------------------------------------
