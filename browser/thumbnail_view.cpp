@@ -160,6 +160,18 @@ void DrawCell(AppState* app, plat::Canvas& canvas, int index) {
     }
 }
 
+// The wait cursor shows while thumbnails of the grid are being decoded.
+void ShowDecodesWaiting() {
+    static bool shown = false;
+    const bool waiting = ThumbnailsOutstanding() > 0;
+    if (waiting && !shown) {
+        BeginWaitCursor();
+    } else if (!waiting && shown) {
+        EndWaitCursor();
+    }
+    shown = waiting;
+}
+
 void InvalidateCell(AppState* app, int index) {
     plat::Rect r;
     if (CellRect(app, index, &r)) {
@@ -323,9 +335,7 @@ void PaintThumbnails(AppState* app, plat::Canvas& canvas, const plat::Rect& pain
             DrawCell(app, canvas, i);
         }
     }
-    if (ThumbnailsOutstanding() > 0) {
-        BeginWaitCursor();
-    }
+    ShowDecodesWaiting();
 }
 
 void OnThumbnailsReady(AppState* app) {
@@ -339,9 +349,7 @@ void OnThumbnailsReady(AppState* app) {
             InvalidateCell(app, index);
         }
     }
-    if (ThumbnailsOutstanding() == 0) {
-        EndWaitCursor();
-    }
+    ShowDecodesWaiting();
 }
 
 void OnThumbnailKey(AppState* app, unsigned key) {
