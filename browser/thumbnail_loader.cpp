@@ -59,8 +59,6 @@ class Decoders {
         : target_(target), pool_(std::make_unique<plat::WorkerPool>(threads)) {}
     ~Decoders() { pool_.reset(); }  // no job runs past this point
 
-    bool Queued(uint64_t entryId) const { return outstanding_.count(entryId) != 0; }
-
     void Submit(Request request, std::string path) {
         request.serial = ++serial_;
         // An older request of the entry that has not started is of no use any more.
