@@ -153,6 +153,12 @@ MUTATIONS = [
       "const int bitPosition = depth_ * (x % pixelsPerByte);", "palette indices read from the low bits first"),
     M("imaging/bmp_reader.cpp", "if (depth_ <= 8 && room < colourCount_) {", "if (depth_ <= 8 && room < 2) {",
       "a palette read into the pixel data"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "for (int r : {0, 1, 3, 5, 7}) {", "for (int r : {0, 1, 2, 3}) {",
+      "the 2 x 2 transform's terms taken as the lowest rows, not the odd ones it reads"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "&& i < values.size() ? values[i++] : 1;", "&& i < values.size() ? values[i++] : 0;",
+      "non-zero terms outside the kept ones loaded as zero, so refinement scans fall out of step"),
+    M("imaging/jpeg_codec.cpp", "if (c.DCT_scaled_size == 1) {", "if (c.DCT_scaled_size <= 2) {",
+      "half-sampled chroma kept as DC only, its AC scans left out"),
     # slideshow
     M("slideshow/effects.cpp", "return FrameRect{0, a, W - 1, std::min(H - 1, b - 1)};",
       "return FrameRect{0, a, W - 1, std::min(H - 1, b)};", "wipe bands overlap by a line"),
