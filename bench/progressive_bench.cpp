@@ -3,9 +3,10 @@
 // coefficient buffer held), in one run:
 //   - peak memory of the whole program (headless) painting every thumbnail of the corpus in the
 //     2 x 2 grid, the corpus folder mounted as the storage card;
-//   - the extra memory of one 24 MP progressive thumbnail (p24_01.jpg), over an idle child;
+//   - the extra memory, over an idle child, of one 24 MP progressive thumbnail (p24_01.jpg) and
+//     of the image view's pictures of the progressive files at memory level 2;
 //   - the pixel difference of the two ways on every progressive file of the corpus and of the
-//     test suites, as thumbnails (80 x 75) and as screen-size pictures (176 x 220, level 0).
+//     test suites, as thumbnails (80 x 75) and as view pictures (528 x 660, level 2).
 //
 //   build/progressive_bench [CORPUS_DIR] [SUITE_DIR]
 //     (defaults /work/corpus, made by make_corpus.sh, and tests/data)
@@ -116,10 +117,12 @@ struct Decoded {
     std::vector<uint8_t> pixels;
 };
 
-// A thumbnail (box > 0) or a screen-size picture (box 0) of a device path.
-bool Decode(const std::string& path, int boxWidth, int boxHeight, bool reducedTerms, Decoded* out) {
+// A thumbnail (box > 0) or a screen-size picture (box 0, at a memory level) of a device path.
+bool Decode(const std::string& path, int boxWidth, int boxHeight, bool reducedTerms, Decoded* out,
+            int level = 0) {
     imaging::SetJpegReducedTerms(reducedTerms);
     imaging::ImagingContext context;
+    context.loadSizeLevel = level;
     std::unique_ptr<imaging::ImageBuffer> image;
     if (boxWidth > 0) {
         int w = 0, h = 0;
@@ -214,21 +217,34 @@ int main(int argc, char** argv) {
                     r.seconds < 0 ? "  (failed)" : "");
     }
 
-    // One thumbnail of the 24 MP progressive file, over an idle child of this program.
-    fs::copy_file(corpus + "/p24_01.jpg", scratch + "/root/p24_01.jpg",
-                  fs::copy_options::overwrite_existing);
+    // One thumbnail of the 24 MP progressive file, and pictures for the image view at memory
+    // level 2 (528 x 660: 1/8 for 24 MP, 2/8 for 12 MP), over an idle child of this program.
+    for (const char* name : {"p24_01.jpg", "p12_01.jpg"}) {
+        fs::copy_file(corpus + "/" + name, scratch + "/root/" + name,
+                      fs::copy_options::overwrite_existing);
+    }
     plat::DeviceFs::SetRoot(scratch + "/root");
     const Result idle = InChild([] { return true; });
-    std::printf("\np24_01.jpg thumbnail (80 x 75), extra peak over an idle child (%.1f MiB):\n",
-                idle.peakMiB);
-    for (const bool reduced : {false, true}) {
-        const Result r = InChild([&] {
-            Decoded d;
-            return Decode("\\p24_01.jpg", 80, 75, reduced, &d);
-        });
-        std::printf("  %-28s %7.3f s  extra %6.1f MiB%s\n",
-                    reduced ? "low terms kept (now)" : "every scan (before)", r.seconds,
-                    r.peakMiB - idle.peakMiB, r.seconds < 0 ? "  (failed)" : "");
+    struct Load {
+        const char* what;
+        const char* path;
+        int boxWidth, boxHeight, level;
+    } loads[] = {
+        {"p24_01.jpg thumbnail (80 x 75)", "\\p24_01.jpg", 80, 75, 0},
+        {"p24_01.jpg view, level 2", "\\p24_01.jpg", 0, 0, 2},
+        {"p12_01.jpg view, level 2", "\\p12_01.jpg", 0, 0, 2},
+    };
+    std::printf("\none picture, extra peak over an idle child (%.1f MiB):\n", idle.peakMiB);
+    for (const Load& l : loads) {
+        for (const bool reduced : {false, true}) {
+            const Result r = InChild([&] {
+                Decoded d;
+                return Decode(l.path, l.boxWidth, l.boxHeight, reduced, &d, l.level);
+            });
+            std::printf("  %-32s %-22s %7.3f s  extra %6.1f MiB%s\n", l.what,
+                        reduced ? "low terms kept (now)" : "every scan (before)", r.seconds,
+                        r.peakMiB - idle.peakMiB, r.seconds < 0 ? "  (failed)" : "");
+        }
     }
 
     // Pixels: every progressive file, both ways.
@@ -254,8 +270,8 @@ int main(int argc, char** argv) {
         std::printf("  %-34s", name.c_str());
         for (const int box : {80, 0}) {
             Decoded before, after;
-            const bool a = Decode(device, box, box ? 75 : 0, false, &before);
-            const bool b = Decode(device, box, box ? 75 : 0, true, &after);
+            const bool a = Decode(device, box, box ? 75 : 0, false, &before, box ? 0 : 2);
+            const bool b = Decode(device, box, box ? 75 : 0, true, &after, box ? 0 : 2);
             if (a != b || !a) {
                 std::printf("  %s: %s", box ? "thumb" : "view",
                             a == b ? "both fail" : (a ? "now fails" : "now decodes"));

@@ -152,18 +152,18 @@ int ChooseOutput(DecodeState& s, int boxWidth, int boxHeight) {
     return ChooseScale(&s.cinfo, boxWidth, boxHeight);
 }
 
-// At 1/8 scale a component becomes one pixel a block, its DC term, or for chroma sampled at
-// half the height and width 2 x 2 pixels from 25 low terms. A progressive file is then read
-// without its AC scans where only DC is needed, and its coefficients kept as those terms
-// rather than all 64 of every block (~71 MiB for 24 megapixels). False when a component
-// needs more (unusual sampling): the file is then decoded from every scan.
+// At 1/8 scale a component becomes one pixel a block, its DC term, or 2 x 2 pixels from 25 low
+// terms for chroma sampled at half the height and width; at 2/8, 2 x 2 and 4 x 4 pixels from 25
+// and 49 terms. A progressive file is then read without its AC scans where only DC is needed,
+// and its coefficients kept as those terms rather than all 64 of every block (~71 MiB for
+// 24 megapixels). False when a component needs every term: the file is then decoded whole.
 bool ReducedTermsSuffice(const jpeg_decompress_struct& cinfo) {
-    if (!cinfo.progressive_mode || cinfo.scale_num != 1 || cinfo.scale_denom != 8 ||
+    if (!cinfo.progressive_mode || cinfo.scale_num > 2 || cinfo.scale_denom != 8 ||
         cinfo.num_components > MAX_COMPONENTS) {
         return false;
     }
     for (int ci = 0; ci < cinfo.num_components; ++ci) {
-        if (cinfo.comp_info[ci].DCT_scaled_size > 2) {
+        if (ReducedCoefficientStore::TermsRead(cinfo.comp_info[ci].DCT_scaled_size) == 0) {
             return false;
         }
     }
@@ -186,23 +186,21 @@ int RestartWithReducedTerms(DecodeState& s, int boxWidth, int boxHeight) {
         !ReducedTermsSuffice(s.cinfo)) {
         return 0;
     }
-    ReducedCoefficientStore::Keep keep[MAX_COMPONENTS] = {};
+    uint64_t terms[MAX_COMPONENTS] = {};
     for (int ci = 0; ci < s.cinfo.num_components; ++ci) {
         const jpeg_component_info& c = s.cinfo.comp_info[ci];
-        if (c.DCT_scaled_size == 1) {
-            keep[ci] = ReducedCoefficientStore::kDcOnly;
+        terms[ci] = ReducedCoefficientStore::TermsRead(c.DCT_scaled_size);
+        if (terms[ci] == 1) {
             s.filter->dropAcOf[c.component_id & 0xFF] = 1;
-        } else {
-            keep[ci] = ReducedCoefficientStore::kTwoByTwo;
         }
     }
     // Two components may share an id; both must then keep their AC scans.
     for (int ci = 0; ci < s.cinfo.num_components; ++ci) {
-        if (keep[ci] != ReducedCoefficientStore::kDcOnly) {
+        if (terms[ci] != 1) {
             s.filter->dropAcOf[s.cinfo.comp_info[ci].component_id & 0xFF] = 0;
         }
     }
-    s.reduced.Install(&s.cinfo, keep, s.cinfo.num_components);
+    s.reduced.Install(&s.cinfo, terms, s.cinfo.num_components);
     // Smoothing would guess missing AC terms; a complete file is never smoothed, and a DC-only
     // component must not be.
     s.cinfo.do_block_smoothing = FALSE;

@@ -1,6 +1,11 @@
 #include "imaging/jpeg_reduced_coefficients.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The message codes of the library's errors.
 #include <jerror.h>
@@ -9,17 +14,22 @@ namespace imaging {
 
 namespace {
 
-// The terms the 2 x 2 reduced transform reads: rows and columns 0, 1, 3, 5 and 7.
-constexpr uint64_t TwoByTwoTerms() {
+// The terms of the given rows and columns (a bit per row or column).
+constexpr uint64_t Terms(unsigned rowsAndColumns) {
     uint64_t mask = 0;
-    for (int r : {0, 1, 3, 5, 7}) {
-        for (int c : {0, 1, 3, 5, 7}) {
-            mask |= uint64_t{1} << (r * 8 + c);
+    for (int r = 0; r < 8; ++r) {
+        for (int c = 0; c < 8; ++c) {
+            if ((rowsAndColumns >> r & 1) && (rowsAndColumns >> c & 1)) {
+                mask |= uint64_t{1} << (r * 8 + c);
+            }
         }
     }
     return mask;
 }
-constexpr uint64_t kTwoByTwoTerms = TwoByTwoTerms();
+// libjpeg's 2 x 2 transform reads rows and columns 0, 1, 3, 5, 7; its 4 x 4 all but 4.
+constexpr uint64_t kTwoByTwoTerms = Terms(0b10101011);
+constexpr uint64_t kFourByFourTerms = Terms(0b11101111);
+constexpr uint64_t kDcTerm = 1;
 
 ReducedCoefficientStore* StoreOf(j_common_ptr cinfo) {
     return static_cast<ReducedCoefficientStore*>(cinfo->client_data);
@@ -29,15 +39,15 @@ ReducedCoefficientStore* StoreOf(j_common_ptr cinfo) {
 
 // Stands in for libjpeg's virtual block array.
 struct ReducedCoefficientStore::Array {
-    Keep keep = kDcOnly;
+    uint64_t terms = kDcTerm;
     JDIMENSION blocksPerRow = 0;
     JDIMENSION rows = 0;
     JDIMENSION maxAccess = 0;
     int pool = JPOOL_IMAGE;
     bool realized = false;
-    std::vector<JCOEF> dc;                   // kDcOnly: a term a block, row by row
-    std::vector<uint64_t> nonZero;           // kTwoByTwo: a bit per term a block
-    std::vector<std::vector<JCOEF>> values;  // kTwoByTwo: the kept non-zero terms of a row
+    std::vector<JCOEF> dc;                   // DC only: a term a block, row by row
+    std::vector<uint64_t> nonZero;           // others: a bit per term a block
+    std::vector<std::vector<JCOEF>> values;  // others: the kept non-zero terms of a row
     JBLOCKARRAY window = nullptr;            // whole blocks, from libjpeg's pool
     JDIMENSION first = 0;                    // the rows the window holds
     JDIMENSION count = 0;
@@ -47,12 +57,16 @@ struct ReducedCoefficientStore::Array {
 ReducedCoefficientStore::ReducedCoefficientStore() = default;
 ReducedCoefficientStore::~ReducedCoefficientStore() = default;
 
-void ReducedCoefficientStore::Install(jpeg_decompress_struct* cinfo, const Keep* keep,
+uint64_t ReducedCoefficientStore::TermsRead(int size) {
+    return size == 1 ? kDcTerm : size == 2 ? kTwoByTwoTerms : size == 4 ? kFourByFourTerms : 0;
+}
+
+void ReducedCoefficientStore::Install(jpeg_decompress_struct* cinfo, const uint64_t* terms,
                                       int components) {
     Clear();
     components_ = components < MAX_COMPONENTS ? components : MAX_COMPONENTS;
     for (int ci = 0; ci < components_; ++ci) {
-        keep_[ci] = keep[ci];
+        terms_[ci] = terms[ci];
     }
     realizeOthers_ = cinfo->mem->realize_virt_arrays;
     cinfo->client_data = this;
@@ -78,7 +92,7 @@ jvirt_barray_ptr ReducedCoefficientStore::Request(j_common_ptr cinfo, int pool, 
     }
     store->arrays_.push_back(std::make_unique<Array>());
     Array* a = store->arrays_.back().get();
-    a->keep = store->keep_[store->arrays_.size() - 1];
+    a->terms = store->terms_[store->arrays_.size() - 1];
     a->blocksPerRow = blocksPerRow;
     a->rows = rows;
     a->maxAccess = maxAccess == 0 || maxAccess > rows ? rows : maxAccess;
@@ -94,7 +108,7 @@ void ReducedCoefficientStore::Realize(j_common_ptr cinfo) {
     for (const std::unique_ptr<Array>& a : store->arrays_) {
         if (!a->realized) {
             const uint64_t blocks = uint64_t{a->blocksPerRow} * a->rows;
-            total += blocks * (a->keep == kDcOnly ? sizeof(JCOEF) : sizeof(uint64_t)) +
+            total += blocks * (a->terms == kDcTerm ? sizeof(JCOEF) : sizeof(uint64_t)) +
                      uint64_t{a->blocksPerRow} * a->maxAccess * sizeof(JBLOCK);
         }
     }
@@ -108,7 +122,7 @@ void ReducedCoefficientStore::Realize(j_common_ptr cinfo) {
             continue;
         }
         const size_t blocks = size_t{a->blocksPerRow} * a->rows;
-        if (a->keep == kDcOnly) {
+        if (a->terms == kDcTerm) {
             a->dc.assign(blocks, 0);
         } else {
             a->nonZero.assign(blocks, 0);
@@ -124,16 +138,35 @@ namespace {
 
 using Array = ReducedCoefficientStore::Array;
 
+// A bit for each non-zero term of a block; this runs for every block of every scan.
+uint64_t NonZeroTerms(const JBLOCK block) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    for (int k = 0; k < DCTSIZE2; k += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + k));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + k + 8));
+        const __m128i bytes =
+            _mm_packs_epi16(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(high, zero));
+        zeros |= static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(bytes))) << k;
+    }
+    return ~zeros;
+#else
+    uint64_t mask = 0;
+    for (int k = 0; k < DCTSIZE2; ++k) {
+        mask |= uint64_t{block[k] != 0} << k;
+    }
+    return mask;
+#endif
+}
+
 // Notes each block's non-zero terms; returns how many of them the transform reads.
 size_t NoteNonZero(const Array* a, JBLOCKROW blocks, uint64_t* nonZero) {
     size_t kept = 0;
     for (JDIMENSION b = 0; b < a->blocksPerRow; ++b) {
-        uint64_t mask = 0;
-        for (int k = 0; k < DCTSIZE2; ++k) {
-            mask |= uint64_t{blocks[b][k] != 0} << k;
-        }
+        const uint64_t mask = NonZeroTerms(blocks[b]);
         nonZero[b] = mask;
-        kept += static_cast<size_t>(__builtin_popcountll(mask & kTwoByTwoTerms));
+        kept += static_cast<size_t>(std::popcount(mask & a->terms));
     }
     return kept;
 }
@@ -145,7 +178,7 @@ void Load(Array* a, JDIMENSION first, JDIMENSION count) {
         const size_t row = size_t{first} + r;
         const JBLOCKROW blocks = a->window[r];
         std::memset(blocks, 0, size_t{a->blocksPerRow} * sizeof(JBLOCK));
-        if (a->keep == ReducedCoefficientStore::kDcOnly) {
+        if (a->terms == kDcTerm) {
             const JCOEF* dc = a->dc.data() + row * a->blocksPerRow;
             for (JDIMENSION b = 0; b < a->blocksPerRow; ++b) {
                 blocks[b][0] = dc[b];
@@ -158,7 +191,7 @@ void Load(Array* a, JDIMENSION first, JDIMENSION count) {
         for (JDIMENSION b = 0; b < a->blocksPerRow; ++b) {
             for (uint64_t m = nonZero[b]; m != 0; m &= m - 1) {
                 const int k = __builtin_ctzll(m);
-                blocks[b][k] = (kTwoByTwoTerms >> k & 1) && i < values.size() ? values[i++] : 1;
+                blocks[b][k] = (a->terms >> k & 1) && i < values.size() ? values[i++] : 1;
             }
         }
     }
@@ -175,7 +208,7 @@ void ReducedCoefficientStore::Save(j_common_ptr cinfo, Array* a) {
     for (JDIMENSION r = 0; r < a->count; ++r) {
         const size_t row = size_t{a->first} + r;
         const JBLOCKROW blocks = a->window[r];
-        if (a->keep == kDcOnly) {
+        if (a->terms == kDcTerm) {
             JCOEF* dc = a->dc.data() + row * a->blocksPerRow;
             for (JDIMENSION b = 0; b < a->blocksPerRow; ++b) {
                 dc[b] = blocks[b][0];
@@ -193,7 +226,7 @@ void ReducedCoefficientStore::Save(j_common_ptr cinfo, Array* a) {
         values.resize(kept);
         size_t i = 0;
         for (JDIMENSION b = 0; b < a->blocksPerRow; ++b) {
-            for (uint64_t m = nonZero[b] & kTwoByTwoTerms; m != 0; m &= m - 1) {
+            for (uint64_t m = nonZero[b] & a->terms; m != 0; m &= m - 1) {
                 values[i++] = blocks[b][__builtin_ctzll(m)];
             }
         }

@@ -1,15 +1,16 @@
-// Coefficient arrays for a 1/8-scale decode of a progressive JPEG, holding only the terms the
-// reduced transforms read.
+// Coefficient arrays for a reduced decode (1/8 or 2/8) of a progressive JPEG, holding only the
+// terms the reduced transforms read.
 //
 // A progressive JPEG makes libjpeg keep every coefficient of the whole picture (128 bytes a
 // block, ~71 MiB for 24 megapixels) until its last scan has been read. At 1/8 scale a
-// component becomes one pixel a block, read from the DC term alone; a chroma component
-// sampled at half the height and width is transformed to 2 x 2 pixels a block, which reads
-// the 25 terms of rows and columns 0, 1, 3, 5 and 7. The store keeps, per block:
+// component becomes one pixel a block, read from the DC term alone; a component transformed
+// to 2 x 2 pixels a block (chroma sampled at half the height and width at 1/8, every component
+// at 2/8) reads the 25 terms of rows and columns 0, 1, 3, 5 and 7, and one transformed to
+// 4 x 4 the 49 terms of rows and columns 0-3 and 5-7. The store keeps, per block:
 //   - one-pixel components: the DC term (their AC scans are left out, see jpeg_scan_filter.h);
-//   - 2 x 2 components: which of the 64 terms are non-zero (refinement scans read a bit for
-//     each non-zero term, so this keeps them in step) and the values of the non-zero terms
-//     the transform reads, packed row by row.
+//   - others: which of the 64 terms are non-zero (refinement scans read a bit for each
+//     non-zero term, so this keeps them in step) and the values of the non-zero terms the
+//     transform reads, packed row by row.
 // The decoder works on a window of whole blocks over the rows it is at; only those rows are
 // expanded. The store takes over the block-array methods of one decompressor's memory manager
 // and counts its memory against the decoder's memory limit.
@@ -28,10 +29,11 @@ namespace imaging {
 
 class ReducedCoefficientStore {
   public:
-    // How much of each block a component keeps.
-    enum Keep { kDcOnly, kTwoByTwo };
-
     struct Array;
+
+    // The terms a reduced transform to size x size pixels a block reads, a bit per term in
+    // natural order (bit 0 the DC term); 0 for a size that reads every term.
+    static uint64_t TermsRead(int size);
 
     ReducedCoefficientStore();
     ~ReducedCoefficientStore();
@@ -39,9 +41,10 @@ class ReducedCoefficientStore {
     ReducedCoefficientStore& operator=(const ReducedCoefficientStore&) = delete;
 
     // Makes `cinfo` keep its block arrays here (after jpeg_read_header, before
-    // jpeg_start_decompress; cinfo->client_data then points at the store). keep[ci] says what
-    // component ci keeps; the decoder asks for one array per component, in component order.
-    void Install(jpeg_decompress_struct* cinfo, const Keep* keep, int components);
+    // jpeg_start_decompress; cinfo->client_data then points at the store). terms[ci] are the
+    // terms component ci keeps (TermsRead); the decoder asks for one array per component, in
+    // component order.
+    void Install(jpeg_decompress_struct* cinfo, const uint64_t* terms, int components);
 
     // Frees every array (after jpeg_destroy_decompress).
     void Clear();
@@ -55,7 +58,7 @@ class ReducedCoefficientStore {
     void Save(j_common_ptr cinfo, Array* a);
 
     void (*realizeOthers_)(j_common_ptr cinfo) = nullptr;
-    Keep keep_[MAX_COMPONENTS] = {};
+    uint64_t terms_[MAX_COMPONENTS] = {};
     int components_ = 0;
     std::vector<std::unique_ptr<Array>> arrays_;
     uint64_t bytes_ = 0;  // held by the arrays, counted against the memory limit

@@ -1,5 +1,6 @@
 #include "imaging/jpeg_scan_filter.h"
 
+#include <algorithm>
 #include <cstring>
 
 // The message codes of the library's warnings.
@@ -76,6 +77,26 @@ size_t OnMarker(JpegScanFilter* f, int code, size_t n) {
     }
     f->out[n++] = 0xFF;
     f->out[n++] = static_cast<unsigned char>(code);
+    return n;
+}
+
+// Entropy-coded bytes up to the next 0xFF, at most to the end of the output's chunk: copied,
+// or skipped in a left-out scan. `first` is the byte just read.
+size_t TakeEntropyRun(JpegScanFilter* f, unsigned char first, size_t n) {
+    if (!f->dropping) {
+        f->out[n++] = first;
+    }
+    const unsigned char* from = f->raw + f->rawPos;
+    size_t run = f->rawLen - f->rawPos;
+    if (const void* ff = std::memchr(from, 0xFF, run)) {
+        run = static_cast<size_t>(static_cast<const unsigned char*>(ff) - from);
+    }
+    if (!f->dropping) {
+        run = std::min(run, kChunk > n ? kChunk - n : 0);
+        std::memcpy(f->out + n, from, run);
+        n += run;
+    }
+    f->rawPos += run;
     return n;
 }
 
@@ -159,8 +180,8 @@ size_t Fill(JpegScanFilter* f) {
             case kEntropy:
                 if (byte == 0xFF) {
                     f->state = kEntropyFf;
-                } else if (!f->dropping) {
-                    f->out[n++] = byte;
+                } else {
+                    n = TakeEntropyRun(f, byte, n);
                 }
                 break;
         }
