@@ -157,8 +157,8 @@ MUTATIONS = [
       "the 2 x 2 transform's terms taken as the lowest rows and columns, not the odd ones it reads"),
     M("imaging/jpeg_reduced_coefficients.cpp", "&& i < values.size() ? values[i++] : 1;", "&& i < values.size() ? values[i++] : 0;",
       "non-zero terms outside the kept ones loaded as zero, so refinement scans fall out of step"),
-    M("imaging/jpeg_codec.cpp", "if (c.DCT_scaled_size == 1) {", "if (c.DCT_scaled_size <= 2) {",
-      "half-sampled chroma kept as DC only, its AC scans left out"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "size == 4 ? kFourByFourTerms", "size == 4 ? kTwoByTwoTerms",
+      "a copied line: the 4 x 4 transform given the 2 x 2 terms"),
     # slideshow
     M("slideshow/effects.cpp", "return FrameRect{0, a, W - 1, std::min(H - 1, b - 1)};",
       "return FrameRect{0, a, W - 1, std::min(H - 1, b)};", "wipe bands overlap by a line"),
