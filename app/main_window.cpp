@@ -219,6 +219,9 @@ LRESULT MainWindowProc(plat::Window* window, unsigned message, WPARAM wParam, LP
         case kThumbnailsReadyMessage:
             OnThumbnailsReady(app);
             return 1;
+        case kPictureLoadedMessage:
+            OnPictureLoaded(app);
+            return 1;
         default:
             return plat::DefWindowProc(window, message, wParam, lParam);
     }
@@ -339,6 +342,9 @@ void ShowMenuBarForMode(AppState* app) {
 void SetViewMode(AppState* app, ViewMode mode) {
     const ViewMode oldMode = app->viewMode;
     bool repaint = true;
+    if (mode != kImage) {
+        StopPictureLoads(app);
+    }
     if (oldMode == kImage && mode != kImage && app->fullScreen) {
         // Full screen belongs to the image view: whatever leaves the picture brings the title
         // strip and the softkeys back before the next view lays itself out.

@@ -11,6 +11,7 @@
 #include "imaging/image_buffer.h"
 #include "imaging/image_painter.h"
 #include "imaging/loaders.h"
+#include "imaging/picture_loader.h"
 #include "platform/os/text.h"
 #include "platform/window/messages.h"
 #include "platform/window/window_system.h"
@@ -239,37 +240,107 @@ int ToScreenY(const AppState* app, int y, bool roundUp) {
     return ToScreenY(GetImageLayout(app), y, roundUp);
 }
 
-int OpenImage(AppState* app, int index) {
+namespace {
+
+imaging::PictureLoader* Loader(AppState* app) {
+    if (!app->pictureLoader) {
+        plat::Window* window = app->mainWindow;
+        app->pictureLoader = std::make_unique<imaging::PictureLoader>(
+            [window] { plat::WindowSystem::Get().Post(window, kPictureLoadedMessage, 0, 0); });
+    }
+    return app->pictureLoader.get();
+}
+
+void EndWaiting(AppState* app) {
+    if (app->pictureWanted) {
+        app->pictureWanted = false;
+        EndWaitCursor();
+    }
+}
+
+// While the user looks at a picture, the next one in the direction of travel decodes.
+void StartPreload(AppState* app) {
+    const FileList* list = app->fileList.get();
+    const int next = list->StepPicture(list->currentIndex, app->stepBackwards);
+    if (next < 0 || next == list->currentIndex) {
+        return;
+    }
+    Loader(app)->Start(imaging::DescribePicture(list->FullPath(next), LoadingContext(app)));
+}
+
+// The decoded picture becomes the one shown; a failed decode leaves the previous picture.
+void ShowLoaded(AppState* app, std::unique_ptr<imaging::LoadedPicture> loaded) {
+    EndWaiting(app);
+    if (loaded->result != 1 || !loaded->image) {
+        return;
+    }
+    const int index = app->fileList->currentIndex;
     FileEntry* entry = app->fileList->GetEntry(index);
-    if (!entry || entry->isFolder) {
-        return 0;
+    if (entry && app->fileList->FullPath(index) == loaded->request.path &&
+        (entry->imageWidth == 0 || entry->imageHeight == 0)) {
+        entry->imageWidth = static_cast<int16_t>(loaded->fileWidth);
+        entry->imageHeight = static_cast<int16_t>(loaded->fileHeight);
     }
-    const std::string path = app->fileList->FullPath(index);
-    auto image = std::make_unique<imaging::ImageBuffer>();
-    int fileWidth = 0;
-    int fileHeight = 0;
-    int result;
-    {
-        WaitCursor wait;
-        result = imaging::LoadImageFile(path, image.get(), 0, 0, LoadingContext(app), &fileWidth,
-                                        &fileHeight);
-    }
-    if (result != 1) {
-        // The previous picture, if any, stays; so does the path that names it.
-        return 0;
-    }
-    if (entry->imageWidth == 0 || entry->imageHeight == 0) {
-        entry->imageWidth = static_cast<int16_t>(fileWidth);
-        entry->imageHeight = static_cast<int16_t>(fileHeight);
-    }
-    app->currentImagePath = path;
+    app->currentImagePath = loaded->request.path;
     app->view.panX = 0;
     app->view.panY = 0;
-    SetCurrentImage(app, std::move(image));
+    SetCurrentImage(app, std::move(loaded->image));
     ComputeImageLayout(app);
     UpdateTitle(app);
     Invalidate(app, true);
+    StartPreload(app);
+}
+
+}  // namespace
+
+int OpenImage(AppState* app, int index) {
+    const FileEntry* entry = app->fileList->GetEntry(index);
+    if (!entry || entry->isFolder) {
+        return 0;
+    }
+    const imaging::PictureRequest request =
+        imaging::DescribePicture(app->fileList->FullPath(index), LoadingContext(app));
+    imaging::PictureLoader* loader = Loader(app);
+    if (loader->Holds(request)) {
+        // The preload made for exactly this: shown at once when done, else when it arrives.
+        if (auto loaded = loader->Take()) {
+            ShowLoaded(app, std::move(loaded));
+            return 1;
+        }
+    } else {
+        loader->Start(request);
+    }
+    if (!app->pictureWanted) {
+        app->pictureWanted = true;
+        BeginWaitCursor();
+    }
     return 1;
+}
+
+void OnPictureLoaded(AppState* app) {
+    if (!app->pictureWanted || !app->pictureLoader || app->viewMode != kImage) {
+        return;  // a preload: it waits for its step
+    }
+    std::unique_ptr<imaging::LoadedPicture> loaded = app->pictureLoader->Take();
+    if (!loaded) {
+        return;  // asked for something else since
+    }
+    // A turn or a setting changed while it decoded, or the file did: decode it again for now.
+    const imaging::PictureRequest now =
+        imaging::DescribePicture(loaded->request.path, LoadingContext(app));
+    if (!(now == loaded->request)) {
+        app->pictureLoader->Start(now);
+        return;
+    }
+    ShowLoaded(app, std::move(loaded));
+}
+
+void StopPictureLoads(AppState* app) {
+    EndWaiting(app);
+    app->stepBackwards = false;
+    if (app->pictureLoader) {
+        app->pictureLoader->Clear();
+    }
 }
 
 std::unique_ptr<imaging::ImageBuffer> SetCurrentImage(AppState* app,
@@ -428,6 +499,7 @@ void OnImageKey(AppState* app, unsigned key, int repeat) {
             FileList* list = app->fileList.get();
             const int next = list->StepPicture(list->currentIndex, key == plat::VK_LEFT);
             if (next >= 0 && next != list->currentIndex) {
+                app->stepBackwards = key == plat::VK_LEFT;
                 list->Select(next);
                 OpenImage(app, next);
                 Invalidate(app, false);

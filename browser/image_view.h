@@ -7,6 +7,7 @@
 
 #include "core/image_layout.h"
 #include "platform/graphics/canvas.h"
+#include "platform/window/messages.h"
 
 struct AppState;
 namespace imaging {
@@ -47,8 +48,17 @@ int ToSourceY(const AppState* app, int y);
 int ToScreenX(const AppState* app, int x, bool roundUp);
 int ToScreenY(const AppState* app, int y, bool roundUp);
 
-// Opens entry `index` of the file list; 1 on success.
+// Opens entry `index` of the file list: the picture is decoded off the user-interface thread
+// (the one shown so far stays, with the wait cursor, until it arrives) unless the next-picture
+// preload already holds it. 1 when it is shown or on its way, 0 for no picture entry.
 int OpenImage(AppState* app, int index);
+// Sent to the main window from the loader's thread when a decode is done.
+constexpr unsigned kPictureLoadedMessage = plat::WM_APP + 2;
+// Shows the picture the loader finished when it was asked for and the settings it was decoded
+// for still hold (else decodes it again for them); a preload waits for its step.
+void OnPictureLoaded(AppState* app);
+// Drops the picture being decoded or preloaded (the view is left).
+void StopPictureLoads(AppState* app);
 // Makes `image` (may be null) the picture of the view and hands back the previous one; the
 // caller keeps it or lets it go.
 std::unique_ptr<imaging::ImageBuffer> SetCurrentImage(AppState* app,

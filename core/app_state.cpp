@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "imaging/image_buffer.h"
 #include "imaging/image_painter.h"
+#include "imaging/picture_loader.h"
 #include "platform/os/text.h"
 #include "platform/window/window_system.h"
 

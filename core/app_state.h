@@ -20,7 +20,8 @@ class SoftkeyBar;
 }
 namespace imaging {
 class ImageBuffer;
-}
+class PictureLoader;
+}  // namespace imaging
 
 enum ViewMode : int16_t { kThumbnail = 0, kImage = 1, kTree = 2, kSlideShow = 3 };
 
@@ -46,6 +47,11 @@ struct AppState {
     int16_t gridHeight = 168;
     bool thumbMaxView = true;
     std::unique_ptr<imaging::ImageBuffer> currentImage;
+    // Decodes the image view's pictures off the user-interface thread: the one to show, or
+    // the next one in the direction of travel.
+    std::unique_ptr<imaging::PictureLoader> pictureLoader;
+    bool pictureWanted = false;  // the picture being decoded is to be shown when done
+    bool stepBackwards = false;  // the last step went to the previous picture
     bool fullScreen = false;
     std::string currentImagePath;
     int16_t loadSizeLevel = 0;

@@ -25,6 +25,8 @@ struct ImagingContext {
     // 1: JPEG camera pictures are shown upright by their EXIF orientation, before the
     // orientation above ("Auto-rotate camera pictures").
     int autoRotate = 1;
+
+    bool operator==(const ImagingContext&) const = default;
 };
 
 // The next-row function of a decoder: writes one row of 24-bit pixels and returns 1, or 0

@@ -156,3 +156,26 @@ TEST(ImageView, LeavingTheViewEndsFullScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+// A picture reached by a step (decoded ahead while the previous one showed) is painted exactly
+// as when it is opened from the grid, also after a turn made while it was decoded ahead.
+TEST(ImageView, SteppedPictureLooksAsWhenOpenedFromTheGrid) {
+    const auto screen = [](const std::string& keys) {
+        TempDevice device;  // the turn is kept at exit: a device for each run
+        MakeFolder(device);
+        const auto run = RunHeadless(device, keys, true);
+        EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+        Png png;
+        EXPECT_TRUE(ReadPng(run.screenshot, &png)) << keys;
+        EXPECT_EQ(run.state["title"].text, "(2)b") << keys;
+        return png.pixels;
+    };
+    EXPECT_EQ(screen("Right Enter Right"), screen("Right Right Enter"));
+    // b is 40 x 30: turned, it is 30 x 40.
+    EXPECT_EQ(screen("Right Enter 3 Right"), screen("Right Enter 3 Back Right Enter"));
+    EXPECT_NE(screen("Right Enter 3 Right"), screen("Right Right Enter"));
+}
+
+}  // namespace
