@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "browser/image_view.h"
 #include "browser/samples.h"
+#include "browser/thumbnail_loader.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
@@ -44,6 +45,7 @@ void CreateViews(AppState* app) {
     UpdateScroll(app);
     ComputeCellSize(app);
     LoadFavorites(app);
+    StartThumbnailDecoders(app, App().decodeThreads);
 }
 
 // The work folder to store: a folder the host gave for this start only (and what lies below
@@ -89,6 +91,7 @@ void ShutDown(AppState* app, plat::Window* window) {
         plat::WindowSystem::Get().EndModalsForClose();
         return;
     }
+    StopThumbnailDecoders();
     app->fileList->Clear(true, false);
     SaveFavoritesIfChanged(app);
     WriteMainSettings(app);
@@ -213,6 +216,9 @@ LRESULT MainWindowProc(plat::Window* window, unsigned message, WPARAM wParam, LP
         case plat::WM_HOTKEY:
             OnHotKey(app, lParam);
             return 1;
+        case kThumbnailsReadyMessage:
+            OnThumbnailsReady(app);
+            return 1;
         case kPictureLoadedMessage:
             OnPictureLoaded(app);
             return 1;
@@ -270,6 +276,7 @@ void RequestExit() {
 }
 
 void TearDownApplication() {
+    StopThumbnailDecoders();
     delete App().appState;
     App().appState = nullptr;
 }

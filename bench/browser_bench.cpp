@@ -21,12 +21,14 @@
 #include <jpeglib.h>
 
 #include "app/main_window.h"
+#include "browser/thumbnail_loader.h"
 #include "browser/thumbnail_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/file_list.h"
 #include "platform/os/device_fs.h"
 #include "platform/os/registry.h"
+#include "platform/os/worker_clock.h"
 #include "platform/shell/shell.h"
 #include "platform/window/window_system.h"
 
@@ -122,7 +124,15 @@ void MeasureKeyMoves(const std::string& root, double* insidePage, double* across
     InitApplication();
     InitInstance();
     AppState* app = App().appState;
-    ws.PaintAndPresent();  // the first page, thumbnails decoded here
+    ws.PaintAndPresent();  // the first page: its thumbnails are decoded on worker threads
+    while (ThumbnailsOutstanding() > 0) {
+        plat::WorkerClock::Settle(60000);
+        plat::Message m;
+        while (ws.PeekMessage(&m)) {
+            ws.Dispatch(m);
+        }
+        ws.PaintAndPresent();
+    }
     const auto timeKey = [&](unsigned key) {
         const auto start = Clock::now();
         OnThumbnailKey(app, key);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "browser/thumbnail_loader.h"
 #include "core/app.h"
 #include "core/app_state.h"
 #include "core/file_list.h"
 #include "core/paths.h"
-#include "imaging/loaders.h"
 #include "platform/os/text.h"
 #include "platform/window/window_system.h"
 #include "resources/artwork.h"
@@ -67,27 +67,6 @@ void DrawCellFrame(plat::Canvas& canvas, const plat::Rect& cell, bool current) {
         second);
 }
 
-// Makes the entry's thumbnail when it has none; a picture that cannot be decoded gets the
-// broken-picture bitmap and a size of 0.
-void EnsureThumbnail(AppState* app, int index, FileEntry* entry, int boxWidth, int boxHeight) {
-    if (entry->thumbnail) {
-        return;
-    }
-    WaitCursor wait;
-    int w = boxWidth;
-    int h = boxHeight;
-    entry->thumbnail =
-        imaging::LoadThumbnailBitmap(app->fileList->FullPath(index), LoadingContext(app), &w, &h);
-    if (entry->thumbnail) {
-        entry->imageWidth = static_cast<int16_t>(std::clamp(w, 0, 32767));
-        entry->imageHeight = static_cast<int16_t>(std::clamp(h, 0, 32767));
-    } else {
-        entry->thumbnail = res::LoadBitmapResource(kBmpUndecodable);
-        entry->imageWidth = 0;
-        entry->imageHeight = 0;
-    }
-}
-
 void DrawCell(AppState* app, plat::Canvas& canvas, int index) {
     plat::Rect cell;
     if (!CellRect(app, index, &cell)) {
@@ -104,12 +83,13 @@ void DrawCell(AppState* app, plat::Canvas& canvas, int index) {
     const plat::Bitmap* bitmap = nullptr;
     if (entry->isFolder) {
         caption = true;
-    } else {
-        EnsureThumbnail(app, index, entry, boxW, boxH);
+    } else if (RequestThumbnail(app, index, boxW, boxH)) {
         bitmap = entry->thumbnail.get();
         if (entry->imageWidth == 0) {
             caption = true;
         }
+    } else {
+        return;  // the frame alone until the thumbnail arrives
     }
 
     plat::Rect captionRect{cell.left, cell.bottom - app->fontHeight, cell.right, cell.bottom};
@@ -178,6 +158,18 @@ void DrawCell(AppState* app, plat::Canvas& canvas, int index) {
     if (!entry->isFolder && Exists(VoiceNoteName(app->fileList->FullPath(index)))) {
         canvas.DrawIcon(markCorner.left, markCorner.top, VoiceNoteIcon());
     }
+}
+
+// The wait cursor shows while thumbnails of the grid are being decoded.
+void ShowDecodesWaiting() {
+    static bool shown = false;
+    const bool waiting = ThumbnailsOutstanding() > 0;
+    if (waiting && !shown) {
+        BeginWaitCursor();
+    } else if (!waiting && shown) {
+        EndWaitCursor();
+    }
+    shown = waiting;
 }
 
 void InvalidateCell(AppState* app, int index) {
@@ -332,6 +324,8 @@ void PaintThumbnails(AppState* app, plat::Canvas& canvas, const plat::Rect& pain
                         plat::kTextSingleLine | plat::kTextVCenter | plat::kTextNoPrefix);
     }
     canvas.SetFont(app->font);
+    // Decodes still queued for a page scrolled away from wait no longer.
+    KeepThumbnailsFor(app, app->firstVisibleIndex, last);
     for (int i = app->firstVisibleIndex; i <= last; ++i) {
         plat::Rect cell;
         // Cell rectangles name their last pixel, so they reach one past right and bottom.
@@ -341,6 +335,21 @@ void PaintThumbnails(AppState* app, plat::Canvas& canvas, const plat::Rect& pain
             DrawCell(app, canvas, i);
         }
     }
+    ShowDecodesWaiting();
+}
+
+void OnThumbnailsReady(AppState* app) {
+    int boxW = 0;
+    int boxH = 0;
+    ThumbBox(app, &boxW, &boxH);
+    std::vector<int> changed;
+    TakeThumbnails(app, boxW, boxH, &changed);
+    if (app->viewMode == kThumbnail || app->viewMode == kTree) {
+        for (const int index : changed) {
+            InvalidateCell(app, index);
+        }
+    }
+    ShowDecodesWaiting();
 }
 
 void OnThumbnailKey(AppState* app, unsigned key) {

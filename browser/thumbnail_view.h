@@ -18,5 +18,7 @@ void SetThumbnailLayout(AppState* app, int layout);
 void SetShowFileName(AppState* app, bool show);
 void PaintThumbnails(AppState* app, plat::Canvas& canvas, const plat::Rect& paintRect);
 void OnThumbnailKey(AppState* app, unsigned key);
+// Thumbnails made on other threads have arrived: stores them and paints their cells.
+void OnThumbnailsReady(AppState* app);
 // Shortens `text` with "..." until it fits `width` pixels in the canvas's font.
 std::string FitTextWithEllipsis(const plat::Canvas& canvas, int width, const std::string& text);

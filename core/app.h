@@ -20,6 +20,9 @@ struct AppContext {
     // to open in the image view; both "" for a start as usual.
     std::string startFolder;
     std::string startPicture;
+    // Threads that decode thumbnails: -1 one per processor core, 0 none (the grid decodes
+    // while it paints).
+    int decodeThreads = -1;
 };
 
 AppContext& App();

@@ -216,7 +216,26 @@ int FileList::DeleteEntry(int index, bool deleteFiles) {
 }
 
 void FileList::FreeThumbnails() {
+    ++thumbnailEpoch_;
     for (auto& e : entries_) {
         e->thumbnail.reset();
     }
+}
+
+int FileList::IndexOfId(uint64_t id, int hint) const {
+    if (hint >= 0 && hint < Count() && entries_[static_cast<size_t>(hint)]->id == id) {
+        return hint;
+    }
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i]->id == id) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+uint64_t NewEntryId() {
+    // Entries are made on the user-interface thread only.
+    static uint64_t next = 0;
+    return ++next;
 }

@@ -8,7 +8,12 @@
 
 #include "platform/graphics/bitmap.h"
 
+// A new identity for every entry ever made, so work started for an entry can find it again
+// (or find it gone) however the list changed meanwhile.
+uint64_t NewEntryId();
+
 struct FileEntry {
+    uint64_t id = NewEntryId();
     std::string name;
     std::unique_ptr<plat::Bitmap> thumbnail;  // made when the cell is first painted
     int64_t lastWriteTime = 0;                // seconds, then nanoseconds for ties
@@ -43,6 +48,11 @@ class FileList {
     int Clear(bool freeEntries, bool deleteFiles);
     int DeleteEntry(int index, bool deleteFiles);
     void FreeThumbnails();
+    // Changes whenever every thumbnail is thrown away, so a thumbnail made before cannot be
+    // stored again.
+    uint64_t ThumbnailEpoch() const { return thumbnailEpoch_; }
+    // The index of the entry with identity `id`, trying `hint` first; -1 when it is gone.
+    int IndexOfId(uint64_t id, int hint) const;
     // Sorts with the comparator and the current key.
     void Sort();
     // <0 when a comes before b.
@@ -55,4 +65,5 @@ class FileList {
 
   private:
     std::vector<std::unique_ptr<FileEntry>> entries_;
+    uint64_t thumbnailEpoch_ = 0;
 };

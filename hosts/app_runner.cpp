@@ -144,6 +144,7 @@ std::unique_ptr<plat::Bitmap> LoadDesktopPicture(const std::string& devicePath, 
 
 int AppRunner::Run(plat::Host* host) {
     App().exeBaseName = options_.exeBaseName;
+    App().decodeThreads = options_.decodeThreads;
     if (!options_.path.empty()) {
         App().startFolder = kCardFolder;
         App().startPicture = startPicture_;

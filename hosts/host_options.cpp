@@ -68,7 +68,8 @@ bool CheckPath(const std::string& path, std::string* error) {
 
 const char* UsageText() {
     return "usage: velloran [--device-root DIR] [--screen WxH] [--scale N]\n"
-           "                [--ir-peer NAME=HOST:PORT]... [--headless --keys SCRIPT\n"
+           "                [--ir-peer NAME=HOST:PORT]... [--decode-threads N]\n"
+           "                [--headless --keys SCRIPT\n"
            "                [--screenshot FILE.png] [--state FILE.json] [--mic FILE.wav]]\n"
            "                [--help] [--version] [PATH]\n"
            "Try 'velloran --help' for more.\n";
@@ -100,6 +101,8 @@ const char* HelpText() {
            "                        --headless)\n"
            "  --mic FILE.wav        an existing WAVE file heard by the microphone (with\n"
            "                        --headless)\n"
+           "  --decode-threads N    threads that decode thumbnails, 0 to 64 (default one per\n"
+           "                        processor core; 0 decodes them while painting)\n"
            "  --help                this text\n"
            "  --version             the program's name and version\n"
            "\n"
@@ -218,6 +221,16 @@ ParseResult ParseHostOptions(int argc, char** argv, HostOptions* o, std::string*
                  return false;
              }
              o->irPeers.push_back(v);
+             return true;
+         }},
+        {"--decode-threads",
+         [o, error](const std::string& v) {
+             long n = 0;
+             if (!ParseNumber(v, 0, 64, &n)) {
+                 *error = "--decode-threads takes a whole number from 0 to 64, not '" + v + "'";
+                 return false;
+             }
+             o->decodeThreads = static_cast<int>(n);
              return true;
          }},
         {"--mic",

@@ -15,6 +15,8 @@ struct HostOptions {
     std::string screenshot;
     std::string state;
     std::string mic;
+    // Threads decoding thumbnails: -1 one per core, 0 the program's own thread.
+    int decodeThreads = -1;
     // PATH: a host folder, or a picture file, to browse as the storage card ("" when none).
     std::string path;
     std::string exeBaseName = "velloran";

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "imaging/fit.h"
 #include "imaging/jpeg_guard.h"
+#include "imaging/jpeg_reduced_coefficients.h"
 #include "imaging/jpeg_scan_data.h"
+#include "imaging/jpeg_scan_filter.h"
 #include "imaging/row_reducer.h"
 #include "platform/os/device_fs.h"
 
@@ -16,6 +19,7 @@ namespace imaging {
 namespace {
 
 std::atomic<long> gMemoryLimit{384L << 20};
+std::atomic<bool> gReducedTerms{true};
 
 // The open decode of this thread.
 struct DecodeState {
@@ -34,6 +38,9 @@ struct DecodeState {
     bool reducing = false;
     RowReducer reducer;
     plat::FilePtr file;
+    // Set while a progressive file is decoded at 1/8 from the terms that scale reads.
+    std::unique_ptr<JpegScanFilter> filter;
+    ReducedCoefficientStore reduced;
 };
 
 DecodeState& State() {
@@ -130,6 +137,76 @@ int ChooseReducedSize(DecodeState& s, int boxWidth, int boxHeight) {
     return s.reducer.Start(decodedWidth, decodedHeight, s.width, s.height);
 }
 
+// Output colours, transform and scale; the header must be read again after a restart.
+int ChooseOutput(DecodeState& s, int boxWidth, int boxHeight) {
+    if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
+        // libjpeg turns YCCK into CMYK but not CMYK into BGR: that is done per row here.
+        s.cinfo.out_color_space = JCS_CMYK;
+        s.cmyk = true;
+        s.invertedCmyk = s.cinfo.saw_Adobe_marker;
+    } else {
+        s.cinfo.out_color_space = JCS_EXT_BGR;
+    }
+    // The integer transform gives the same pixels on every machine.
+    s.cinfo.dct_method = JDCT_ISLOW;
+    return ChooseScale(&s.cinfo, boxWidth, boxHeight);
+}
+
+// At 1/8 scale a component becomes one pixel a block, its DC term, or 2 x 2 pixels from 25 low
+// terms for chroma sampled at half the height and width; at 2/8, 2 x 2 and 4 x 4 pixels from 25
+// and 49 terms. A progressive file is then read without its AC scans where only DC is needed,
+// and its coefficients kept as those terms rather than all 64 of every block (~71 MiB for
+// 24 megapixels). False when a component needs every term: the file is then decoded whole.
+bool ReducedTermsSuffice(const jpeg_decompress_struct& cinfo) {
+    if (!cinfo.progressive_mode || cinfo.scale_num > 2 || cinfo.scale_denom != 8 ||
+        cinfo.num_components > MAX_COMPONENTS) {
+        return false;
+    }
+    for (int ci = 0; ci < cinfo.num_components; ++ci) {
+        if (ReducedCoefficientStore::TermsRead(cinfo.comp_info[ci].DCT_scaled_size) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the header again through the scan filter, with the same choices; the file must still
+// claim the size that was checked.
+int RestartWithReducedTerms(DecodeState& s, int boxWidth, int boxHeight) {
+    const JDIMENSION width = s.cinfo.image_width;
+    const JDIMENSION height = s.cinfo.image_height;
+    jpeg_abort_decompress(&s.cinfo);
+    if (std::fseek(s.file.get(), 0, SEEK_SET) != 0) {
+        return 0;
+    }
+    s.filter = std::make_unique<JpegScanFilter>();
+    JpegUseScanFilter(&s.cinfo, s.filter.get(), s.file.get());
+    if (!JpegGuardReadHeader(&s.cinfo) || s.cinfo.image_width != width ||
+        s.cinfo.image_height != height || !ChooseOutput(s, boxWidth, boxHeight) ||
+        !ReducedTermsSuffice(s.cinfo)) {
+        return 0;
+    }
+    uint64_t terms[MAX_COMPONENTS] = {};
+    for (int ci = 0; ci < s.cinfo.num_components; ++ci) {
+        const jpeg_component_info& c = s.cinfo.comp_info[ci];
+        terms[ci] = ReducedCoefficientStore::TermsRead(c.DCT_scaled_size);
+        if (terms[ci] == 1) {
+            s.filter->dropAcOf[c.component_id & 0xFF] = 1;
+        }
+    }
+    // Two components may share an id; both must then keep their AC scans.
+    for (int ci = 0; ci < s.cinfo.num_components; ++ci) {
+        if (terms[ci] != 1) {
+            s.filter->dropAcOf[s.cinfo.comp_info[ci].component_id & 0xFF] = 0;
+        }
+    }
+    s.reduced.Install(&s.cinfo, terms, s.cinfo.num_components);
+    // Smoothing would guess missing AC terms; a complete file is never smoothed, and a DC-only
+    // component must not be.
+    s.cinfo.do_block_smoothing = FALSE;
+    return 1;
+}
+
 int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHeight) {
     s.file = plat::DeviceFs::Open(path, "rb");
     if (!s.file) {
@@ -149,22 +226,16 @@ int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHei
     if (!ScanDataCoversClaim(s)) {
         return 0;
     }
-    if (s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK) {
-        // libjpeg turns YCCK into CMYK but not CMYK into BGR: that is done per row here.
-        s.cinfo.out_color_space = JCS_CMYK;
-        s.cmyk = true;
-        s.invertedCmyk = s.cinfo.saw_Adobe_marker;
-    } else {
-        s.cinfo.out_color_space = JCS_EXT_BGR;
-    }
-    // The integer transform gives the same pixels on every machine.
-    s.cinfo.dct_method = JDCT_ISLOW;
-    if (!ChooseScale(&s.cinfo, boxWidth, boxHeight)) {
+    if (!ChooseOutput(s, boxWidth, boxHeight)) {
         return 0;
     }
     if (s.cinfo.output_width == 0 || s.cinfo.output_height == 0 ||
         s.cinfo.output_width > static_cast<JDIMENSION>(kMaxDimension) ||
         s.cinfo.output_height > static_cast<JDIMENSION>(kMaxDimension)) {
+        return 0;
+    }
+    if (gReducedTerms && ReducedTermsSuffice(s.cinfo) &&
+        !RestartWithReducedTerms(s, boxWidth, boxHeight)) {
         return 0;
     }
     if (!ChooseReducedSize(s, boxWidth, boxHeight)) {
@@ -187,6 +258,10 @@ int OpenDecode(DecodeState& s, const std::string& path, int boxWidth, int boxHei
 
 void SetJpegMemoryLimit(long bytes) {
     gMemoryLimit = bytes;
+}
+
+void SetJpegReducedTerms(bool on) {
+    gReducedTerms = on;
 }
 
 int GetJPGFileHeader(const std::string& path, int* fileWidth, int* fileHeight, int* outWidth,
@@ -268,6 +343,8 @@ void CloseFile() {
     s.reducer = RowReducer();
     s.cmykRow = std::vector<uint8_t>();
     s.file.reset();
+    s.filter.reset();
+    s.reduced.Clear();
 }
 
 int WriteJpegRows(const std::string& path, const uint8_t* rows, uint32_t bytesPerRow, int width,

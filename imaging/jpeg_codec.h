@@ -48,7 +48,13 @@ int WriteJpegRows(const std::string& path, const uint8_t* rows, uint32_t bytesPe
                   int height, const JpegWriteOptions& options);
 
 // The most memory libjpeg may take for one decode (progressive files keep all coefficients:
-// about 71 MiB for 24 megapixels). Files needing more fail to open.
+// about 71 MiB for 24 megapixels, unless decoded at 1/8, below). Files needing more fail to
+// open.
 void SetJpegMemoryLimit(long bytes);
+
+// Whether progressive files decoded at 1/8 scale keep only the coefficients that scale reads
+// (DC, and 25 low terms of half-sampled chroma) and skip the AC scans of DC-only components.
+// On by default; off keeps every coefficient, for comparisons.
+void SetJpegReducedTerms(bool on);
 
 }  // namespace imaging

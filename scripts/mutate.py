@@ -162,6 +162,12 @@ MUTATIONS = [
       "const int bitPosition = depth_ * (x % pixelsPerByte);", "palette indices read from the low bits first"),
     M("imaging/bmp_reader.cpp", "if (depth_ <= 8 && room < colourCount_) {", "if (depth_ <= 8 && room < 2) {",
       "a palette read into the pixel data"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "kTwoByTwoTerms = Terms(0b10101011);", "kTwoByTwoTerms = Terms(0b00001111);",
+      "the 2 x 2 transform's terms taken as the lowest rows and columns, not the odd ones it reads"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "&& i < values.size() ? values[i++] : 1;", "&& i < values.size() ? values[i++] : 0;",
+      "non-zero terms outside the kept ones loaded as zero, so refinement scans fall out of step"),
+    M("imaging/jpeg_reduced_coefficients.cpp", "size == 4 ? kFourByFourTerms", "size == 4 ? kTwoByTwoTerms",
+      "a copied line: the 4 x 4 transform given the 2 x 2 terms"),
     # slideshow
     M("slideshow/effects.cpp", "return FrameRect{0, a, W - 1, std::min(H - 1, b - 1)};",
       "return FrameRect{0, a, W - 1, std::min(H - 1, b)};", "wipe bands overlap by a line"),
@@ -199,6 +205,14 @@ MUTATIONS = [
     M("resources/dialogs.cpp", "\"Use Random Effect\", 8, 50, 120, 10, 0},",
       "\"Use Random Effect\", 8, 50, 120, 10, kHidden},",
       "a style copied from the line above hides the random-effect check box"),
+    # thumbnails decoded on worker threads
+    M("browser/thumbnail_loader.cpp", "const int index = app->fileList->IndexOfId(q.entryId, q.hint);",
+      "const int index = q.hint;", "a decoded thumbnail stored at the index it was asked for, though the list changed"),
+    M("browser/thumbnail_view.cpp", "        for (const int index : changed) {\n            InvalidateCell(app, index);",
+      "        for (const int index : changed) {\n            (void)index;",
+      "a thumbnail that arrives is stored but its cell is not painted again"),
+    M("platform/os/worker_pool.cpp", "job.\n        ticket_.SetIdle(false);", "job.",
+      "queued jobs that do not mark the pool busy, so the headless host does not wait for them"),
 ]
 
 # --------------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@ namespace plat {
 
 struct WorkerClock::Ticket::State {
     bool sleeping = false;
+    bool idle = false;
     uint64_t wakeAt = 0;  // virtual milliseconds
     uint64_t progress = 0;
     uint64_t stalledAt = UINT64_MAX;  // progress when a settle gave up on this worker
@@ -37,7 +38,8 @@ Clock& TheClock() {
 
 }  // namespace
 
-WorkerClock::Ticket::Ticket() : state_(std::make_unique<State>()) {
+WorkerClock::Ticket::Ticket(bool idle) : state_(std::make_unique<State>()) {
+    state_->idle = idle;
     Clock& c = TheClock();
     std::lock_guard<std::mutex> lock(c.mutex);
     c.workers.push_back(state_.get());
@@ -55,6 +57,16 @@ void WorkerClock::Ticket::Touch() {
     std::lock_guard<std::mutex> lock(c.mutex);
     ++state_->progress;
     c.changed.notify_all();
+}
+
+void WorkerClock::Ticket::SetIdle(bool idle) {
+    Clock& c = TheClock();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    if (state_->idle != idle) {
+        state_->idle = idle;
+        ++state_->progress;
+        c.changed.notify_all();
+    }
 }
 
 void WorkerClock::UseVirtualTime(bool on, uint64_t nowMs) {
@@ -83,6 +95,9 @@ uint64_t WorkerClock::Settle(int patienceMs) {
         uint64_t progress = 0;
         uint64_t wakeAt = UINT64_MAX;
         for (const auto* w : c.workers) {
+            if (w->idle) {
+                continue;
+            }
             progress += w->progress;
             if (w->sleeping) {
                 wakeAt = std::min(wakeAt, w->wakeAt);

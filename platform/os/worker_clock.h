@@ -21,13 +21,16 @@ class WorkerClock {
     // settle can miss a worker that has not been scheduled yet.
     class Ticket {
       public:
-        Ticket();
+        // An idle ticket (a pool with nothing to do) counts as neither running nor sleeping
+        // until SetIdle(false).
+        explicit Ticket(bool idle = false);
         ~Ticket();
         Ticket(const Ticket&) = delete;
         Ticket& operator=(const Ticket&) = delete;
         // The worker made progress (a packet went through): a settle waiting for it is patient
         // again.
         void Touch();
+        void SetIdle(bool idle);
 
         struct State;  // kept by the clock
 

@@ -18,6 +18,8 @@ void WindowSystem::Init(Host* host, int screenWidth, int screenHeight) {
     closing_ = false;
     exitCode_ = 0;
     beeps_ = 0;
+    waitCursor_ = false;
+    waitDepth_ = 0;
     screenDirty_ = true;
 }
 
@@ -437,8 +439,10 @@ void WindowSystem::Beep() {
     }
 }
 
+// Several waits may overlap (thumbnails decoding while a picture loads): the cursor shows
+// until the last of them ends.
 void WindowSystem::BeginWaitCursor() {
-    if (waitCursor_) {
+    if (waitDepth_++ > 0) {
         return;
     }
     waitCursor_ = true;
@@ -449,7 +453,7 @@ void WindowSystem::BeginWaitCursor() {
 }
 
 void WindowSystem::EndWaitCursor() {
-    if (!waitCursor_) {
+    if (waitDepth_ == 0 || --waitDepth_ > 0) {
         return;
     }
     waitCursor_ = false;

@@ -197,6 +197,7 @@ class WindowSystem {
     bool screenDirty_ = true;
     int beeps_ = 0;
     bool waitCursor_ = false;
+    int waitDepth_ = 0;
     int dispatchDepth_ = 0;
     std::function<void()> homeKeyAction_;
     ShellHooks* shellHooks_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -52,18 +51,14 @@ class InstalledSamples : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         device = new plat_test::TempDevice;
-        const auto start = std::chrono::steady_clock::now();
         installed = InstallProgramFolder();
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     static void TearDownTestSuite() { delete device; }
     static plat_test::TempDevice* device;
     static bool installed;
-    static double seconds;
 };
 plat_test::TempDevice* InstalledSamples::device = nullptr;
 bool InstalledSamples::installed = false;
-double InstalledSamples::seconds = 0;
 
 TEST_F(InstalledSamples, EveryFormatLargeAndSmallAndASubFolder) {
     ASSERT_TRUE(installed);
@@ -154,12 +149,6 @@ TEST_F(InstalledSamples, VoiceNoteHelpPageAndNoSecondInstall) {
     ASSERT_TRUE(plat::DeviceFs::Remove(kSamples + "\\Aurora.jpg"));
     EXPECT_TRUE(InstallProgramFolder());
     EXPECT_FALSE(plat::DeviceFs::Exists(kSamples + "\\Aurora.jpg"));
-}
-
-TEST_F(InstalledSamples, InstallingStaysQuick) {
-    // Generous, for slow and sanitized builds; a normal build takes about a second.
-    EXPECT_LT(seconds, 20.0);
-    std::printf("installing the samples took %.2f s\n", seconds);
 }
 
 }  // namespace

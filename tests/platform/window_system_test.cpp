@@ -114,6 +114,20 @@ TEST_F(WindowSystemTest, DestroyedWindowsLoseTheirQueuedMessagesAndTimers) {
     }
 }
 
+TEST_F(WindowSystemTest, TheWaitCursorShowsUntilTheLastOverlappingWaitEnds) {
+    plat::WindowSystem& ws = plat::WindowSystem::Get();
+    ws.BeginWaitCursor();  // thumbnails decoding
+    ws.BeginWaitCursor();  // a picture loading
+    ws.EndWaitCursor();    // the picture arrived first
+    EXPECT_TRUE(ws.WaitCursorShown());
+    ws.EndWaitCursor();
+    EXPECT_FALSE(ws.WaitCursorShown());
+    ws.EndWaitCursor();  // one end too many is harmless
+    ws.BeginWaitCursor();
+    EXPECT_TRUE(ws.WaitCursorShown());
+    ws.EndWaitCursor();
+}
+
 TEST_F(WindowSystemTest, TheScrollBarKeepsItsPositionInRangeAndNarrowsTheClientArea) {
     plat::Window* w = MakeWindow(&rec);
     EXPECT_EQ(w->ClientRect().Width(), 176);
