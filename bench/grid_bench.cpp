@@ -25,10 +25,8 @@
 #include <thread>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE first.
-#include <jpeglib.h>
-
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 #include "core/app.h"
 #include "platform/os/device_fs.h"
 #include "platform/os/registry.h"
@@ -44,39 +42,10 @@ double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void DecodeEighth(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return;
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = 8;
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&cinfo);
-    std::vector<unsigned char> row(cinfo.output_width * cinfo.output_components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW r = row.data();
-        jpeg_read_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    std::fclose(f);
-}
-
 double BareLoop(const std::vector<std::string>& files) {
     const auto start = Clock::now();
     for (const std::string& f : files) {
-        DecodeEighth(f);
+        bench::DecodeEighth(f);
     }
     return Seconds(start);
 }
@@ -100,32 +69,6 @@ double Run(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "%s failed\n", argv[0].c_str());
     }
     return s;
-}
-
-void WriteRegistry(const std::string& root, int layout) {
-    fs::create_directories(root + "/Windows");
-    std::FILE* reg = std::fopen((root + "/Windows/registry.reg").c_str(), "w");
-    std::fprintf(
-        reg,
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\MainSection]\n"
-        "\"WorkDirectory\"=\"\\\\Pics\"\n\"ThumbnailLayout\"=dword:%08x\n",
-        layout);
-    std::fclose(reg);
-}
-
-void PrepareRoot(const std::string& root, const std::vector<std::string>& files, int layout) {
-    fs::remove_all(root);
-    fs::create_directories(root + "/Pics");
-    fs::create_directories(root + "/Program Files/Velloran/Samples");
-    fs::create_directories(root + "/Program Files/Velloran/Help");
-    std::FILE* help = std::fopen((root + "/Program Files/Velloran/Help/index.htm").c_str(), "w");
-    if (help)
-        std::fclose(help);
-    for (size_t i = 0; i < files.size(); ++i) {
-        fs::copy_file(files[i], root + "/Pics/" + fs::path(files[i]).filename().string(),
-                      fs::copy_options::overwrite_existing);
-    }
-    WriteRegistry(root, layout);
 }
 
 // Real time; waits for input until woken. Notes the first frame that shows a menu after
@@ -234,7 +177,7 @@ int main(int argc, char** argv) {
     }
 
     const std::string root = "/tmp/velloran-grid-bench";
-    PrepareRoot(root, files, 0);
+    bench::PrepareRoot(root, files, 0);
     // Down until the last row of the 2 x 2 grid has been painted.
     std::string keys;
     for (size_t i = 0; i < files.size() / 2; ++i) {
@@ -260,17 +203,18 @@ int main(int argc, char** argv) {
         t1.push_back(program(1));
         t3.push_back(program(cores + 1));
     }
-    const double b = Median(bare);
+    const double b = bench::Median(bare);
     std::printf(
         "Whole grid of %zu corpus JPEGs at 2 x 2 (start, every thumbnail painted, exit),"
         " median of %d rounds, round robin\n",
         files.size(), kRounds);
     std::printf("  bare libjpeg-turbo 1/8 loop, one core      %8.0f ms\n", b * 1000);
     std::printf("  vipsthumbnail --size 80x77                 %8.0f ms  %.2fx the bare loop\n",
-                Median(vip) * 1000, Median(vip) / b);
+                bench::Median(vip) * 1000, bench::Median(vip) / b);
     const auto line = [&](const char* what, const std::vector<double>& v) {
         std::printf("  %-42s %8.0f ms  %.2fx the bare loop, %.2fx vipsthumbnail\n", what,
-                    Median(v) * 1000, Median(v) / b, Median(v) / Median(vip));
+                    bench::Median(v) * 1000, bench::Median(v) / b,
+                    bench::Median(v) / bench::Median(vip));
     };
     const std::string coresText = "velloran, " + std::to_string(cores) + " decoder threads";
     line(coresText.c_str(), tCores);
@@ -290,17 +234,17 @@ int main(int argc, char** argv) {
     camera.resize(std::min<size_t>(camera.size(), 16));
     std::vector<double> sync, threaded;
     for (int round = 0; round < kRounds; ++round) {
-        PrepareRoot(root, camera, 2);
+        bench::PrepareRoot(root, camera, 2);
         sync.push_back(KeyLatency(root, 0));
-        PrepareRoot(root, camera, 2);
+        bench::PrepareRoot(root, camera, 2);
         threaded.push_back(KeyLatency(root, -1));
     }
     std::printf(
         "Left softkey 30 ms into loading a page of %zu camera photos, key to the frame"
         " with its menu, median of %d\n",
         camera.size(), kRounds);
-    std::printf("  decoding while painting   %8.1f ms\n", Median(sync) * 1000);
-    std::printf("  decoding on %d threads     %8.1f ms\n", cores, Median(threaded) * 1000);
+    std::printf("  decoding while painting   %8.1f ms\n", bench::Median(sync) * 1000);
+    std::printf("  decoding on %d threads     %8.1f ms\n", cores, bench::Median(threaded) * 1000);
     fs::remove_all(root);
     fs::remove_all(vipsOut);
     return 0;

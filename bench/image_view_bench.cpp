@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 #include "browser/image_view.h"
 #include "core/app.h"
 #include "core/app_state.h"
@@ -39,33 +40,6 @@ namespace {
 
 double Ms(Clock::time_point from) {
     return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void PrepareRoot(const std::string& root, const std::vector<std::string>& files) {
-    fs::remove_all(root);
-    fs::create_directories(root + "/Pics");
-    fs::create_directories(root + "/Program Files/Velloran/Samples");
-    fs::create_directories(root + "/Program Files/Velloran/Help");
-    std::FILE* help = std::fopen((root + "/Program Files/Velloran/Help/index.htm").c_str(), "w");
-    if (help)
-        std::fclose(help);
-    for (size_t i = 0; i < files.size(); ++i) {
-        char name[48];
-        std::snprintf(name, sizeof name, "/Pics/cam%02u.jpg", static_cast<unsigned>(i));
-        fs::copy_file(files[i], root + name, fs::copy_options::overwrite_existing);
-    }
-    fs::create_directories(root + "/Windows");
-    std::FILE* reg = std::fopen((root + "/Windows/registry.reg").c_str(), "w");
-    std::fprintf(
-        reg,
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\MainSection]\n"
-        "\"WorkDirectory\"=\"\\\\Pics\"\n");
-    std::fclose(reg);
 }
 
 // Real time, nothing shown, woken when a worker posts.
@@ -204,7 +178,7 @@ int main() {
         return 1;
     }
     const std::string root = fs::temp_directory_path() / "velloran_image_view_bench";
-    PrepareRoot(root, files);
+    bench::PrepareRoot(root, files, 0);
     plat::DeviceFs::SetRoot(root);
     plat::Registry::Instance().Load(plat::Registry::kDefaultPath);
     QuietHost host;
@@ -223,18 +197,17 @@ int main() {
     std::printf("image view on %zu camera photos (12 and 24 MP), medians, ms from key to frame\n",
                 files.size());
     std::printf("  step, next picture decoded ahead     %8.2f  (%zu steps)\n",
-                Median(f.stepPreloaded), f.stepPreloaded.size());
-    std::printf("  step, nothing decoded ahead          %8.2f  (%zu steps)\n", Median(f.stepCold),
-                f.stepCold.size());
+                bench::Median(f.stepPreloaded), f.stepPreloaded.size());
+    std::printf("  step, nothing decoded ahead          %8.2f  (%zu steps)\n",
+                bench::Median(f.stepCold), f.stepCold.size());
     std::printf("  ratio cold / ahead                   %8.1fx\n",
-                Median(f.stepCold) / std::max(Median(f.stepPreloaded), 1e-3));
+                bench::Median(f.stepCold) / std::max(bench::Median(f.stepPreloaded), 1e-3));
     std::printf("  key '5' while a photo decodes        %8.2f  (%zu keys)\n",
-                Median(f.keyDuringLoad), f.keyDuringLoad.size());
+                bench::Median(f.keyDuringLoad), f.keyDuringLoad.size());
     std::printf("  Back while a photo decodes: view left %7.2f  (%zu keys)\n",
-                Median(f.backDuringLoad), f.backDuringLoad.size());
-    std::printf("    then the grid's frame (thumbnails made on this thread) %8.2f\n",
-                Median(f.gridFrame));
+                bench::Median(f.backDuringLoad), f.backDuringLoad.size());
+    std::printf("    then the grid's frame %8.2f\n", bench::Median(f.gridFrame));
     std::printf("  decode on the UI thread (what a key waited for before) %8.2f\n",
-                Median(f.decodeOnUiThread));
+                bench::Median(f.decodeOnUiThread));
     return 0;
 }

@@ -1,19 +1,10 @@
 #include "imaging/picture_loader.h"
 
-#include <system_error>
 #include <utility>
 
 #include "platform/os/device_fs.h"
-#include "platform/os/worker_clock.h"
 
 namespace imaging {
-
-struct PictureLoader::Job {
-    uint64_t generation = 0;
-    PictureRequest request;
-    // Made on the thread that asked, so that a headless host counts the job from then on.
-    std::unique_ptr<plat::WorkerClock::Ticket> ticket;
-};
 
 PictureRequest DescribePicture(const std::string& path, const ImagingContext& context) {
     PictureRequest request;
@@ -39,56 +30,32 @@ int PictureLoader::DecodeForView(const PictureRequest& request, LoadedPicture* o
 }
 
 PictureLoader::PictureLoader(std::function<void()> ready, Decode decode)
-    : ready_(std::move(ready)), decode_(std::move(decode)) {
-    try {
-        thread_ = std::thread([this] { Run(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: Start decodes on the caller's thread.
-    }
-}
+    : ready_(std::move(ready)),
+      decode_(std::move(decode)),
+      pool_(std::make_unique<plat::WorkerPool>(1)) {}
 
 PictureLoader::~PictureLoader() {
+    // Drops a queued decode and waits for a running one, which then finds itself stale.
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
-        job_.reset();
+        ++generation_;
     }
-    queued_.notify_all();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    pool_.reset();
 }
 
 void PictureLoader::Start(const PictureRequest& request) {
-    auto job = std::make_unique<Job>();
-    job->request = request;
-    job->ticket = std::make_unique<plat::WorkerClock::Ticket>();
-    std::unique_ptr<Job> dropped;
-    std::unique_ptr<LoadedPicture> droppedResult;
+    std::unique_ptr<LoadedPicture> dropped;
+    uint64_t generation = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        job->generation = ++generation_;
+        generation = ++generation_;
         asked_ = true;
         wanted_ = request;
-        droppedResult = std::move(result_);
-        if (thread_.joinable()) {
-            dropped = std::move(job_);
-            job_ = std::move(job);
-        }
+        dropped = std::move(result_);
     }
-    if (!job) {
-        queued_.notify_one();
-        return;
-    }
-    // Without a worker the decode happens here.
-    auto out = std::make_unique<LoadedPicture>();
-    out->request = request;
-    out->result = decode_(request, out.get());
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        result_ = std::move(out);
-    }
-    ready_();
+    // Only the picture asked for last is wanted: one that has not started yet never will.
+    pool_->DropQueued([](uint64_t) { return true; });
+    pool_->Submit(generation, [this, generation, request] { RunDecode(generation, request); });
 }
 
 bool PictureLoader::Holds(const PictureRequest& request) const {
@@ -106,44 +73,32 @@ std::unique_ptr<LoadedPicture> PictureLoader::Take() {
 }
 
 void PictureLoader::Clear() {
-    std::unique_ptr<Job> dropped;
-    std::unique_ptr<LoadedPicture> droppedResult;
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++generation_;
-    asked_ = false;
-    dropped = std::move(job_);
-    droppedResult = std::move(result_);
+    std::unique_ptr<LoadedPicture> dropped;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++generation_;
+        asked_ = false;
+        dropped = std::move(result_);
+    }
+    pool_->DropQueued([](uint64_t) { return true; });
 }
 
-void PictureLoader::Run() {
-    for (;;) {
-        std::unique_ptr<Job> job;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            queued_.wait(lock, [this] { return stop_ || job_; });
-            if (stop_) {
-                return;
-            }
-            job = std::move(job_);
-        }
-        auto out = std::make_unique<LoadedPicture>();
-        out->request = job->request;
-        out->result = decode_(job->request, out.get());
-        bool current = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            current = job->generation == generation_ && !stop_;
-            if (current) {
-                result_ = std::move(out);
-            }
-        }
-        // Told before the ticket goes, so that a host waiting for the worker finds the news
-        // already posted.
+void PictureLoader::RunDecode(uint64_t generation, const PictureRequest& request) {
+    auto out = std::make_unique<LoadedPicture>();
+    out->request = request;
+    out->result = decode_(request, out.get());
+    bool current = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        current = generation == generation_;
         if (current) {
-            ready_();
+            result_ = std::move(out);
         }
-        out.reset();
-        job.reset();
+    }
+    // Told while the pool still counts the job, so that a host waiting for the worker finds
+    // the news already posted.
+    if (current) {
+        ready_();
     }
 }
 

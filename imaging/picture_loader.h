@@ -3,21 +3,20 @@
 // while the user looks at the current one.
 //
 // The loader holds at most one picture: the one asked for last, decoding or done. Asking for
-// another drops it (a decode already running finishes and its result is thrown away). While a
-// decode is queued or running it holds a WorkerClock ticket, so a headless host waits for it;
-// an idle loader holds none.
+// another drops it (a decode already running finishes and its result is thrown away). Its one
+// worker is a WorkerPool, busy on the worker clock while a decode is queued or running, so a
+// headless host waits for the decode and an idle loader holds nothing up.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "imaging/image_buffer.h"
 #include "imaging/loaders.h"
+#include "platform/os/worker_pool.h"
 
 namespace imaging {
 
@@ -68,20 +67,19 @@ class PictureLoader {
     void Clear();
 
   private:
-    struct Job;
-    void Run();
+    // Runs on the worker: the decode of generation `generation`, kept when it is still the
+    // one asked for.
+    void RunDecode(uint64_t generation, const PictureRequest& request);
 
     std::function<void()> ready_;
     Decode decode_;
     mutable std::mutex mutex_;
-    std::condition_variable queued_;
-    bool stop_ = false;
     bool asked_ = false;  // a Start not yet taken or cleared
     uint64_t generation_ = 0;
     PictureRequest wanted_;
-    std::unique_ptr<Job> job_;               // waiting for the worker
     std::unique_ptr<LoadedPicture> result_;  // done, for generation_
-    std::thread thread_;
+    // Declared last, so that it is gone (its thread joined) before the state above.
+    std::unique_ptr<plat::WorkerPool> pool_;
 };
 
 }  // namespace imaging
