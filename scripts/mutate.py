@@ -23,6 +23,7 @@ Only the Python standard library is used.
 
 import argparse
 import concurrent.futures
+import filecmp
 import os
 import re
 import shutil
@@ -243,20 +244,18 @@ def tracked_files(repo):
 
 
 def sync(repo, scratch):
-    """Mirrors the repository's files into `scratch`, keeping unchanged files' times so the
-    build stays incremental."""
+    """Mirrors the repository's files into `scratch`. Files whose bytes are unchanged keep
+    their times, so the build stays incremental; a file that differs is written anew and so is
+    newer than every object built from it (copying the source's own time could leave objects
+    of an interrupted run looking up to date)."""
     files = set(tracked_files(repo))
     for rel in files:
         src, dst = os.path.join(repo, rel), os.path.join(scratch, rel)
-        s = os.stat(src)
-        try:
-            d = os.stat(dst)
-            if d.st_size == s.st_size and int(d.st_mtime) == int(s.st_mtime):
-                continue
-        except FileNotFoundError:
-            pass
+        if os.path.isfile(dst) and filecmp.cmp(src, dst, shallow=False):
+            continue
         os.makedirs(os.path.dirname(dst), exist_ok=True)
-        shutil.copy2(src, dst)
+        shutil.copyfile(src, dst)
+        shutil.copymode(src, dst)
     for root, dirs, names in os.walk(scratch):
         dirs[:] = [d for d in dirs if not (root == scratch and d in SKIP_DIRS)]
         for n in names:
@@ -362,8 +361,10 @@ def main():
     here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--repo", default=here, help="the checkout to mutate (default: this one)")
-    ap.add_argument("--scratch", default=os.path.join(os.path.dirname(here), "mutscratch"),
-                    help="scratch copy, outside every worktree (default: ../mutscratch)")
+    ap.add_argument("--scratch",
+                    default=os.path.join(os.path.dirname(here), "mutscratch-" + os.path.basename(here)),
+                    help="scratch copy, outside every worktree, one per checkout "
+                         "(default: ../mutscratch-<checkout folder>)")
     ap.add_argument("--only", help="mutation numbers, e.g. 1,4-6")
     ap.add_argument("--list", action="store_true", help="only say which mutations apply")
     ap.add_argument("--quick", action="store_true",
