@@ -1,6 +1,7 @@
 #include "platform/os/worker_pool.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace plat {
@@ -13,7 +14,11 @@ WorkerPool::WorkerPool(int threads) {
     const int n = std::max(1, threads);
     threads_.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        threads_.emplace_back([this] { Run(); });
+        try {
+            threads_.emplace_back([this] { Run(); });
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads: the ones made do the work
+        }
     }
 }
 
@@ -31,6 +36,10 @@ WorkerPool::~WorkerPool() {
 }
 
 void WorkerPool::Submit(uint64_t key, Job job) {
+    if (threads_.empty()) {
+        job();  // no thread could be made: the caller does the work
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) {

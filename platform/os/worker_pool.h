@@ -24,7 +24,8 @@ class WorkerPool {
     // One thread per processor core.
     static int CoreCount();
 
-    // `threads` >= 1.
+    // `threads` >= 1 (fewer when the system gives no more; with none, Submit runs the job on
+    // the calling thread).
     explicit WorkerPool(int threads);
     // Drops the jobs not yet started and waits for the running ones.
     ~WorkerPool();
