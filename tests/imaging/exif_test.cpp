@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "imaging/exif_turn.h"
 #include "imaging/loaders.h"
@@ -112,13 +110,6 @@ TEST(ExifReader, HostileOrOddFilesGiveUprightAndNeverReadOutside) {
     EXPECT_EQ(ExifOrientationOfJpeg(nullptr, 0), 1);
 }
 
-std::string ReadHostFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 // The mean difference per channel of two pictures of the same size.
 double MeanDifference(const ImageBuffer& a, const ImageBuffer& b) {
     double sum = 0;
@@ -146,7 +137,7 @@ class CameraPictures : public testing::DeviceRootTest {
   protected:
     std::string Install(const std::string& name) {
         const fs::path file = fs::path(testing::TestDataDir()) / "exif-orientation-examples" / name;
-        const std::string bytes = ReadHostFile(file);
+        const std::string bytes = testing::ReadHostFile(file);
         EXPECT_FALSE(bytes.empty()) << file;
         WriteBytes("\\" + name, bytes);
         return "\\" + name;

@@ -261,9 +261,14 @@ TEST_F(LoaderTest, FittedLoadForTheSlideShowLeavesTheOutSizesAlone) {
     EXPECT_EQ(fh, -7);
 }
 
+// "Maximum Thumbnail View" covers the box instead of fitting into it; on a wide picture the
+// covered box decides what the JPEG decoder is asked for, so a JPEG fills the box as a BMP does.
 TEST_F(LoaderTest, Thumbnails) {
     WriteGradient("\\t.jpg", 640, 480, false);
     WriteGradient("\\t.bmp", 640, 480, true);
+    WriteGradient("\\w.jpg", 2000, 300, false);
+    WriteGradient("\\w.bmp", 2000, 300, true);
+    WriteGradient("\\h.jpg", 300, 2000, false);
     testing::GifLayout gif;
     gif.screenWidth = 300;
     gif.screenHeight = 200;
@@ -273,17 +278,29 @@ TEST_F(LoaderTest, Thumbnails) {
     WriteBytes("\\t.txt", "hello, not a picture");
     struct Case {
         const char* path;
-        int box, thumbMaxView;
+        int boxWidth, boxHeight, thumbMaxView;
         int thumbWidth, thumbHeight, fileWidth, fileHeight;
     } cases[] = {
-        {"\\t.jpg", 80, 0, 80, 60, 640, 480}, {"\\t.bmp", 80, 0, 80, 60, 640, 480},
-        {"\\t.jpg", 40, 1, 53, 40, 640, 480}, {"\\t.bmp", 40, 1, 53, 40, 640, 480},
-        {"\\t.gif", 80, 0, 78, 52, 300, 200}, {"\\t.txt", 80, 0, 0, 0, 0, 0},
-        {"\\none.jpg", 80, 0, 0, 0, 0, 0},
+        {"\\t.jpg", 80, 80, 0, 80, 60, 640, 480},
+        {"\\t.bmp", 80, 80, 0, 80, 60, 640, 480},
+        {"\\t.jpg", 40, 40, 1, 53, 40, 640, 480},
+        {"\\t.bmp", 40, 40, 1, 53, 40, 640, 480},
+        {"\\t.gif", 80, 80, 0, 78, 52, 300, 200},
+        {"\\t.txt", 80, 80, 0, 0, 0, 0, 0},
+        {"\\none.jpg", 80, 80, 0, 0, 0, 0, 0},
+        // Box 80 x 66: covered, it becomes (rdiv(2000 x 66, 300), 66) = (440, 66).
+        {"\\w.jpg", 80, 66, 1, 440, 66, 2000, 300},
+        {"\\w.bmp", 80, 66, 1, 440, 66, 2000, 300},
+        // Fitted: 80 x rdiv(300 x 80, 2000) = 80 x 12.
+        {"\\w.jpg", 80, 66, 0, 80, 12, 2000, 300},
+        {"\\w.bmp", 80, 66, 0, 80, 12, 2000, 300},
+        // Tall: the box becomes (80, rdiv(2000 x 80, 300)) = (80, 533); the decoder's 5/8
+        // (188 x 1250) fitted into it is 80 x rdiv(1250 x 80, 188) = 80 x 532.
+        {"\\h.jpg", 80, 66, 1, 80, 532, 300, 2000},
     };
     for (const Case& c : cases) {
         context_.thumbMaxView = c.thumbMaxView;
-        int width = c.box, height = c.box;
+        int width = c.boxWidth, height = c.boxHeight;
         std::unique_ptr<plat::Bitmap> bitmap =
             LoadThumbnailBitmap(c.path, context_, &width, &height);
         EXPECT_EQ(width, c.fileWidth) << c.path;
@@ -293,53 +310,20 @@ TEST_F(LoaderTest, Thumbnails) {
             continue;
         }
         ASSERT_NE(bitmap, nullptr) << c.path;
-        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path;
-        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path;
+        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path << " " << c.thumbMaxView;
+        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path << " " << c.thumbMaxView;
     }
     // A white GIF stays white when reduced.
+    context_.thumbMaxView = 0;
     int width = 80, height = 80;
     auto white = LoadThumbnailBitmap("\\t.gif", context_, &width, &height);
     ASSERT_NE(white, nullptr);
     EXPECT_EQ(white->Row(10)[30], 255);
-}
-
-// "Maximum Thumbnail View" on a wide picture: the covered box decides what the JPEG decoder is
-// asked for, so a JPEG fills the box as a BMP does.
-TEST_F(LoaderTest, CoveredThumbnailsOfWidePicturesFillTheBox) {
-    WriteGradient("\\w.jpg", 2000, 300, false);
-    WriteGradient("\\w.bmp", 2000, 300, true);
-    WriteGradient("\\h.jpg", 300, 2000, false);
-    struct Case {
-        const char* path;
-        int thumbMaxView;
-        int thumbWidth, thumbHeight;
-    } cases[] = {
-        // Box 80 x 66: covered, it becomes (rdiv(2000 x 66, 300), 66) = (440, 66).
-        {"\\w.jpg", 1, 440, 66},
-        {"\\w.bmp", 1, 440, 66},
-        // Fitted: 80 x rdiv(300 x 80, 2000) = 80 x 12.
-        {"\\w.jpg", 0, 80, 12},
-        {"\\w.bmp", 0, 80, 12},
-        // Tall: the box becomes (80, rdiv(2000 x 80, 300)) = (80, 533); the decoder's 5/8
-        // (188 x 1250) fitted into it is 80 x rdiv(1250 x 80, 188) = 80 x 532.
-        {"\\h.jpg", 1, 80, 532},
-    };
-    for (const Case& c : cases) {
-        context_.thumbMaxView = c.thumbMaxView;
-        int width = 80, height = 66;
-        auto bitmap = LoadThumbnailBitmap(c.path, context_, &width, &height);
-        ASSERT_NE(bitmap, nullptr) << c.path;
-        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path << " " << c.thumbMaxView;
-        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path << " " << c.thumbMaxView;
-    }
-}
-
-TEST_F(LoaderTest, ThumbnailOfGradientIsAnAverageOfTheFile) {
-    WriteGradient("\\a.bmp", 640, 480, true);
-    int width = 80, height = 80;
-    auto bitmap = LoadThumbnailBitmap("\\a.bmp", context_, &width, &height);
+    // A thumbnail is an average of the file: blue rises from 0 at the left to 255 at the
+    // right, green from the top to the bottom.
+    width = height = 80;
+    auto bitmap = LoadThumbnailBitmap("\\t.bmp", context_, &width, &height);
     ASSERT_NE(bitmap, nullptr);
-    // Blue rises from 0 at the left to 255 at the right, green from the top to the bottom.
     EXPECT_LT(bitmap->Row(30)[0], 8);
     EXPECT_GT(bitmap->Row(30)[3 * 79], 247);
     EXPECT_LT(bitmap->Row(0)[1], 8);

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "imaging/bmp_reader.h"
 #include "imaging/jpeg_codec.h"
@@ -20,13 +18,6 @@ namespace fs = std::filesystem;
 
 fs::path Suite(const std::string& name) {
     return fs::path(testing::TestDataDir()) / name;
-}
-
-std::string ReadHostFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 // Runs a command and returns its standard output.
@@ -69,7 +60,7 @@ class SuiteTest : public testing::DeviceRootTest {
     std::string Install(const fs::path& file) {
         std::string device(1, '\\');  // (not "\\" + ...: GCC 12 warns falsely, -Wrestrict)
         device += file.filename().string();
-        WriteBytes(device, ReadHostFile(file));
+        WriteBytes(device, testing::ReadHostFile(file));
         return device;
     }
     // Every loader at small and large boxes; nothing is asserted but the absence of a crash.
@@ -210,7 +201,7 @@ TEST_F(SuiteTest, GiflibPicturesMatchTheirReferenceDecodes) {
         ImageBuffer image;
         ASSERT_EQ(LoadFull(device, &image), 1) << name;
         const std::string rgb =
-            ReadHostFile(suite / "reference-rgb" / (std::string(name) + ".rgb"));
+            testing::ReadHostFile(suite / "reference-rgb" / (std::string(name) + ".rgb"));
         EXPECT_EQ(CompareRgb(image, rgb), "") << name;
     }
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,13 @@ inline bool SamePixels(const ImageBuffer& a, const ImageBuffer& b) {
         return false;
     }
     return MaxDifference(a, b) == 0;
+}
+
+inline std::string ReadHostFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
 }
 
 // The public decoder test suites carried in the repository (tests/data).

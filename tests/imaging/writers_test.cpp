@@ -126,21 +126,5 @@ TEST_F(WritersTest, EveryFormatLoadsBack) {
     EXPECT_EQ(WriteGif("\\e.gif", empty), 0);
 }
 
-TEST_F(WritersTest, GrayscaleAndProgressiveJpeg) {
-    ImageBuffer picture;
-    MakePicture(&picture, 40, 30);
-    FillGradient(&picture);
-    JpegWriteOptions options;
-    options.progressive = true;
-    options.grayscale = true;
-    ASSERT_EQ(WriteJpegFile("\\gp.jpg", picture, options), 1);
-    ImagingContext context;
-    ImageBuffer loaded;
-    ASSERT_EQ(LoadImageFile("\\gp.jpg", &loaded, 0, 0, context), 1);
-    const uint8_t* p = loaded.RowPtr(15) + 3 * 20;
-    EXPECT_EQ(p[0], p[1]);
-    EXPECT_EQ(p[1], p[2]);
-}
-
 }  // namespace
 }  // namespace imaging

@@ -35,26 +35,16 @@ std::string BgImageLine(const TempDevice& device) {
     return reg.substr(line, reg.find('\n', line) - line);
 }
 
-// A saved background decoded again (JPEG: colours within a small tolerance).
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    imaging::ImageBuffer image;
-    uint32_t At(int x, int y) const {
-        const uint8_t* p = image.RowPtr(y) + 3 * x;
-        return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
-    }
-};
-
-bool Decode(const TempDevice& device, const std::string& path, Decoded* out) {
+// A saved background decoded again, its pixels as 0xRRGGBB (JPEG: within a small tolerance).
+bool Decode(const TempDevice& device, const std::string& path, imaging::ImageBuffer* out) {
     plat::DeviceFs::SetRoot(device.Root());
     imaging::ImagingContext context;
-    if (imaging::LoadImageFile(path, &out->image, 0, 1, context) != 1) {
-        return false;
-    }
-    out->width = out->image.Width();
-    out->height = out->image.Height();
-    return true;
+    return imaging::LoadImageFile(path, out, 0, 1, context) == 1;
+}
+
+uint32_t At(const imaging::ImageBuffer& image, int x, int y) {
+    const uint8_t* p = image.RowPtr(y) + 3 * x;
+    return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
 }
 
 // 0xRRGGBB colours compared channel by channel.
@@ -86,19 +76,19 @@ TEST(HomeScreenBackground, CenterWritesMyScreen1PointsTheRegistryAtItAndTellsThe
               "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen1.jpg\"");
     EXPECT_FALSE(device.Exists(kScreen));
 
-    Decoded saved;
+    imaging::ImageBuffer saved;
     ASSERT_TRUE(Decode(device, kScreen1, &saved));
-    EXPECT_EQ(saved.width, 176);
-    EXPECT_EQ(saved.height, 180);
+    EXPECT_EQ(saved.Width(), 176);
+    EXPECT_EQ(saved.Height(), 180);
     // The picture sits at (63, 75)-(112, 104), framed by the button face.
-    EXPECT_TRUE(Near(saved.At(88, 90), 0xDC1414)) << std::hex << saved.At(88, 90);
-    EXPECT_TRUE(Near(saved.At(65, 77), 0xDC1414));
-    EXPECT_TRUE(Near(saved.At(110, 102), 0xDC1414));
-    EXPECT_TRUE(Near(saved.At(59, 90), kFaceRgb)) << std::hex << saved.At(59, 90);
-    EXPECT_TRUE(Near(saved.At(116, 90), kFaceRgb));
-    EXPECT_TRUE(Near(saved.At(88, 71), kFaceRgb));
-    EXPECT_TRUE(Near(saved.At(88, 108), kFaceRgb));
-    EXPECT_TRUE(Near(saved.At(2, 2), kFaceRgb));
+    EXPECT_TRUE(Near(At(saved, 88, 90), 0xDC1414)) << std::hex << At(saved, 88, 90);
+    EXPECT_TRUE(Near(At(saved, 65, 77), 0xDC1414));
+    EXPECT_TRUE(Near(At(saved, 110, 102), 0xDC1414));
+    EXPECT_TRUE(Near(At(saved, 59, 90), kFaceRgb)) << std::hex << At(saved, 59, 90);
+    EXPECT_TRUE(Near(At(saved, 116, 90), kFaceRgb));
+    EXPECT_TRUE(Near(At(saved, 88, 71), kFaceRgb));
+    EXPECT_TRUE(Near(At(saved, 88, 108), kFaceRgb));
+    EXPECT_TRUE(Near(At(saved, 2, 2), kFaceRgb));
 }
 
 TEST(HomeScreenBackground, TwoSettingsAlternateAndLeaveOnlyMyScreen) {
@@ -111,11 +101,11 @@ TEST(HomeScreenBackground, TwoSettingsAlternateAndLeaveOnlyMyScreen) {
     EXPECT_FALSE(device.Exists(kScreen1));
     EXPECT_EQ(BgImageLine(device), "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen.jpg\"");
     EXPECT_EQ(run.state["settingChanges"].Size(), 2u);
-    Decoded saved;
+    imaging::ImageBuffer saved;
     ASSERT_TRUE(Decode(device, kScreen, &saved));
     // Stretched over everything: no frame left.
-    EXPECT_TRUE(Near(saved.At(1, 1), 0xDC1414));
-    EXPECT_TRUE(Near(saved.At(174, 178), 0xDC1414));
+    EXPECT_TRUE(Near(At(saved, 1, 1), 0xDC1414));
+    EXPECT_TRUE(Near(At(saved, 174, 178), 0xDC1414));
 
     // A third setting goes back to MyScreen1.jpg.
     RunHeadless(device, "cmd:40025 SoftLeft");

@@ -71,34 +71,32 @@ bool SaidGoodbye(const std::vector<Packet>& requests) {
     return false;
 }
 
-TEST_F(InfraredCancel, DuringDiscoverySleeps) {
-    ClosedPort nobody;
-    const auto took = CancelWhen(nobody.PeerArg("Gone"), [] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        return true;
-    });
-    EXPECT_LT(took, kCancelBound);
-    std::printf("cancel during discovery took %lld ms\n", static_cast<long long>(took.count()));
-}
-
-TEST_F(InfraredCancel, WhileWaitingForTheConnectAnswer) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kSilent);
-    const auto took = CancelWhen(peer.PeerArg("Tablet"),
-                                 [&] { return peer.WaitForRequests(1, std::chrono::seconds(10)); });
-    EXPECT_LT(took, kCancelBound);
-    EXPECT_EQ(peer.Requests().size(), 1u);
-    EXPECT_FALSE(SaidGoodbye(peer.Requests()));
-    std::printf("cancel during connection took %lld ms\n", static_cast<long long>(took.count()));
-}
-
-TEST_F(InfraredCancel, WhileWaitingForABodyAnswer) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kSilentAfterName);
-    const auto took = CancelWhen(peer.PeerArg("Tablet"),
-                                 [&] { return peer.WaitForRequests(3, std::chrono::seconds(10)); });
-    EXPECT_LT(took, kCancelBound);
-    EXPECT_EQ(peer.Requests().size(), 3u);
-    EXPECT_FALSE(SaidGoodbye(peer.Requests()));
-    std::printf("cancel during transfer took %lld ms\n", static_cast<long long>(took.count()));
+TEST_F(InfraredCancel, DuringDiscoveryConnectionAndTransfer) {
+    struct Case {
+        const char* what;
+        FakeObexPeer::Mode mode;
+        bool peerInRange;
+        size_t requestsBeforeCancel;  // 0: cancel during a sleep between discovery tries
+    } cases[] = {{"discovery", FakeObexPeer::Mode::kAccept, false, 0},
+                 {"connection", FakeObexPeer::Mode::kSilent, true, 1},
+                 {"transfer", FakeObexPeer::Mode::kSilentAfterName, true, 3}};
+    for (const Case& c : cases) {
+        FakeObexPeer peer(c.mode);
+        ClosedPort nobody;
+        const auto took =
+            CancelWhen(c.peerInRange ? peer.PeerArg("Tablet") : nobody.PeerArg("Gone"), [&] {
+                if (c.requestsBeforeCancel == 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                    return true;
+                }
+                return peer.WaitForRequests(c.requestsBeforeCancel, std::chrono::seconds(10));
+            });
+        EXPECT_LT(took, kCancelBound) << c.what;
+        EXPECT_EQ(peer.Requests().size(), c.requestsBeforeCancel) << c.what;
+        EXPECT_FALSE(SaidGoodbye(peer.Requests())) << c.what;
+        std::printf("cancel during %s took %lld ms\n", c.what,
+                    static_cast<long long>(took.count()));
+    }
 }
 
 }  // namespace

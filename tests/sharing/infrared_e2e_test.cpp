@@ -2,6 +2,9 @@
 // (status line, softkey, sound), the virtual timing of the retries, and Cancel at any step.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "tests/sharing/fake_obex_peer.h"
 #include "tests/support/headless.h"
 
@@ -54,18 +57,11 @@ bool SaidGoodbye(const std::vector<Packet>& requests) {
 }
 
 Json ReadState(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    std::string text;
-    if (f) {
-        char buffer[4096];
-        size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-            text.append(buffer, n);
-        }
-        std::fclose(f);
-    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
     Json json;
-    testing_support::ParseJson(text, &json);
+    testing_support::ParseJson(text.str(), &json);
     return json;
 }
 
@@ -138,23 +134,18 @@ TEST(InfraredSendE2E, SuccessShowsTheTextRelabelsTheSoftkeyToOkAndPlaysTheSound)
 
 TEST(InfraredSendE2E, FolderUnderTheCursorOrEmptyListDoesNothing) {
     FakeObexPeer peer(FakeObexPeer::Mode::kAccept);
-    {
-        TempDevice device;
-        Prepare(device, {{"b.bmp", SolidBmp(8, 8, 1, 2, 3)}});
-        device.MakeFolder("\\Program Files\\Velloran\\Samples\\Inner");
-        const auto run = RunHeadless(device, "cmd:40051 wait:3000", false,
-                                     {"--ir-peer", peer.PeerArg("Tablet")});
-        ExpectCleanRun(run);
-        EXPECT_EQ(run.state["fileList"]["entries"][0]["isFolder"].boolean, true);
-        EXPECT_TRUE(run.state["dialog"].IsNull());
-    }
-    {
+    for (bool folder : {true, false}) {
         TempDevice device;
         Prepare(device, {});
+        if (folder) {
+            device.WriteFile("\\Program Files\\Velloran\\Samples\\b.bmp", SolidBmp(8, 8, 1, 2, 3));
+            device.MakeFolder("\\Program Files\\Velloran\\Samples\\Inner");
+        }
         const auto run = RunHeadless(device, "cmd:40051 wait:3000", false,
                                      {"--ir-peer", peer.PeerArg("Tablet")});
         ExpectCleanRun(run);
-        EXPECT_TRUE(run.state["dialog"].IsNull());
+        EXPECT_EQ(run.state["fileList"]["entries"][0]["isFolder"].boolean, folder);
+        EXPECT_TRUE(run.state["dialog"].IsNull()) << folder;
     }
     EXPECT_EQ(peer.Connections(), 0);
 }

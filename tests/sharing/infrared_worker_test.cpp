@@ -12,6 +12,7 @@
 #include "platform/os/ir_peers.h"
 #include "platform/os/wake_signal.h"
 #include "platform/os/worker_clock.h"
+#include "sharing/infrared_obex.h"
 #include "tests/sharing/fake_obex_peer.h"
 #include "tests/support/headless.h"
 
@@ -64,25 +65,13 @@ std::string Pattern(size_t size) {
     return s;
 }
 
-Packet Body(uint8_t opcode, uint8_t header, const std::string& data, size_t from, size_t count) {
-    Packet p(6 + count);
-    p[0] = opcode;
-    p[1] = static_cast<uint8_t>((count + 6) >> 8);
-    p[2] = static_cast<uint8_t>(count + 6);
-    p[3] = header;
-    p[4] = static_cast<uint8_t>((count + 3) >> 8);
-    p[5] = static_cast<uint8_t>(count + 3);
-    for (size_t i = 0; i < count; ++i) {
-        p[6 + i] = static_cast<uint8_t>(data[from + i]);
-    }
-    return p;
+// The packets the worker must send, from the encoders whose bytes the packet tests pin down.
+Packet Body(const std::string& data, size_t from, size_t count, bool last) {
+    return obex::BodyPutPacket(reinterpret_cast<const uint8_t*>(data.data()) + from, count, last);
 }
-
-const Packet kConnect = Bytes({0x80, 0x00, 0x07, 0x10, 0x00, 0x08, 0x00});
-const Packet kNameAJpg = Bytes({0x02, 0x00, 0x12, 0x01, 0x00, 0x0F, 0x00, 0x61, 0x00, 0x2E, 0x00,
-                                0x6A, 0x00, 0x70, 0x00, 0x67, 0x00, 0x00});
-const Packet kEmptyLastBody = Bytes({0x82, 0x00, 0x06, 0x49, 0x00, 0x03});
-const Packet kDisconnect = Bytes({0x81, 0x00, 0x03});
+const Packet kConnect = obex::ConnectPacket();
+const Packet kNameAJpg = obex::NamePutPacket("a.jpg");
+const Packet kDisconnect = obex::DisconnectPacket();
 
 class InfraredWorker : public testing::Test {
   protected:
@@ -105,8 +94,9 @@ class InfraredWorker : public testing::Test {
         plat::SetIrPeers(peers);
     }
 
-    // Runs the worker to its end, moving the virtual clock to each sleep's end.
+    // Runs the worker to its end, moving the virtual clock (from 0) to each sleep's end.
     Outcome Send(const std::string& name, const std::string* contents) {
+        plat::WorkerClock::UseVirtualTime(true, 0);
         const std::string path = "\\" + name;
         if (contents) {
             device_.WriteFile(path, *contents);
@@ -141,106 +131,82 @@ class InfraredWorker : public testing::Test {
 
 const std::string kFound = "Device 'peer' is found !";
 
-TEST_F(InfraredWorker, FifteenHundredBytesGoAsOneFullAndOneLastBodyWithProgress68Then100) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kAccept);
-    Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(1500);
-    const Outcome out = Send("a.jpg", &data);
-    EXPECT_EQ(out.texts, (std::vector<std::string>{
-                             "Finding receiving device...", kFound, "Connecting to device...",
-                             "File is about to send...", "68% completed...", "100% completed...",
-                             "File is transmitted successfully !"}));
-    EXPECT_TRUE(out.complete);
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 5u);
-    EXPECT_EQ(got[0], kConnect);
-    EXPECT_EQ(got[1], kNameAJpg);
-    EXPECT_EQ(got[2], Body(0x02, 0x48, data, 0, 1024));
-    EXPECT_EQ(Packet(got[3].begin(), got[3].begin() + 6),
-              Bytes({0x82, 0x01, 0xE2, 0x49, 0x01, 0xDF}));
-    EXPECT_EQ(got[3], Body(0x82, 0x49, data, 1024, 476));
-    EXPECT_EQ(got[4], kDisconnect);
-    // Found, then half a second before the directory query; no other sleep.
-    EXPECT_EQ(out.endMs, 500u);
-}
-
-TEST_F(InfraredWorker, ExactMultipleOf1024EndsWithTheEmptyLastBodyAndNoProgressAfterIt) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kAccept);
-    Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(2048);
-    const Outcome out = Send("b.jpg", &data);
-    ASSERT_GE(out.texts.size(), 7u);
-    EXPECT_EQ(out.texts[4], "50% completed...");
-    EXPECT_EQ(out.texts[5], "100% completed...");
-    EXPECT_EQ(out.texts[6], "File is transmitted successfully !");
-    EXPECT_TRUE(out.complete);
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 6u);
-    EXPECT_EQ(got[2], Body(0x02, 0x48, data, 0, 1024));
-    EXPECT_EQ(got[3], Body(0x02, 0x48, data, 1024, 1024));
-    EXPECT_EQ(got[4], kEmptyLastBody);
-    EXPECT_EQ(got[5], kDisconnect);
-}
-
-TEST_F(InfraredWorker, EmptyFileSendsOnlyTheEmptyLastBodyAndShowsNoPercentage) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kAccept);
-    Peers({peer.PeerArg("peer")});
-    const std::string empty;
-    const Outcome out = Send("a.jpg", &empty);
-    EXPECT_EQ(out.texts, (std::vector<std::string>{
-                             "Finding receiving device...", kFound, "Connecting to device...",
-                             "File is about to send...", "File is transmitted successfully !"}));
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[1], kNameAJpg);
-    EXPECT_EQ(got[2], kEmptyLastBody);
-    EXPECT_EQ(got[3], kDisconnect);
-}
-
-// obex_tcp announces 1024 and refuses larger packets: bodies shrink to fit, nothing else
-// changes.
-TEST_F(InfraredWorker, BodiesFitThePeersMaximumPacketLength) {
-    FakeObexPeer peer(FakeObexPeer::Mode::kAccept, 1024);
-    Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(2048);
-    const Outcome out = Send("c.jpg", &data);
-    EXPECT_TRUE(out.complete);
-    const std::vector<Packet> got = peer.Requests();
-    ASSERT_EQ(got.size(), 6u);
-    EXPECT_EQ(got[0], kConnect);
-    EXPECT_EQ(got[2], Body(0x02, 0x48, data, 0, 1018));
-    EXPECT_EQ(got[3], Body(0x02, 0x48, data, 1018, 1018));
-    EXPECT_EQ(got[4], Body(0x82, 0x49, data, 2036, 12));
-    for (const Packet& p : got) {
-        EXPECT_LE(p.size(), 1024u);
+// Whole transfers: the packets on the wire, in their order, and the status texts. A body
+// carries 1024 bytes at most and shrinks to fit the peer's maximum packet (obex_tcp announces
+// 1024 and refuses larger packets); the last is marked, empty when the file ends on a full one.
+TEST_F(InfraredWorker, TransfersSendEveryBodyWithProgressUpTo100) {
+    struct Case {
+        const char* name;
+        uint16_t maxPacket;
+        size_t size;
+        std::vector<std::pair<size_t, size_t>> bodies;  // (from, count); the last is the end
+        std::vector<std::string> progress;
+    } cases[] = {
+        {"1500 bytes",
+         2048,
+         1500,
+         {{0, 1024}, {1024, 476}},
+         {"68% completed...", "100% completed..."}},
+        {"2048 bytes",
+         2048,
+         2048,
+         {{0, 1024}, {1024, 1024}, {2048, 0}},
+         {"50% completed...", "100% completed..."}},
+        {"empty", 2048, 0, {{0, 0}}, {}},
+        {"2048 bytes, 1024-byte packets",
+         1024,
+         2048,
+         {{0, 1018}, {1018, 1018}, {2036, 12}},
+         {"49% completed...", "99% completed...", "100% completed..."}},
+    };
+    for (const Case& c : cases) {
+        FakeObexPeer peer(FakeObexPeer::Mode::kAccept, c.maxPacket);
+        Peers({peer.PeerArg("peer")});
+        const std::string data = Pattern(c.size);
+        const Outcome out = Send("a.jpg", &data);
+        std::vector<std::string> texts = {"Finding receiving device...", kFound,
+                                          "Connecting to device...", "File is about to send..."};
+        texts.insert(texts.end(), c.progress.begin(), c.progress.end());
+        texts.push_back("File is transmitted successfully !");
+        EXPECT_EQ(out.texts, texts) << c.name;
+        EXPECT_TRUE(out.complete) << c.name;
+        std::vector<Packet> expected = {kConnect, kNameAJpg};
+        for (size_t i = 0; i < c.bodies.size(); ++i) {
+            expected.push_back(
+                Body(data, c.bodies[i].first, c.bodies[i].second, i + 1 == c.bodies.size()));
+        }
+        expected.push_back(kDisconnect);
+        const std::vector<Packet> got = peer.Requests();
+        EXPECT_EQ(got, expected) << c.name;
+        for (const Packet& p : got) {
+            EXPECT_LE(p.size(), c.maxPacket) << c.name;
+        }
+        // Found, then half a second before the directory query; no other sleep.
+        EXPECT_EQ(out.endMs, 500u) << c.name;
     }
-    ASSERT_GE(out.texts.size(), 7u);
-    EXPECT_EQ(out.texts[4], "49% completed...");
-    EXPECT_EQ(out.texts[5], "99% completed...");
-    EXPECT_EQ(out.texts[6], "100% completed...");
 }
 
 TEST_F(InfraredWorker, GarbageAnswersAreReceiveFailures) {
-    {
-        // An impossible length field.
-        FakeObexPeer peer(FakeObexPeer::Mode::kGarbage);
-        peer.SetGarbage(Bytes({0xA0, 0x00, 0x01, 0xFF}));
-        Peers({peer.PeerArg("peer")});
-        const std::string data = Pattern(10);
-        const Outcome out = Send("a.jpg", &data);
-        EXPECT_EQ(out.texts.back(), "Receive failed. Error code : 0");
-        EXPECT_FALSE(out.complete);
-        EXPECT_EQ(peer.Requests().size(), 1u);
-    }
-    {
+    struct Case {
+        const char* name;
+        Packet answer;
+        const char* text;
+    } cases[] = {
+        {"an impossible length field", Bytes({0xA0, 0x00, 0x01, 0xFF}),
+         "Receive failed. Error code : 0"},
         // Text that announces a long response, then the peer hangs up.
+        {"text", Packet{'H', 'T', 'T', 'P', '/', '1', '.', '0', ' ', '4', '0', '0'},
+         "Receive failed. Error code : 104"},
+    };
+    for (const Case& c : cases) {
         FakeObexPeer peer(FakeObexPeer::Mode::kGarbage);
-        peer.SetGarbage(Packet{'H', 'T', 'T', 'P', '/', '1', '.', '0', ' ', '4', '0', '0'});
+        peer.SetGarbage(c.answer);
         Peers({peer.PeerArg("peer")});
         const std::string data = Pattern(10);
         const Outcome out = Send("a.jpg", &data);
-        EXPECT_EQ(out.texts.back(), "Receive failed. Error code : 104");
-        EXPECT_FALSE(out.complete);
+        EXPECT_EQ(out.texts.back(), c.text) << c.name;
+        EXPECT_FALSE(out.complete) << c.name;
+        EXPECT_EQ(peer.Requests().size(), 1u) << c.name;
     }
 }
 
