@@ -16,7 +16,6 @@ struct BmpLayout {
     int paletteEntries = -1;                    // entries written; -1: 2^depth for depths up to 8
     uint32_t colourCount = 0;                   // biClrUsed
     int gap = 0;                                // bytes between the palette and the pixels
-    bool honestOffset = true;                   // bfOffBits points at the pixels (else 0)
     std::vector<std::vector<uint8_t>> palette;  // blue, green, red per entry
     std::vector<uint8_t> pixels;                // stored rows, bottom row first, padded
     size_t truncateTo = 0;                      // keep only this many bytes (0: all)
@@ -59,7 +58,7 @@ inline std::string BuildBmp(const BmpLayout& s) {
     std::string out = "BM";
     Put32(&out, static_cast<uint32_t>(offset + s.pixels.size()));
     Put32(&out, 0);
-    Put32(&out, s.honestOffset ? offset : 0);
+    Put32(&out, offset);
     out += info;
     for (int i = 0; i < entries; ++i) {
         std::vector<uint8_t> e = i < static_cast<int>(s.palette.size())
