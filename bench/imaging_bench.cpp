@@ -17,11 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "imaging/loaders.h"
 #include "platform/os/device_fs.h"
-
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 namespace {
 
@@ -107,33 +105,10 @@ Result Best(const std::function<Result()>& run, int runs = 3) {
     return best;
 }
 
-// The plain libjpeg-turbo loop: every file decoded at 1/8 into one row buffer.
+// The plain libjpeg-turbo loop: every file decoded at 1/8.
 void BareEighthLoop(const std::vector<std::string>& hostPaths) {
-    std::vector<unsigned char> row;
     for (const std::string& path : hostPaths) {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) {
-            continue;
-        }
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_stdio_src(&cinfo, f);
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = 1;
-        cinfo.scale_denom = 8;
-        cinfo.dct_method = JDCT_ISLOW;
-        cinfo.out_color_space = JCS_EXT_BGR;
-        jpeg_start_decompress(&cinfo);
-        row.resize(static_cast<size_t>(cinfo.output_width) * 3);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW rows[1] = {row.data()};
-            jpeg_read_scanlines(&cinfo, rows, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(f);
+        bench::DecodeEighth(path);
     }
 }
 
