@@ -35,12 +35,6 @@ struct Result {
     int height = 0;
 };
 
-bool SameContext(const imaging::ImagingContext& a, const imaging::ImagingContext& b) {
-    return a.screenWidth == b.screenWidth && a.screenHeight == b.screenHeight &&
-           a.loadSizeLevel == b.loadSizeLevel && a.orientation == b.orientation &&
-           a.thumbMaxView == b.thumbMaxView && a.autoRotate == b.autoRotate;
-}
-
 void Store(FileEntry* entry, std::unique_ptr<plat::Bitmap> bitmap, int width, int height) {
     if (bitmap) {
         entry->thumbnail = std::move(bitmap);
@@ -171,7 +165,7 @@ bool RequestThumbnail(AppState* app, int index, int boxWidth, int boxHeight) {
     const auto it = decoders->Outstanding().find(entry->id);
     if (it != decoders->Outstanding().end() &&
         it->second.epoch == app->fileList->ThumbnailEpoch() && it->second.boxWidth == boxWidth &&
-        it->second.boxHeight == boxHeight && SameContext(it->second.context, context)) {
+        it->second.boxHeight == boxHeight && it->second.context == context) {
         return false;  // on its way
     }
     Request request;
@@ -215,7 +209,7 @@ void TakeThumbnails(AppState* app, int boxWidth, int boxHeight, std::vector<int>
             continue;
         }
         if (q.epoch == app->fileList->ThumbnailEpoch() && q.boxWidth == boxWidth &&
-            q.boxHeight == boxHeight && SameContext(q.context, LoadingContext(app))) {
+            q.boxHeight == boxHeight && q.context == LoadingContext(app)) {
             Store(entry, std::move(r.bitmap), r.width, r.height);
         }
         changed->push_back(index);
