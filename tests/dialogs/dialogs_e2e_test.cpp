@@ -9,7 +9,9 @@
 #include "platform/graphics/font.h"
 #include "tests/support/headless.h"
 
+using testing_support::DialogControl;
 using testing_support::Json;
+using testing_support::MenuItem;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
@@ -28,29 +30,6 @@ struct Device : TempDevice {
 void StartIn(const TempDevice& device, const std::string& regFolder) {
     device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
                                     "\"WorkDirectory\"=\"" + regFolder + "\"\n");
-}
-
-const Json kNone;
-
-// A control of the open dialog, or null JSON when there is none.
-const Json& Control(const Json& state, int id) {
-    for (const Json& c : state["dialog"]["controls"].items) {
-        if (c["id"].Int() == id)
-            return c;
-    }
-    return kNone;
-}
-
-// A menu item anywhere in the menu, or null JSON.
-const Json& MenuItem(const Json& items, int id) {
-    for (const Json& item : items.items) {
-        if (item["id"].Int() == id)
-            return item;
-        const Json& found = MenuItem(item["submenu"], id);
-        if (!found.IsNull())
-            return found;
-    }
-    return kNone;
 }
 
 // A state a script token wrote into the device root.
@@ -122,7 +101,7 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
     EXPECT_EQ(beyond.state["workDirectory"].text, run.state["workDirectory"].text);
     // The editor lists all of them.
     const auto edit = RunHeadless(device, "cmd:40045");
-    EXPECT_EQ(Control(edit.state, 2032)["items"].Size(), 101u);
+    EXPECT_EQ(DialogControl(edit.state, 2032)["items"].Size(), 101u);
 }
 
 TEST(FavoritesE2E, MoveUpIsGreyOnTheFirstRowAndMoveDownOnTheLast) {
@@ -176,8 +155,8 @@ TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     const Json add = Saved(device, "\\add.json");
     EXPECT_EQ(add["dialog"]["title"].text, "Add to My Favorites");
-    EXPECT_EQ(Control(add, 2030)["text"].text, "Pics");
-    EXPECT_EQ(Control(add, 2031)["text"].text, "\\Pics");
+    EXPECT_EQ(DialogControl(add, 2030)["text"].text, "Pics");
+    EXPECT_EQ(DialogControl(add, 2031)["text"].text, "\\Pics");
     const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0].name, "Pics");
@@ -219,7 +198,7 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt)
         RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") +
                                 " Down state:" + device.Host("\\d.json") + " Down cmd:40001");
     const Json tree = Saved(device, "\\t.json");
-    const Json& view = Control(tree, 2004);
+    const Json& view = DialogControl(tree, 2004);
     std::vector<std::pair<std::string, int>> items;
     for (const Json& i : view["items"].items)
         items.emplace_back(i["text"].text, i["depth"].Int());
@@ -234,7 +213,7 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt)
     // The selection is the row of the highlighted item: the start folder, then one down.
     for (const auto& [state, name] :
          {std::pair{tree, "Trip"}, {Saved(device, "\\d.json"), "a.bmp"}}) {
-        const Json& rows = Control(state, 2004);
+        const Json& rows = DialogControl(state, 2004);
         EXPECT_EQ(rows["items"][static_cast<size_t>(rows["selection"].Int())]["text"].text, name);
     }
     // Down twice from "Trip" reaches b.bmp.
@@ -279,9 +258,9 @@ TEST(PropertiesE2E, AMegabyteFileShowsAsKilobytesAndAFolderBeeps) {
     run = RunHeadless(device, "Right cmd:40021");
     ASSERT_FALSE(run.state["dialog"].IsNull());
     EXPECT_EQ(run.state["dialog"]["title"].text, "Properties");
-    EXPECT_EQ(Control(run.state, 2001)["text"].text, "1,024.00");
-    EXPECT_EQ(Control(run.state, 2036)["text"].text, "big.bmp");
-    EXPECT_EQ(Control(run.state, 2038)["text"].text, "\\Pics");
+    EXPECT_EQ(DialogControl(run.state, 2001)["text"].text, "1,024.00");
+    EXPECT_EQ(DialogControl(run.state, 2036)["text"].text, "big.bmp");
+    EXPECT_EQ(DialogControl(run.state, 2038)["text"].text, "\\Pics");
     EXPECT_EQ(run.state["dialog"]["focus"].Int(), 2000);
 }
 
@@ -289,12 +268,12 @@ TEST(SystemInfoE2E, NoCardShowsZeroAndACardShowsItsSize) {
     Device device;
     auto run = RunHeadless(device, "cmd:40038");
     ASSERT_FALSE(run.state["dialog"].IsNull());
-    EXPECT_EQ(Control(run.state, 2011)["text"].text, "0.0MB");
-    EXPECT_EQ(Control(run.state, 2012)["text"].text, "0.0MB");
-    EXPECT_NE(Control(run.state, 2007)["text"].text, "0.0MB");
+    EXPECT_EQ(DialogControl(run.state, 2011)["text"].text, "0.0MB");
+    EXPECT_EQ(DialogControl(run.state, 2012)["text"].text, "0.0MB");
+    EXPECT_NE(DialogControl(run.state, 2007)["text"].text, "0.0MB");
     device.MakeFolder("\\Storage Card");
     run = RunHeadless(device, "cmd:40038");
-    EXPECT_NE(Control(run.state, 2011)["text"].text, "0.0MB");
+    EXPECT_NE(DialogControl(run.state, 2011)["text"].text, "0.0MB");
 }
 
 TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
@@ -309,9 +288,9 @@ TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
     EXPECT_TRUE(run.state["thumbMaxView"].boolean);
     EXPECT_TRUE(run.state["showFileName"].boolean);
     const Json g = Saved(device, "\\g.json");
-    EXPECT_EQ(Control(g, 2013)["items"].Size(), 3u);
-    EXPECT_EQ(Control(g, 2013)["text"].text, "Load 176x220 (fit screen)");
-    EXPECT_TRUE(Control(g, 2033)["checked"].boolean);
+    EXPECT_EQ(DialogControl(g, 2013)["items"].Size(), 3u);
+    EXPECT_EQ(DialogControl(g, 2013)["text"].text, "Load 176x220 (fit screen)");
+    EXPECT_TRUE(DialogControl(g, 2033)["checked"].boolean);
     const std::string reg = Section(device.ReadFile(kRegistry), "MainSection");
     EXPECT_NE(reg.find("\"ShowFileName\"=dword:00000001"), std::string::npos) << reg;
 }
@@ -352,7 +331,7 @@ TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
         device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
                                         "\"Speed\"=dword:0000000" + value + "\n");
         const auto run = RunHeadless(device, "cmd:40043");
-        EXPECT_EQ(Control(run.state, 2020)["text"].text, name);
+        EXPECT_EQ(DialogControl(run.state, 2020)["text"].text, name);
     }
 }
 
@@ -366,17 +345,17 @@ TEST(SlideOptionsE2E, EnableRulesAndCancel) {
     const Json a = Saved(device, "\\a.json");
     const Json b = Saved(device, "\\b.json");
     const Json c = Saved(device, "\\c.json");
-    EXPECT_FALSE(Control(a, 2018)["enabled"].boolean);
-    EXPECT_FALSE(Control(a, 2019)["enabled"].boolean);
-    EXPECT_TRUE(Control(b, 2018)["enabled"].boolean);
-    EXPECT_TRUE(Control(b, 2019)["enabled"].boolean);
-    EXPECT_FALSE(Control(b, 2017)["checked"].boolean);
-    EXPECT_EQ(Control(a, 2026)["items"].Size(), 30u);
+    EXPECT_FALSE(DialogControl(a, 2018)["enabled"].boolean);
+    EXPECT_FALSE(DialogControl(a, 2019)["enabled"].boolean);
+    EXPECT_TRUE(DialogControl(b, 2018)["enabled"].boolean);
+    EXPECT_TRUE(DialogControl(b, 2019)["enabled"].boolean);
+    EXPECT_FALSE(DialogControl(b, 2017)["checked"].boolean);
+    EXPECT_EQ(DialogControl(a, 2026)["items"].Size(), 30u);
     // "Use Direction Key" greys the time list; the dialog scrolled to show the focus.
     EXPECT_EQ(c["dialog"]["focus"].Int(), 2024);
-    EXPECT_EQ(Control(c, 2024)["text"].text, "Use Direction Key");
-    EXPECT_FALSE(Control(c, 2026)["enabled"].boolean);
-    EXPECT_FALSE(Control(c, 2027)["enabled"].boolean);
+    EXPECT_EQ(DialogControl(c, 2024)["text"].text, "Use Direction Key");
+    EXPECT_FALSE(DialogControl(c, 2026)["enabled"].boolean);
+    EXPECT_FALSE(DialogControl(c, 2027)["enabled"].boolean);
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
     EXPECT_EQ(Section(device.ReadFile(kRegistry), "Slide"), "");
@@ -395,13 +374,13 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
     const auto run =
         RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") + " cmd:40001");
     const Json a = Saved(device, "\\a.json");
-    EXPECT_EQ(Control(a, 2024)["text"].text, "Delay Time");
-    EXPECT_TRUE(Control(a, 2026)["enabled"].boolean);
-    EXPECT_EQ(Control(a, 2026)["text"].text, "1");
-    EXPECT_EQ(Control(a, 2020)["text"].text, "Fast");
-    EXPECT_EQ(Control(a, 2028)["text"].text, "Portrait Mode");
-    EXPECT_FALSE(Control(a, 2017)["checked"].boolean);
-    EXPECT_EQ(Control(a, 2018)["text"].text, "Wipe (To Right)");
+    EXPECT_EQ(DialogControl(a, 2024)["text"].text, "Delay Time");
+    EXPECT_TRUE(DialogControl(a, 2026)["enabled"].boolean);
+    EXPECT_EQ(DialogControl(a, 2026)["text"].text, "1");
+    EXPECT_EQ(DialogControl(a, 2020)["text"].text, "Fast");
+    EXPECT_EQ(DialogControl(a, 2028)["text"].text, "Portrait Mode");
+    EXPECT_FALSE(DialogControl(a, 2017)["checked"].boolean);
+    EXPECT_EQ(DialogControl(a, 2018)["text"].text, "Wipe (To Right)");
     // OK stores what was shown, so the dialog and the show agree from then on.
     const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
     EXPECT_NE(slide.find("\"TransformKey\"=dword:00000000"), std::string::npos) << slide;
@@ -414,8 +393,8 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
                                     "\"RandomEffect\"=dword:00000000\n");
     RunHeadless(device, "cmd:40043 state:" + device.Host("\\b.json") + " cmd:40002");
     const Json b = Saved(device, "\\b.json");
-    EXPECT_TRUE(Control(b, 2017)["checked"].boolean);
-    EXPECT_EQ(Control(b, 2018)["text"].text, "Door (Close)");
+    EXPECT_TRUE(DialogControl(b, 2017)["checked"].boolean);
+    EXPECT_EQ(DialogControl(b, 2018)["text"].text, "Door (Close)");
 }
 
 namespace {

@@ -209,22 +209,12 @@ TEST_F(DialogLayoutTest, TheChecksRefuseACrampedTemplate) {
 
 // ---- through the headless host ----
 
+using testing_support::DialogControl;
 using testing_support::Json;
 using testing_support::Png;
 using testing_support::ReadPng;
 using testing_support::RunHeadless;
 using testing_support::TempDevice;
-
-// A control of the open dialog, or null JSON.
-const Json& DialogControl(const Json& state, int id) {
-    static const Json none;
-    for (const Json& c : state["dialog"]["controls"].items) {
-        if (c["id"].Int() == id) {
-            return c;
-        }
-    }
-    return none;
-}
 
 TEST(AboutBoxE2E, IsTheToolkitDialogWithTheIconBesideNameAndVersion) {
     TempDevice device;

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,6 +165,114 @@ bool ParseJson(const std::string& text, Json* out) {
     return p.Value(out);
 }
 
+const Json& Json::At(const std::string& path) const {
+    const Json* at = this;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t dot = path.find('.', start);
+        if (dot == std::string::npos)
+            dot = path.size();
+        const std::string part = path.substr(start, dot - start);
+        if (at->kind == kArray && !part.empty() &&
+            part.find_first_not_of("0123456789") == std::string::npos)
+            at = &(*at)[static_cast<size_t>(std::stoul(part))];
+        else
+            at = &(*at)[part];
+        start = dot + 1;
+    }
+    return *at;
+}
+
+std::string Pick(const Json& value, const std::string& paths) {
+    std::istringstream in(paths);
+    std::string path;
+    std::string out;
+    while (in >> path) {
+        const Json& v = value.At(path);
+        if (!out.empty())
+            out += ' ';
+        switch (v.kind) {
+            case Json::kNull:
+                out += "null";
+                break;
+            case Json::kBool:
+                out += v.boolean ? "true" : "false";
+                break;
+            case Json::kNumber: {
+                char buffer[32];
+                if (v.number == static_cast<double>(static_cast<long long>(v.number)))
+                    std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(v.number));
+                else
+                    std::snprintf(buffer, sizeof buffer, "%g", v.number);
+                out += buffer;
+                break;
+            }
+            case Json::kString:
+                out += v.text;
+                break;
+            case Json::kArray:
+                out += "[" + std::to_string(v.items.size()) + "]";
+                break;
+            case Json::kObject:
+                out += "{" + std::to_string(v.fields.size()) + "}";
+                break;
+        }
+    }
+    return out;
+}
+
+const Json& MenuItem(const Json& items, int id) {
+    for (const Json& item : items.items) {
+        if (item["id"].Int() == id)
+            return item;
+        const Json& found = MenuItem(item["submenu"], id);
+        if (!found.IsNull())
+            return found;
+    }
+    return NullJson();
+}
+
+const Json& DialogControl(const Json& state, int id) {
+    for (const Json& c : state["dialog"]["controls"].items) {
+        if (c["id"].Int() == id)
+            return c;
+    }
+    return NullJson();
+}
+
+std::string SettingsText(const std::vector<Setting>& settings) {
+    std::vector<std::string> sections;
+    for (const Setting& s : settings) {
+        if (std::find(sections.begin(), sections.end(), s.section) == sections.end())
+            sections.push_back(s.section);
+    }
+    std::string text = "REGEDIT4\n";
+    for (const std::string& section : sections) {
+        text +=
+            "\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\" + section + "]\n";
+        for (const Setting& s : settings) {
+            if (s.section != section)
+                continue;
+            text += "\"" + s.name + "\"=";
+            if (const int* number = std::get_if<int>(&s.value)) {
+                char buffer[16];
+                std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(*number));
+                text += buffer;
+            } else {
+                text += '"';
+                for (char c : std::get<std::string>(s.value)) {
+                    if (c == '\\' || c == '"')
+                        text += '\\';
+                    text += c;
+                }
+                text += '"';
+            }
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 TempDevice::TempDevice() {
     char tmpl[] = "/tmp/velloran-test-XXXXXX";
     const char* made = ::mkdtemp(tmpl);
@@ -172,6 +282,13 @@ TempDevice::TempDevice() {
 TempDevice::~TempDevice() {
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
+    // States and screenshots the script tokens wrote beside the root.
+    const std::filesystem::path root(root_);
+    const std::string prefix = root.filename().string() + ".";
+    for (const auto& entry : std::filesystem::directory_iterator(root.parent_path(), ec)) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(entry.path(), ec);
+    }
 }
 
 std::string TempDevice::Host(const std::string& devicePath) const {
@@ -204,6 +321,34 @@ void TempDevice::SkipSampleInstall() const {
     MakeFolder("\\Program Files\\Velloran\\Samples");
     MakeFolder("\\Program Files\\Velloran\\Help");
     WriteFile("\\Program Files\\Velloran\\Help\\index.htm", "<html></html>");
+}
+
+void TempDevice::WriteSettings(const std::vector<Setting>& settings) const {
+    WriteFile("\\Windows\\registry.reg", SettingsText(settings));
+}
+
+std::string TempDevice::ReadSettings() const {
+    return ReadFile("\\Windows\\registry.reg");
+}
+
+std::string TempDevice::StateToken(const std::string& tag) const {
+    return "state:" + root_ + "." + tag + ".json";
+}
+
+std::string TempDevice::ShotToken(const std::string& tag) const {
+    return "shot:" + ShotPath(tag);
+}
+
+std::string TempDevice::ShotPath(const std::string& tag) const {
+    return root_ + "." + tag + ".png";
+}
+
+Json TempDevice::TakenState(const std::string& tag) const {
+    const std::string path = root_ + "." + tag + ".json";
+    Json json;
+    EXPECT_TRUE(ParseJson(Slurp(path), &json)) << "no state " << tag;
+    std::remove(path.c_str());
+    return json;
 }
 
 RunResult RunHeadless(const TempDevice& device, const std::string& keys, bool screenshot,

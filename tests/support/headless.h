@@ -23,8 +23,30 @@ struct Json {
     bool IsNull() const { return kind == kNull; }
     int Int() const { return static_cast<int>(number); }
     size_t Size() const { return kind == kArray ? items.size() : fields.size(); }
+    // The value at a dotted path ("slideShow.running", "files.2.name"); null when absent.
+    const Json& At(const std::string& path) const;
 };
 bool ParseJson(const std::string& text, Json* out);
+
+// The values at blank-separated dotted paths, joined by blanks, so one expectation covers
+// several fields and a failure shows them all: Pick(s, "viewMode fullScreen") == "Image true".
+// Strings stand as they are, numbers as integers when whole, null as "null", arrays and
+// objects as "[N]" and "{N}" with their size.
+std::string Pick(const Json& value, const std::string& paths);
+
+// The item with this id anywhere in a menu's items (submenus included), or null.
+const Json& MenuItem(const Json& items, int id);
+// The control with this id in the open dialog of a state, or null.
+const Json& DialogControl(const Json& state, int id);
+
+// The text of a settings file holding these values: {section, name, value}, where a value is
+// a string or a number (written as a dword).
+struct Setting {
+    std::string section;
+    std::string name;
+    std::variant<std::string, int> value;
+};
+std::string SettingsText(const std::vector<Setting>& settings);
 
 // A device root in a fresh temporary folder, removed afterwards.
 class TempDevice {
@@ -40,6 +62,15 @@ class TempDevice {
     std::string ReadFile(const std::string& devicePath) const;
     // An empty program folder with a Samples folder, so the first start installs nothing.
     void SkipSampleInstall() const;
+    // Writes the settings file (\\Windows\\registry.reg) with these values.
+    void WriteSettings(const std::vector<Setting>& settings) const;
+    std::string ReadSettings() const;
+    // Script tokens that write a state or a screenshot beside the device root under `tag`,
+    // and the state one wrote (parsed; a failed parse fails the test).
+    std::string StateToken(const std::string& tag) const;
+    std::string ShotToken(const std::string& tag) const;
+    std::string ShotPath(const std::string& tag) const;
+    Json TakenState(const std::string& tag) const;
 
   private:
     std::string root_;
