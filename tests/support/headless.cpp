@@ -498,4 +498,21 @@ std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
     return out;
 }
 
+std::string WithCheckpoints(const TempDevice& device, const std::string& keys) {
+    std::istringstream in(keys);
+    std::string token;
+    std::string out;
+    while (in >> token) {
+        if (!out.empty())
+            out += ' ';
+        if (token.size() > 1 && token[0] == '@')
+            out += device.StateToken(token.substr(1));
+        else if (token.size() > 1 && token[0] == '#')
+            out += device.ShotToken(token.substr(1));
+        else
+            out += token;
+    }
+    return out;
+}
+
 }  // namespace testing_support

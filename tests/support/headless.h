@@ -117,4 +117,8 @@ bool ReadPng(const std::string& hostPath, Png* png);
 // Writes a small 24-bit BMP of one colour (for test folders).
 std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 
+// A key script with checkpoints: "@tag" stands for device.StateToken("tag") and "#tag" for
+// device.ShotToken("tag"), so one run can take states and screenshots as it goes.
+std::string WithCheckpoints(const TempDevice& device, const std::string& keys);
+
 }  // namespace testing_support
