@@ -12,17 +12,29 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+using testing_support::Json;
+using testing_support::Pick;
 using testing_support::Png;
 using testing_support::ReadPng;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
+using testing_support::WithCheckpoints;
 
 namespace {
 
-const char* kRegistryKey =
-    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\MainSection]\n"
-    "\"WorkDirectory\"=\"\\\\Pics\"\n";
+// A device whose work folder is \\Pics, with the memory level given.
+struct Device : TempDevice {
+    explicit Device(int memoryLevel = 0) {
+        SkipSampleInstall();
+        MakeFolder("\\Pics");
+        Settle(memoryLevel);
+    }
+    void Settle(int memoryLevel) const {
+        WriteSettings({{"MainSection", "WorkDirectory", "\\Pics"},
+                       {"MainSection", "OptimizedMemory", memoryLevel}});
+    }
+};
 
 // A JPEG of one colour (0xRRGGBB), written row by row.
 void WriteSolidJpeg(const std::string& hostPath, int width, int height, uint32_t rgb) {
@@ -71,32 +83,26 @@ int RedRows(const Png& png, int x, int top, int bottom) {
 }  // namespace
 
 TEST(PictureLoading, MemoryLevelsBoundCameraJpegs) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    device.MakeFolder("\\Pics");
+    Device device;
     WriteSolidJpeg(device.Host("\\Pics\\camera.jpg"), 6000, 4000, 0x808080);
     // Level 0, 1, 2: the file fitted into twice 176 x 220, 352 x 440; at level 2 the
     // decoder's 1/8 (750 x 500) is within twice the box.
-    const int expected[3][2] = {{352, 235}, {704, 469}, {750, 500}};
+    const char* expected[3] = {"352 235 6000", "704 469 6000", "750 500 6000"};
     for (int level = 0; level < 3; ++level) {
-        device.WriteFile("\\Windows\\registry.reg", std::string(kRegistryKey) +
-                                                        "\"OptimizedMemory\"=dword:0000000" +
-                                                        std::to_string(level) + "\n");
+        device.Settle(level);
         const auto run = RunHeadless(device, "Enter");
         ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-        EXPECT_EQ(run.state["image"]["width"].Int(), expected[level][0]) << level;
-        EXPECT_EQ(run.state["image"]["height"].Int(), expected[level][1]) << level;
-        EXPECT_EQ(run.state["fileList"]["entries"][0]["imageWidth"].Int(), 6000);
+        EXPECT_EQ(Pick(run.state, "image.width image.height fileList.entries.0.imageWidth"),
+                  expected[level])
+            << level;
     }
 }
 
 TEST(PictureLoading, CoveredThumbnailsOfWideJpegsFillTheirBoxAsBmpsDo) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.MakeFolder("\\Pics\\a folder");  // selected, so neither picture has an outline
     device.WriteFile("\\Pics\\b.bmp", SolidBmp(2000, 300, 255, 0, 0));
     WriteSolidJpeg(device.Host("\\Pics\\c.jpg"), 2000, 300, 0xFF0000);
-    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
     const auto run = RunHeadless(device, "", true);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     ASSERT_TRUE(run.state["thumbMaxView"].boolean);
@@ -104,19 +110,16 @@ TEST(PictureLoading, CoveredThumbnailsOfWideJpegsFillTheirBoxAsBmpsDo) {
     ASSERT_TRUE(ReadPng(run.screenshot, &png));
     // 2 x 2 cells: the BMP top right, the JPEG bottom left. Through the middle of each cell,
     // the red picture fills the whole image box.
-    const int cellHeight = run.state["cellHeight"].Int();
     const int bmpRows = RedRows(png, 131, 20, 20 + 83);
-    const int jpegRows = RedRows(png, 45, 20 + 83, 20 + 168);
-    EXPECT_EQ(bmpRows, cellHeight - 5);
-    EXPECT_EQ(jpegRows, bmpRows);
+    EXPECT_EQ(bmpRows, run.state["cellHeight"].Int() - 5);
+    EXPECT_EQ(RedRows(png, 45, 20 + 83, 20 + 168), bmpRows);
 }
 
-TEST(PictureLoading, HostileJpegsAreRefusedQuickly) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    device.MakeFolder("\\Pics");
-    // A small JPEG claiming 16144 x 32780 pixels behind 4 MB of comments: neither the
-    // thumbnail nor the image view decodes it.
+// A small JPEG claiming 16144 x 32780 pixels behind 4 MB of comments is decoded neither for
+// its thumbnail nor for the image view; a tiled GIF beside it shows every tile of its first
+// picture.
+TEST(PictureLoading, HostileJpegsAreRefusedAndTiledGifsShowEveryTile) {
+    Device device;
     WriteSolidJpeg(device.Host("\\Pics\\claim.jpg"), 16, 16, 0x00FF00);
     std::string bytes = device.ReadFile("\\Pics\\claim.jpg");
     const size_t frame = bytes.find("\xFF\xC0");
@@ -126,25 +129,11 @@ TEST(PictureLoading, HostileJpegsAreRefusedQuickly) {
     bytes[frame + 7] = static_cast<char>(16144 >> 8);
     bytes[frame + 8] = static_cast<char>(16144 & 0xFF);
     std::string padding;
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < 64; ++i)
         padding += "\xFF\xFE\xFF\xFF" + std::string(0xFFFD, 'c');
-    }
     bytes.insert(bytes.find("\xFF\xDA"), padding);
     device.WriteFile("\\Pics\\claim.jpg", bytes);
-    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
-    const auto run = RunHeadless(device, "Enter");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    // The broken-picture mark: no size known, and the image view stays empty.
-    EXPECT_EQ(run.state["fileList"]["entries"][0]["imageWidth"].Int(), 0);
-    EXPECT_EQ(run.state["viewMode"].text, "Image");
-    EXPECT_TRUE(run.state["image"]["path"].IsNull() || run.state["image"]["width"].Int() == 0)
-        << run.stateText;
-}
 
-TEST(PictureLoading, TiledGifsShowEveryTileOfTheFirstPicture) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    device.MakeFolder("\\Pics");
     // Two tiles side by side, each with a palette of its own; a third comes after a delay.
     imaging::testing::GifLayout gif;
     gif.screenWidth = 100;
@@ -163,9 +152,14 @@ TEST(PictureLoading, TiledGifsShowEveryTileOfTheFirstPicture) {
     gif.frame = tile(0, {255, 0, 0}, 0);
     gif.moreFrames = {tile(50, {0, 0, 255}, 10), tile(0, {0, 255, 0}, 10)};
     device.WriteFile("\\Pics\\tiles.gif", imaging::testing::BuildGif(gif));
-    device.WriteFile("\\Windows\\registry.reg", kRegistryKey);
-    const auto run = RunHeadless(device, "Enter", true);
+
+    const auto run = RunHeadless(device, WithCheckpoints(device, "Enter @claim Right"), true);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    // The broken-picture mark: no size known, and the image view stays empty.
+    const Json claim = device.TakenState("claim");
+    EXPECT_EQ(Pick(claim, "fileList.entries.0.imageWidth viewMode"), "0 Image");
+    EXPECT_TRUE(claim["image"]["path"].IsNull() || claim["image"]["width"].Int() == 0)
+        << Pick(claim, "image.path image.width");
     EXPECT_EQ(run.state["image"]["width"].Int(), 100);
     Png png;
     ASSERT_TRUE(ReadPng(run.screenshot, &png));

@@ -21,31 +21,33 @@
 #include "platform/os/text.h"
 #include "tests/support/headless.h"
 
+using testing_support::DialogControl;
 using testing_support::Json;
+using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::RunHeadlessAs;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
+using testing_support::WithCheckpoints;
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr const char* kRegistry = "\\Windows\\registry.reg";
-constexpr const char* kKey = "[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\";
-constexpr int kNobody = 65534;
-
-void StartIn(const TempDevice& device, const std::string& regFolder) {
-    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
-                                    "\"WorkDirectory\"=\"" + regFolder + "\"\n");
+void StartIn(const TempDevice& device, const std::string& folder) {
+    device.WriteSettings({{"MainSection", "WorkDirectory", folder}});
 }
 
-std::vector<std::string> EntryNames(const Json& state) {
-    std::vector<std::string> names;
+// The names of the listed entries, in order, blank-separated.
+std::string Names(const Json& state) {
+    std::string out;
     for (const Json& e : state["fileList"]["entries"].items)
-        names.push_back(e["name"].text);
-    return names;
+        out += (out.empty() ? "" : " ") + e["name"].text;
+    return out;
 }
+
+constexpr int kNobody = 65534;
 
 std::string Slurp(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
@@ -103,24 +105,20 @@ TEST(SandboxE2E, LinksOutOfTheRootAreNotListedOpenedOrDeleted) {
     ASSERT_EQ(
         ::symlink((outside.path / "secret.bmp").c_str(), device.Host("\\Pics\\b.bmp").c_str()), 0);
     ASSERT_EQ(::symlink("Real", device.Host("\\Pics\\Inside").c_str()), 0);  // stays inside
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     // Deleting the last entry, and the tree's view of the same folder.
-    const auto run = RunHeadless(device, "Right Right cmd:40022 SoftLeft cmd:40009 state:" +
-                                             device.Host("\\tree.json") + " Back");
+    const auto run = RunHeadless(
+        device, WithCheckpoints(device, "Right Right cmd:40022 SoftLeft cmd:40009 @tree Back"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(EntryNames(run.state), (std::vector<std::string>{"Inside", "Real"}));
+    EXPECT_EQ(Names(run.state), "Inside Real");
     EXPECT_TRUE(fs::exists(outside.path / "secret.bmp"));
     EXPECT_TRUE(device.Exists("\\Pics\\Real\\r.bmp"));
-    Json tree;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\tree.json"), &tree));
-    std::vector<std::string> shown;
-    for (const Json& c : tree["dialog"]["controls"].items) {
-        for (const Json& item : c["items"].items)
-            shown.push_back(item["text"].text);
-    }
-    EXPECT_NE(std::find(shown.begin(), shown.end(), "Real"), shown.end());
-    EXPECT_EQ(std::find(shown.begin(), shown.end(), "Out"), shown.end());
-    EXPECT_EQ(std::find(shown.begin(), shown.end(), "b.bmp"), shown.end());
+    std::string rows;
+    for (const Json& item : DialogControl(device.TakenState("tree"), 2004)["items"].items)
+        rows += " " + item["text"].text + " ";
+    EXPECT_NE(rows.find(" Real "), std::string::npos) << rows;
+    EXPECT_EQ(rows.find(" Out "), std::string::npos) << rows;
+    EXPECT_EQ(rows.find(" b.bmp "), std::string::npos) << rows;
 }
 
 TEST(SandboxE2E, NamesNoDevicePathCanHoldAreNotListed) {
@@ -133,16 +131,16 @@ TEST(SandboxE2E, NamesNoDevicePathCanHoldAreNotListed) {
     const std::string deep = "\\Pics\\" + std::string(100, 'd');
     device.WriteFile(deep + "\\" + std::string(200, 'n') + ".bmp", SolidBmp(4, 4, 1, 1, 1));
     device.WriteFile(deep + "\\ok.bmp", SolidBmp(4, 4, 1, 1, 1));
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     auto run = RunHeadless(device, "Right cmd:40022 SoftLeft");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(EntryNames(run.state), (std::vector<std::string>{std::string(100, 'd'), "x"}));
+    EXPECT_EQ(Names(run.state), std::string(100, 'd') + " x");
     EXPECT_TRUE(device.Exists("\\Pics\\x\\y.bmp"));
     EXPECT_TRUE(fs::exists(device.Host("\\Pics") + "/x\\y.bmp"));
 
-    StartIn(device, "\\\\Pics\\\\" + std::string(100, 'd'));
+    StartIn(device, "\\Pics\\" + std::string(100, 'd'));
     run = RunHeadless(device, "");
-    EXPECT_EQ(EntryNames(run.state), std::vector<std::string>{"ok.bmp"});
+    EXPECT_EQ(Names(run.state), "ok.bmp");
 }
 
 TEST(SandboxE2E, AFifoAmongThePicturesIsNeitherListedNorOpened) {
@@ -150,10 +148,10 @@ TEST(SandboxE2E, AFifoAmongThePicturesIsNeitherListedNorOpened) {
     device.SkipSampleInstall();
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(4, 4, 1, 2, 3));
     ASSERT_EQ(::mkfifo(device.Host("\\Pics\\pipe.jpg").c_str(), 0644), 0);
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     const auto run = RunHeadlessAs(device, "Right cmd:40009 cmd:40001", -1, true, {}, 60);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(EntryNames(run.state), std::vector<std::string>{"a.bmp"});
+    EXPECT_EQ(Names(run.state), "a.bmp");
 }
 
 TEST(SandboxE2E, FortyThousandEntriesScrollStepAndPaint) {
@@ -167,17 +165,16 @@ TEST(SandboxE2E, FortyThousandEntriesScrollStepAndPaint) {
         std::snprintf(name, sizeof name, "/p%05d.bmp", i);
         ASSERT_EQ(::link(first.c_str(), (device.Host("\\Big") + name).c_str()), 0);
     }
-    StartIn(device, "\\\\Big");
+    StartIn(device, "\\Big");
     // The image view wraps from the first picture to the last; back in the 4 x 4 grid the last
     // rows show; Down steps within it, Up scrolls.
     const auto run = RunHeadless(device, "cmd:40015 Enter Left Back Up Up Up Up Up Left", true);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const Json& s = run.state;
-    EXPECT_EQ(s["fileList"]["count"].Int(), kCount);
-    EXPECT_EQ(s["fileList"]["currentIndex"].Int(), kCount - 1 - 5 * 4 - 1);
-    EXPECT_GT(s["firstVisibleIndex"].Int(), 32767);
-    EXPECT_LE(s["firstVisibleIndex"].Int(), s["fileList"]["currentIndex"].Int());
-    EXPECT_GT(s["scroll"]["max"].Int(), 9000);
+    // The last entry (39999), five rows of four up, one to the left.
+    EXPECT_EQ(Pick(run.state, "fileList.count fileList.currentIndex"), "40000 39978");
+    EXPECT_GT(run.state["firstVisibleIndex"].Int(), 32767);
+    EXPECT_LE(run.state["firstVisibleIndex"].Int(), 39978);
+    EXPECT_GT(run.state["scroll"]["max"].Int(), 9000);
     testing_support::Png png;
     ASSERT_TRUE(testing_support::ReadPng(run.screenshot, &png));
     int blue = 0;
@@ -192,38 +189,32 @@ TEST(SandboxE2E, NamesThatDifferOnlyInCaseAreToldApart) {
     device.SkipSampleInstall();
     device.WriteFile("\\P\\AB.bmp", SolidBmp(4, 4, 255, 0, 0));
     device.WriteFile("\\P\\ab.bmp", SolidBmp(4, 4, 0, 255, 0));
-    StartIn(device, "\\\\P");
-    // Where each name sits in the tree below the start folder.
-    auto run = RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") + " Back");
-    Json tree;
-    ASSERT_TRUE(testing_support::ParseJson(device.ReadFile("\\t.json"), &tree));
+    StartIn(device, "\\P");
+    // Where each name sits in the tree below the start folder; Down from the start folder,
+    // once and twice, opens each.
+    auto run = RunHeadless(device, WithCheckpoints(device,
+                                                   "cmd:40009 @tree Down cmd:40001 @first "
+                                                   "cmd:40009 Down Down cmd:40001"));
     std::vector<std::string> below;
     bool inP = false;
-    for (const Json& c : tree["dialog"]["controls"].items) {
-        for (const Json& item : c["items"].items) {
-            if (inP && item["depth"].Int() == 2)
-                below.push_back(item["text"].text);
-            inP = inP || item["text"].text == "P";
-        }
+    for (const Json& item : DialogControl(device.TakenState("tree"), 2004)["items"].items) {
+        if (inP && item["depth"].Int() == 2)
+            below.push_back(item["text"].text);
+        inP = inP || item["text"].text == "P";
     }
     ASSERT_EQ(below.size(), 2u);
-    for (size_t i = 0; i < below.size(); ++i) {
-        std::string keys = "cmd:40009";
-        for (size_t k = 0; k <= i; ++k)
-            keys += " Down";
-        run = RunHeadless(device, keys + " cmd:40001");
-        EXPECT_EQ(run.state["image"]["path"].text, "\\P\\" + below[i]);
-    }
+    EXPECT_EQ(device.TakenState("first")["image"]["path"].text, "\\P\\" + below[0]);
+    EXPECT_EQ(run.state["image"]["path"].text, "\\P\\" + below[1]);
 
     // The favourite \PICS while in \Pics goes there.
     device.WriteFile("\\Pics\\lower.bmp", SolidBmp(4, 4, 1, 1, 1));
     device.WriteFile("\\PICS\\upper.bmp", SolidBmp(4, 4, 1, 1, 1));
     device.WriteFile("\\Program Files\\Velloran\\agoto.got",
                      FavoritesStore::Serialize({{"Upper", "\\PICS"}}));
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     run = RunHeadless(device, "cmd:" + std::to_string(kFirstFavoriteCommand));
     EXPECT_EQ(run.state["workDirectory"].text, "\\PICS");
-    EXPECT_EQ(EntryNames(run.state), std::vector<std::string>{"upper.bmp"});
+    EXPECT_EQ(Names(run.state), "upper.bmp");
 }
 
 TEST(SandboxE2E, NamesThatAreNotUtf8GiveValidJsonAndStayDeletable) {
@@ -231,15 +222,12 @@ TEST(SandboxE2E, NamesThatAreNotUtf8GiveValidJsonAndStayDeletable) {
     device.SkipSampleInstall();
     device.WriteFile("\\Pics\\caf\xe9.bmp", SolidBmp(4, 4, 1, 2, 3));
     device.WriteFile("\\Pics\\\xc0\xaf.bmp", SolidBmp(4, 4, 1, 2, 3));
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     auto run = RunHeadless(device, "Enter Back");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(plat::ValidUtf8(run.stateText), run.stateText) << "the state is valid UTF-8";
-    const std::vector<std::string> names = EntryNames(run.state);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_NE(std::find(names.begin(), names.end(), "caf\xEF\xBF\xBD.bmp"), names.end());
     // The overlong "/" shows as two replacement characters, never as "/".
-    EXPECT_NE(std::find(names.begin(), names.end(), "\xEF\xBF\xBD\xEF\xBF\xBD.bmp"), names.end());
+    EXPECT_EQ(Names(run.state), "\xEF\xBF\xBD\xEF\xBF\xBD.bmp caf\xEF\xBF\xBD.bmp");
     run = RunHeadless(device, "cmd:40022 SoftLeft Right cmd:40022 SoftLeft");
     EXPECT_EQ(run.state["fileList"]["count"].Int(), 0);
     EXPECT_TRUE(fs::is_empty(device.Host("\\Pics")));
@@ -276,7 +264,7 @@ TEST(SandboxE2E, AReadOnlyDeviceRootCanBeBrowsed) {
     device.SkipSampleInstall();
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(4, 4, 1, 2, 3));
     device.WriteFile("\\Pics\\b.bmp", SolidBmp(4, 4, 1, 2, 3));
-    StartIn(device, "\\\\Pics");
+    StartIn(device, "\\Pics");
     for (const auto& e : fs::recursive_directory_iterator(device.Root()))
         fs::permissions(e.path(),
                         fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
@@ -290,7 +278,7 @@ TEST(SandboxE2E, AReadOnlyDeviceRootCanBeBrowsed) {
     if (run.exitCode == testing_support::kCannotSwitchUser)
         GTEST_SKIP() << "cannot run as another user here";
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(EntryNames(run.state), (std::vector<std::string>{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(Names(run.state), "a.bmp b.bmp");
     EXPECT_EQ(run.state["thumbnailLayout"].Int(), 2);
     EXPECT_TRUE(device.Exists("\\Pics\\b.bmp"));
     EXPECT_EQ(device.ReadFile(kRegistry), before);
