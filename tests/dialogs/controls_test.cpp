@@ -59,6 +59,11 @@ class ControlsTest : public ::testing::Test {
         c->GetWindow()->Send(WM_KEYDOWN, vk, repeat);
         c->GetWindow()->Send(WM_KEYUP, vk, 1);
     }
+    // One press of each key, in order ('2', '3', VK_DOWN ...).
+    static void Keys(Control* c, std::initializer_list<unsigned> keys) {
+        for (unsigned vk : keys)
+            Key(c, vk);
+    }
     int CountOf(unsigned message) const {
         int n = 0;
         for (const auto& r : got_)
@@ -120,9 +125,7 @@ TEST_F(ControlsTest, SpinnerStepsWithWrapAndDisabledSpinnerIgnoresKeys) {
 TEST_F(ControlsTest, EditMultiTapStepsThroughLettersAndThePauseKeepsThem) {
     auto* edit =
         CreateControl(std::make_shared<EditBox>(), parent_, 2030, "", Rect{0, 0, 150, 16}, true);
-    Key(edit, '2');
-    Key(edit, '2');
-    Key(edit, '2');
+    Keys(edit, {'2', '2', '2'});
     EXPECT_EQ(edit->Text(), "c");
     Key(edit, '2');
     EXPECT_EQ(edit->Text(), "2");
@@ -135,11 +138,7 @@ TEST_F(ControlsTest, EditMultiTapStepsThroughLettersAndThePauseKeepsThem) {
     edit->GetWindow()->Send(WM_TIMER, EditBox::kMultiTapTimer, 0);
     Key(edit, '3');
     EXPECT_EQ(edit->Text(), "add");
-    Key(edit, '0');
-    Key(edit, '7');
-    Key(edit, '7');
-    Key(edit, '7');
-    Key(edit, '7');
+    Keys(edit, {'0', '7', '7', '7', '7'});
     EXPECT_EQ(edit->Text(), "add s");
     // Back erases on the press.
     edit->GetWindow()->Send(WM_HOTKEY, 0, static_cast<LPARAM>(VK_TBACK << 16));
@@ -217,9 +216,8 @@ TEST_F(ControlsTest, TreeFillsLazilyAndExpandsWithRightLeftAndAction) {
         if (r.code == static_cast<unsigned>(kTreeItemExpanding) && tree->FirstChild(r.item) < 0 &&
             r.item == root) {
             ++fills;
-            const int a = tree->InsertItem(root, "A", 1, 0, true);
+            tree->InsertItem(root, "A", 1, 0, true);
             tree->InsertItem(root, "b.jpg", 7, 7, false);
-            (void)a;
         }
     };
     tree->Select(root);
@@ -240,9 +238,7 @@ TEST_F(ControlsTest, TreeFillsLazilyAndExpandsWithRightLeftAndAction) {
     Key(tree, VK_RETURN);  // open again, without a second fill
     EXPECT_EQ(fills, 1);
     EXPECT_EQ(tree->ItemTexts().size(), 3u);
-    Key(tree, VK_DOWN);
-    Key(tree, VK_DOWN);
-    Key(tree, VK_DOWN);  // stays on the last
+    Keys(tree, {VK_DOWN, VK_DOWN, VK_DOWN});  // stays on the last
     EXPECT_EQ(tree->GetItem(tree->Selection())->text, "b.jpg");
 }
 
@@ -257,8 +253,7 @@ TEST_F(ControlsTest, TreeScrollsToKeepTheSelectionShown) {
     tree->Expand(root, true);
     tree->Select(root);
     EXPECT_EQ(tree->TopIndex(), 0);
-    for (int i = 0; i < 10; ++i)
-        Key(tree, VK_DOWN);
+    Key(tree, VK_DOWN, 10);
     EXPECT_GT(tree->TopIndex(), 0);
     EXPECT_TRUE(tree->GetWindow()->HasScrollBar());
     Key(tree, VK_UP, 10);

@@ -12,44 +12,62 @@
 using testing_support::DialogControl;
 using testing_support::Json;
 using testing_support::MenuItem;
+using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
+using testing_support::WithCheckpoints;
 
 namespace {
 
-constexpr const char* kRegistry = "\\Windows\\registry.reg";
 constexpr const char* kFavoritesFile = "\\Program Files\\Velloran\\agoto.got";
-constexpr const char* kKey = "[HKEY_CURRENT_USER\\Software\\Tarrowby Systems Inc.\\velloran\\";
 
 // A device root whose first start installs no samples.
 struct Device : TempDevice {
     Device() { SkipSampleInstall(); }
+    void StartIn(const std::string& folder) const {
+        WriteSettings({{"MainSection", "WorkDirectory", folder}});
+    }
+    testing_support::RunResult Run(const std::string& keys, bool shot = false) const {
+        const auto run = RunHeadless(*this, WithCheckpoints(*this, keys), shot);
+        EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+        return run;
+    }
+    // The value lines of one settings section.
+    std::string Section(const std::string& name) const {
+        const std::string settings = ReadSettings();
+        const size_t at = settings.find("\\velloran\\" + name + "]");
+        if (at == std::string::npos)
+            return std::string();
+        const size_t end = settings.find("\n[", at + 1);
+        return settings.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    void WriteFavorites(const std::vector<Favorite>& favorites) const {
+        WriteFile(kFavoritesFile, FavoritesStore::Serialize(favorites));
+    }
+    // The favourites file as "name=folder" pairs, blank-separated.
+    std::string Favorites() const {
+        std::string out;
+        for (const Favorite& f : FavoritesStore::Parse(ReadFile(kFavoritesFile)))
+            out += (out.empty() ? "" : " ") + f.name + "=" + f.folder;
+        return out;
+    }
 };
 
-void StartIn(const TempDevice& device, const std::string& regFolder) {
-    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
-                                    "\"WorkDirectory\"=\"" + regFolder + "\"\n");
+// The texts of controls of a state's dialog, by id, blank-separated.
+std::string Texts(const Json& state, std::initializer_list<int> ids) {
+    std::string out;
+    for (int id : ids)
+        out += (out.empty() ? "" : " ") + DialogControl(state, id)["text"].text;
+    return out;
 }
 
-// A state a script token wrote into the device root.
-Json Saved(const TempDevice& device, const std::string& devicePath) {
-    Json state;
-    EXPECT_TRUE(testing_support::ParseJson(device.ReadFile(devicePath), &state)) << devicePath;
-    return state;
-}
-
-// The value lines of one registry section.
-std::string Section(const std::string& reg, const std::string& name) {
-    const size_t at = reg.find(std::string(kKey) + name + "]");
-    if (at == std::string::npos)
-        return std::string();
-    const size_t end = reg.find("\n[", at + 1);
-    return reg.substr(at, end == std::string::npos ? std::string::npos : end - at);
-}
-
-void WriteFavorites(const TempDevice& device, const std::vector<Favorite>& favorites) {
-    device.WriteFile(kFavoritesFile, FavoritesStore::Serialize(favorites));
+// One field of controls of a state's dialog, by id, blank-separated.
+std::string Field(const Json& state, const std::string& field, std::initializer_list<int> ids) {
+    std::string out;
+    for (int id : ids)
+        out += (out.empty() ? "" : " ") + Pick(DialogControl(state, id), field);
+    return out;
 }
 
 }  // namespace
@@ -57,24 +75,19 @@ void WriteFavorites(const TempDevice& device, const std::vector<Favorite>& favor
 TEST(FavoritesE2E, FirstStartWithMyDocumentsWritesOneFavoriteAtExit) {
     Device device;
     device.MakeFolder("\\IPSM\\My Documents");
-    const auto run = RunHeadless(device, "SoftRight");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    const auto run = device.Run("SoftRight");
     EXPECT_EQ(MenuItem(run.state["menu"]["items"], 10001)["text"].text, "&5 My Documents");
-    const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].name, "My Documents");
-    EXPECT_EQ(saved[0].folder, "\\IPSM\\My Documents");
+    EXPECT_EQ(device.Favorites(), "My Documents=\\IPSM\\My Documents");
 }
 
 TEST(FavoritesE2E, FirstStartWithoutMyDocumentsWritesAnEmptyFileAndKeepsItEmpty) {
     Device device;
-    ASSERT_EQ(RunHeadless(device, "Right").exitCode, 0);
+    device.Run("Right");
     ASSERT_TRUE(device.Exists(kFavoritesFile));
     EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
     // Created later, the folder is not added: the default comes only without a file.
     device.MakeFolder("\\IPSM\\My Documents");
-    const auto run = RunHeadless(device, "SoftRight");
-    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10001).IsNull());
+    EXPECT_TRUE(MenuItem(device.Run("SoftRight").state["menu"]["items"], 10001).IsNull());
 }
 
 TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
@@ -86,61 +99,53 @@ TEST(FavoritesE2E, MenuShowsAHundredOfAHundredAndOneAndTheHomeItem) {
         std::string name = "F";  // (not "F" + ...: GCC 12 warns falsely with -Wrestrict)
         many.push_back({name += std::to_string(i), i < 100 ? "\\Pics" : "\\Other"});
     }
-    WriteFavorites(device, many);
-    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "MainSection]\n" +
-                                    "\"HomeDirectory\"=\"\\\\Pics\"\n");
-    const auto run = RunHeadless(device, "SoftRight");
-    const Json& items = run.state["menu"]["items"];
+    device.WriteFavorites(many);
+    device.WriteSettings({{"MainSection", "HomeDirectory", "\\Pics"}});
+    // The command the hundred-and-first would have had does nothing; the editor lists all.
+    const auto run = device.Run("SoftRight @menu Back @before cmd:10101 @beyond cmd:40045");
+    const Json menu = device.TakenState("menu");
+    const Json& items = menu["menu"]["items"];
     EXPECT_FALSE(MenuItem(items, 10100).IsNull());
     EXPECT_TRUE(MenuItem(items, 10101).IsNull());
-    EXPECT_EQ(MenuItem(items, 10005)["text"].text, "&9 F4");
-    EXPECT_EQ(MenuItem(items, 10006)["text"].text, "F5");
-    EXPECT_EQ(MenuItem(items, 40046)["text"].text, "&4 Home (Pics)");
-    // The command the hundred-and-first would have had does nothing.
-    const auto beyond = RunHeadless(device, "cmd:10101");
-    EXPECT_EQ(beyond.state["workDirectory"].text, run.state["workDirectory"].text);
-    // The editor lists all of them.
-    const auto edit = RunHeadless(device, "cmd:40045");
-    EXPECT_EQ(DialogControl(edit.state, 2032)["items"].Size(), 101u);
+    EXPECT_EQ(Pick(MenuItem(items, 10005), "text") + "|" + Pick(MenuItem(items, 10006), "text") +
+                  "|" + Pick(MenuItem(items, 40046), "text"),
+              "&9 F4|F5|&4 Home (Pics)");
+    EXPECT_EQ(device.TakenState("beyond")["workDirectory"].text,
+              device.TakenState("before")["workDirectory"].text);
+    EXPECT_EQ(DialogControl(run.state, 2032)["items"].Size(), 101u);
 }
 
 TEST(FavoritesE2E, MoveUpIsGreyOnTheFirstRowAndMoveDownOnTheLast) {
     Device device;
-    WriteFavorites(device, {{"A", "\\A"}, {"B", "\\B"}});
-    auto run = RunHeadless(device, "cmd:40045 SoftRight");
-    ASSERT_FALSE(run.state["menu"].IsNull());
-    EXPECT_FALSE(MenuItem(run.state["menu"]["items"], 40055)["enabled"].boolean);
-    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 40056)["enabled"].boolean);
-    run = RunHeadless(device, "cmd:40045 Down SoftRight");
-    EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 40055)["enabled"].boolean);
-    EXPECT_FALSE(MenuItem(run.state["menu"]["items"], 40056)["enabled"].boolean);
-    // Moving the first row up changes nothing, and Cancel keeps the file.
-    run =
-        RunHeadless(device, "cmd:40045 cmd:40055 state:" + device.Host("\\s.json") + " cmd:40001");
-    EXPECT_EQ(FavoritesStore::Parse(device.ReadFile(kFavoritesFile))[0].name, "A");
+    device.WriteFavorites({{"A", "\\A"}, {"B", "\\B"}});
+    // Moving the first row up changes nothing.
+    device.Run("cmd:40045 SoftRight @top Back Down SoftRight @bottom Back Up cmd:40055 cmd:40001");
+    const Json top = device.TakenState("top");
+    ASSERT_FALSE(top["menu"].IsNull());
+    EXPECT_EQ(Pick(MenuItem(top["menu"]["items"], 40055), "enabled") + " " +
+                  Pick(MenuItem(top["menu"]["items"], 40056), "enabled"),
+              "false true");
+    const Json bottom = device.TakenState("bottom");
+    EXPECT_EQ(Pick(MenuItem(bottom["menu"]["items"], 40055), "enabled") + " " +
+                  Pick(MenuItem(bottom["menu"]["items"], 40056), "enabled"),
+              "true false");
+    EXPECT_EQ(device.Favorites(), "A=\\A B=\\B");
 }
 
 TEST(FavoritesE2E, ReorderRenameAndDeleteAreSavedOnDoneOnly) {
     Device device;
-    WriteFavorites(device, {{"Pics", "\\Pics"}, {"Two", "\\Two"}});
-    // Cancel applies nothing.
-    ASSERT_EQ(RunHeadless(device, "cmd:40045 Down cmd:40055 cmd:40002").exitCode, 0);
-    EXPECT_EQ(FavoritesStore::Parse(device.ReadFile(kFavoritesFile))[0].name, "Pics");
-    // A rename alone, confirmed with Done: Back erases, the keypad types.
-    auto run = RunHeadless(device,
-                           "cmd:40045 cmd:40057 Back Back 6 6 6 0 type:Photos cmd:40001 cmd:40001");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
-    ASSERT_EQ(saved.size(), 2u);
-    EXPECT_EQ(saved[0].name, "Pio Photos");
-    EXPECT_EQ(saved[0].folder, "\\Pics");
+    device.WriteFavorites({{"Pics", "\\Pics"}, {"Two", "\\Two"}});
+    // Cancel applies nothing; then a rename alone, confirmed with Done: Back erases, the
+    // keypad types.
+    device.Run(
+        "cmd:40045 Down cmd:40055 cmd:40002 cmd:40045 cmd:40057 Back Back 6 6 6 0 type:Photos "
+        "cmd:40001 cmd:40001");
+    EXPECT_EQ(device.Favorites(), "Pio Photos=\\Pics Two=\\Two");
     // Moving down, then deleting everything.
-    RunHeadless(device, "cmd:40045 cmd:40056 cmd:40001");
-    saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
-    ASSERT_EQ(saved.size(), 2u);
-    EXPECT_EQ(saved[1].name, "Pio Photos");
+    device.Run("cmd:40045 cmd:40056 cmd:40001");
+    EXPECT_EQ(device.Favorites(), "Two=\\Two Pio Photos=\\Pics");
     // The menu loses the deleted favourites at once.
-    run = RunHeadless(device, "cmd:40045 cmd:40022 cmd:40022 cmd:40001 SoftRight");
+    const auto run = device.Run("cmd:40045 cmd:40022 cmd:40022 cmd:40001 SoftRight");
     EXPECT_EQ(device.ReadFile(kFavoritesFile).size(), 42u);
     EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10001).IsNull());
     EXPECT_TRUE(MenuItem(run.state["menu"]["items"], 10002).IsNull());
@@ -149,40 +154,34 @@ TEST(FavoritesE2E, ReorderRenameAndDeleteAreSavedOnDoneOnly) {
 TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
     Device device;
     device.MakeFolder("\\Pics");
-    StartIn(device, "\\\\Pics");
-    const auto run = RunHeadless(device, "cmd:40044 state:" + device.Host("\\add.json") +
-                                             " cmd:40001 cmd:40044 Back Back Back Back cmd:40001");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const Json add = Saved(device, "\\add.json");
+    device.StartIn("\\Pics");
+    device.Run("cmd:40044 @add cmd:40001 cmd:40044 Back Back Back Back cmd:40001");
+    const Json add = device.TakenState("add");
     EXPECT_EQ(add["dialog"]["title"].text, "Add to My Favorites");
-    EXPECT_EQ(DialogControl(add, 2030)["text"].text, "Pics");
-    EXPECT_EQ(DialogControl(add, 2031)["text"].text, "\\Pics");
-    const auto saved = FavoritesStore::Parse(device.ReadFile(kFavoritesFile));
-    ASSERT_EQ(saved.size(), 2u);
-    EXPECT_EQ(saved[0].name, "Pics");
-    EXPECT_EQ(saved[1].name, "");
-    EXPECT_EQ(saved[1].folder, "\\Pics");
+    EXPECT_EQ(Texts(add, {2030, 2031}), "Pics \\Pics");
+    EXPECT_EQ(device.Favorites(), "Pics=\\Pics =\\Pics");
 }
 
 TEST(FavoritesE2E, ChoosingAFavoriteGoesThereAndAMissingOneSaysSo) {
     Device device;
     device.MakeFolder("\\Pics");
-    WriteFavorites(device, {{"Pics", "\\Pics"}, {"Gone", "\\Gone"}});
-    auto run = RunHeadless(device, "cmd:10001");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Pics");
-    run = RunHeadless(device, "cmd:10002");
+    device.WriteFavorites({{"Pics", "\\Pics"}, {"Gone", "\\Gone"}});
+    const auto run = device.Run("cmd:10001 @pics cmd:10002");
+    EXPECT_EQ(device.TakenState("pics")["workDirectory"].text, "\\Pics");
     EXPECT_EQ(run.state["messageBox"]["text"].text, "\\Gone\nThis folder does not exist !");
 }
 
 TEST(FavoritesE2E, SetAsHomeFolderAsksAndRelabelsHome) {
     Device device;
     device.MakeFolder("\\Pics");
-    StartIn(device, "\\\\Pics");
-    auto run = RunHeadless(device, "cmd:40059 Enter SoftRight");
-    EXPECT_EQ(run.state["homeDirectory"].text, "\\Pics");
-    EXPECT_EQ(MenuItem(run.state["menu"]["items"], 40046)["text"].text, "&4 Home (Pics)");
-    StartIn(device, "\\\\");
-    run = RunHeadless(device, "cmd:40059 Enter SoftRight");
+    device.StartIn("\\Pics");
+    // Back closes the menu, then climbs to the root.
+    const auto run = device.Run(
+        "cmd:40059 Enter SoftRight @pics Back Back cmd:40059 Enter "
+        "SoftRight");
+    const Json pics = device.TakenState("pics");
+    EXPECT_EQ(pics["homeDirectory"].text, "\\Pics");
+    EXPECT_EQ(MenuItem(pics["menu"]["items"], 40046)["text"].text, "&4 Home (Pics)");
     EXPECT_EQ(MenuItem(run.state["menu"]["items"], 40046)["text"].text, "&4 Home (\\)");
 }
 
@@ -193,14 +192,12 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt)
     device.WriteFile("\\Photos\\Empty\\notes.txt", "x");
     device.WriteFile("\\Photos\\Trip\\b.bmp", SolidBmp(8, 8, 0, 0, 255));
     device.WriteFile("\\Photos\\Trip\\a.bmp", SolidBmp(8, 8, 255, 0, 0));
-    StartIn(device, "\\\\Photos\\\\Trip");
-    const auto run =
-        RunHeadless(device, "cmd:40009 state:" + device.Host("\\t.json") +
-                                " Down state:" + device.Host("\\d.json") + " Down cmd:40001");
-    const Json tree = Saved(device, "\\t.json");
-    const Json& view = DialogControl(tree, 2004);
+    device.StartIn("\\Photos\\Trip");
+    const auto run = device.Run("cmd:40009 @tree Down @down Down cmd:40001");
+    const Json tree = device.TakenState("tree");
+    EXPECT_EQ(tree["viewMode"].text, "Tree");
     std::vector<std::pair<std::string, int>> items;
-    for (const Json& i : view["items"].items)
+    for (const Json& i : DialogControl(tree, 2004)["items"].items)
         items.emplace_back(i["text"].text, i["depth"].Int());
     const std::vector<std::pair<std::string, int>> expected = {
         {"Smartphone", 0}, {"Photos", 1}, {"Empty", 2}, {"Trip", 2}, {"a.bmp", 3}, {"b.bmp", 3}};
@@ -209,115 +206,109 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt)
     ASSERT_NE(at, items.end());
     EXPECT_EQ(items.front(), expected[0]);
     EXPECT_EQ(std::vector(at, at + 5), std::vector(expected.begin() + 1, expected.end()));
-    EXPECT_EQ(tree["viewMode"].text, "Tree");
     // The selection is the row of the highlighted item: the start folder, then one down.
     for (const auto& [state, name] :
-         {std::pair{tree, "Trip"}, {Saved(device, "\\d.json"), "a.bmp"}}) {
+         {std::pair{tree, "Trip"}, {device.TakenState("down"), "a.bmp"}}) {
         const Json& rows = DialogControl(state, 2004);
         EXPECT_EQ(rows["items"][static_cast<size_t>(rows["selection"].Int())]["text"].text, name);
     }
     // Down twice from "Trip" reaches b.bmp.
-    EXPECT_EQ(run.state["viewMode"].text, "Image");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Photos\\Trip");
-    EXPECT_EQ(run.state["image"]["path"].text, "\\Photos\\Trip\\b.bmp");
+    EXPECT_EQ(Pick(run.state, "viewMode workDirectory image.path"),
+              "Image \\Photos\\Trip \\Photos\\Trip\\b.bmp");
 }
 
 TEST(FolderTreeE2E, AFolderNamedSmartphoneIsPartOfThePath) {
     Device device;
-    device.MakeFolder("\\Smartphone\\Pics");
     device.WriteFile("\\Smartphone\\Pics\\a.bmp", SolidBmp(8, 8, 1, 2, 3));
-    StartIn(device, "\\\\Smartphone\\\\Pics");
-    const auto run = RunHeadless(device, "cmd:40009 cmd:40001");
-    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Smartphone\\Pics");
+    device.StartIn("\\Smartphone\\Pics");
+    EXPECT_EQ(Pick(device.Run("cmd:40009 cmd:40001").state, "viewMode workDirectory"),
+              "Thumbnail \\Smartphone\\Pics");
 }
 
-TEST(FolderTreeE2E, RootIsAFolderAndCancelKeepsTheMode) {
+TEST(FolderTreeE2E, CancelKeepsTheFolderAndTheRootIsAFolder) {
     Device device;
     device.MakeFolder("\\Pics");
-    StartIn(device, "\\\\Pics");
-    auto run = RunHeadless(device, "cmd:40009 Left Up cmd:40001");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\");
-    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
-    StartIn(device, "\\\\Pics");  // the run before left the root as the current folder
-    run = RunHeadless(device, "cmd:40009 Back");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Pics");
-    EXPECT_TRUE(run.state["dialog"].IsNull());
+    device.StartIn("\\Pics");
+    const auto run = device.Run("cmd:40009 Back @cancel cmd:40009 Left Up cmd:40001");
+    EXPECT_EQ(Pick(device.TakenState("cancel"), "workDirectory dialog"), "\\Pics null");
+    EXPECT_EQ(Pick(run.state, "workDirectory viewMode"), "\\ Thumbnail");
 }
 
-TEST(PropertiesE2E, AMegabyteFileShowsAsKilobytesAndAFolderBeeps) {
+TEST(PropertiesE2E, AFolderBeepsAndAMegabyteFileShowsAsKilobytes) {
     Device device;
     device.MakeFolder("\\Pics\\Sub");
     std::string bmp = SolidBmp(4, 4, 9, 9, 9);
     bmp.resize(1048576, '\0');
     device.WriteFile("\\Pics\\big.bmp", bmp);
-    StartIn(device, "\\\\Pics");
-    auto run = RunHeadless(device, "cmd:40021");
-    EXPECT_TRUE(run.state["dialog"].IsNull());
-    EXPECT_EQ(run.state["beeps"].Int(), 1);
-    run = RunHeadless(device, "Right cmd:40021");
-    ASSERT_FALSE(run.state["dialog"].IsNull());
-    EXPECT_EQ(run.state["dialog"]["title"].text, "Properties");
-    EXPECT_EQ(DialogControl(run.state, 2001)["text"].text, "1,024.00");
-    EXPECT_EQ(DialogControl(run.state, 2036)["text"].text, "big.bmp");
-    EXPECT_EQ(DialogControl(run.state, 2038)["text"].text, "\\Pics");
-    EXPECT_EQ(run.state["dialog"]["focus"].Int(), 2000);
+    device.StartIn("\\Pics");
+    const auto run = device.Run("cmd:40021 @folder Right cmd:40021");
+    EXPECT_EQ(Pick(device.TakenState("folder"), "dialog beeps"), "null 1");
+    EXPECT_EQ(Pick(run.state, "dialog.title dialog.focus"), "Properties 2000");
+    EXPECT_EQ(Texts(run.state, {2001, 2036, 2038}), "1,024.00 big.bmp \\Pics");
 }
 
-TEST(SystemInfoE2E, NoCardShowsZeroAndACardShowsItsSize) {
+// Without a card both card figures are zero; the section title "Program Memory" is painted
+// whole, past where the figures column used to cut it.
+TEST(SystemInfoE2E, NoCardShowsZeroACardShowsItsSizeAndTitlesAreWhole) {
     Device device;
-    auto run = RunHeadless(device, "cmd:40038");
-    ASSERT_FALSE(run.state["dialog"].IsNull());
-    EXPECT_EQ(DialogControl(run.state, 2011)["text"].text, "0.0MB");
-    EXPECT_EQ(DialogControl(run.state, 2012)["text"].text, "0.0MB");
+    auto run = device.Run("cmd:40038", true);
+    ASSERT_EQ(run.state["dialog"]["id"].Int(), 7003);
+    EXPECT_EQ(Texts(run.state, {2011, 2012}), "0.0MB 0.0MB");
     EXPECT_NE(DialogControl(run.state, 2007)["text"].text, "0.0MB");
+    testing_support::Png png;
+    ASSERT_TRUE(testing_support::ReadPng(run.screenshot, &png));
+    const auto navy = [](uint32_t p) {
+        const int r = static_cast<int>(p >> 16);
+        const int g = static_cast<int>((p >> 8) & 0xFF);
+        const int b = static_cast<int>(p & 0xFF);
+        return b > 90 && r < 90 && g < 90 && b > r + 40;
+    };
+    int tail = 0;
+    int figures = 0;
+    for (int y = 20; y < 42; ++y) {
+        for (int x = 112; x < png.width; ++x)
+            (x < 150 ? tail : figures) += navy(png.At(x, y));
+    }
+    EXPECT_GT(tail, 15);
+    EXPECT_EQ(figures, 0);
+
     device.MakeFolder("\\Storage Card");
-    run = RunHeadless(device, "cmd:40038");
-    EXPECT_NE(DialogControl(run.state, 2011)["text"].text, "0.0MB");
+    EXPECT_NE(DialogControl(device.Run("cmd:40038").state, 2011)["text"].text, "0.0MB");
 }
 
 TEST(GeneralOptionsE2E, CancelChangesNothingAndOkSwitchesCaptions) {
     Device device;
-    auto run = RunHeadless(device, "cmd:40039 Right Down Enter Down Enter cmd:40002");
-    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 0);
-    EXPECT_TRUE(run.state["thumbMaxView"].boolean);
-    EXPECT_FALSE(run.state["showFileName"].boolean);
-    run = RunHeadless(
-        device, "cmd:40039 state:" + device.Host("\\g.json") + " Right Down Down Enter cmd:40001");
-    EXPECT_EQ(run.state["loadSizeLevel"].Int(), 1);
-    EXPECT_TRUE(run.state["thumbMaxView"].boolean);
-    EXPECT_TRUE(run.state["showFileName"].boolean);
-    const Json g = Saved(device, "\\g.json");
-    EXPECT_EQ(DialogControl(g, 2013)["items"].Size(), 3u);
-    EXPECT_EQ(DialogControl(g, 2013)["text"].text, "Load 176x220 (fit screen)");
+    const auto run = device.Run(
+        "cmd:40039 Right Down Enter Down Enter cmd:40002 @cancelled cmd:40039 @g Right Down Down "
+        "Enter cmd:40001");
+    EXPECT_EQ(Pick(device.TakenState("cancelled"), "loadSizeLevel thumbMaxView showFileName"),
+              "0 true false");
+    EXPECT_EQ(Pick(run.state, "loadSizeLevel thumbMaxView showFileName"), "1 true true");
+    const Json g = device.TakenState("g");
+    EXPECT_EQ(Pick(DialogControl(g, 2013), "items text"), "[3] Load 176x220 (fit screen)");
     EXPECT_TRUE(DialogControl(g, 2033)["checked"].boolean);
-    const std::string reg = Section(device.ReadFile(kRegistry), "MainSection");
-    EXPECT_NE(reg.find("\"ShowFileName\"=dword:00000001"), std::string::npos) << reg;
+    const std::string main = device.Section("MainSection");
+    EXPECT_NE(main.find("\"ShowFileName\"=dword:00000001"), std::string::npos) << main;
 }
 
 TEST(GeneralOptionsE2E, MaximumViewToggledDiscardsThumbnails) {
     Device device;
-    device.MakeFolder("\\Pics");
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(40, 30, 200, 0, 0));
-    StartIn(device, "\\\\Pics");
-    auto run = RunHeadless(device, "Right");
-    ASSERT_TRUE(run.state["fileList"]["entries"][0]["hasThumbnail"].boolean);
-    run = RunHeadless(device, "cmd:40008 cmd:40039 Down Enter cmd:40001");
-    EXPECT_FALSE(run.state["thumbMaxView"].boolean);
-    EXPECT_FALSE(run.state["fileList"]["entries"][0]["hasThumbnail"].boolean);
+    device.StartIn("\\Pics");
+    const auto run = device.Run("Right @made cmd:40008 cmd:40039 Down Enter cmd:40001");
+    ASSERT_TRUE(device.TakenState("made")["fileList"]["entries"][0]["hasThumbnail"].boolean);
+    EXPECT_EQ(Pick(run.state, "thumbMaxView fileList.entries.0.hasThumbnail"), "false false");
 }
 
 TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
     Device device;
-    const auto run = RunHeadless(device, "cmd:40043 cmd:40001");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
-    const char* expected[] = {"\"RandomEffect\"=dword:00000001", "\"Effect\"=dword:00000000",
-                              "\"Speed\"=dword:00000005",        "\"Repeat\"=dword:00000001",
-                              "\"TransformKey\"=dword:00000000", "\"Delay\"=dword:00000001",
-                              "\"ShowText\"=dword:00000000",     "\"Orientation\"=dword:00000000"};
+    device.Run("cmd:40043 cmd:40001");
+    const std::string slide = device.Section("Slide");
     size_t last = 0;
-    for (const char* line : expected) {
+    for (const char* line : {"\"RandomEffect\"=dword:00000001", "\"Effect\"=dword:00000000",
+                             "\"Speed\"=dword:00000005", "\"Repeat\"=dword:00000001",
+                             "\"TransformKey\"=dword:00000000", "\"Delay\"=dword:00000001",
+                             "\"ShowText\"=dword:00000000", "\"Orientation\"=dword:00000000"}) {
         const size_t at = slide.find(line);
         ASSERT_NE(at, std::string::npos) << line << "\n" << slide;
         EXPECT_GT(at, last) << line;
@@ -327,74 +318,56 @@ TEST(SlideOptionsE2E, ConfirmedWithoutChangesStoresTheEightDefaults) {
 
 TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
     Device device;
-    for (const auto& [value, name] : {std::pair{"3", "Slow"}, {"4", "Medium"}}) {
-        device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
-                                        "\"Speed\"=dword:0000000" + value + "\n");
-        const auto run = RunHeadless(device, "cmd:40043");
-        EXPECT_EQ(DialogControl(run.state, 2020)["text"].text, name);
+    for (const auto& [value, name] : {std::pair{3, "Slow"}, {4, "Medium"}}) {
+        device.WriteSettings({{"Slide", "Speed", value}});
+        EXPECT_EQ(DialogControl(device.Run("cmd:40043").state, 2020)["text"].text, name);
     }
 }
 
 TEST(SlideOptionsE2E, EnableRulesAndCancel) {
     Device device;
     // Random on at opening: the effect list and its arrows are grey; unticking enables them.
-    auto run = RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") +
-                                       " Down Down Enter state:" + device.Host("\\b.json") +
-                                       " Down Down Down Right state:" + device.Host("\\c.json") +
-                                       " cmd:40002");
-    const Json a = Saved(device, "\\a.json");
-    const Json b = Saved(device, "\\b.json");
-    const Json c = Saved(device, "\\c.json");
-    EXPECT_FALSE(DialogControl(a, 2018)["enabled"].boolean);
-    EXPECT_FALSE(DialogControl(a, 2019)["enabled"].boolean);
-    EXPECT_TRUE(DialogControl(b, 2018)["enabled"].boolean);
-    EXPECT_TRUE(DialogControl(b, 2019)["enabled"].boolean);
-    EXPECT_FALSE(DialogControl(b, 2017)["checked"].boolean);
-    EXPECT_EQ(DialogControl(a, 2026)["items"].Size(), 30u);
+    device.Run("cmd:40043 @a Down Down Enter @b Down Down Down Right @c cmd:40002");
+    const Json a = device.TakenState("a");
+    const Json b = device.TakenState("b");
+    const Json c = device.TakenState("c");
+    EXPECT_EQ(Field(a, "enabled", {2018, 2019}), "false false");
+    EXPECT_EQ(Pick(DialogControl(a, 2026), "items"), "[30]");
+    EXPECT_EQ(Field(b, "enabled", {2018, 2019}) + " " + Field(b, "checked", {2017}),
+              "true true false");
     // "Use Direction Key" greys the time list; the dialog scrolled to show the focus.
-    EXPECT_EQ(c["dialog"]["focus"].Int(), 2024);
-    EXPECT_EQ(DialogControl(c, 2024)["text"].text, "Use Direction Key");
-    EXPECT_FALSE(DialogControl(c, 2026)["enabled"].boolean);
-    EXPECT_FALSE(DialogControl(c, 2027)["enabled"].boolean);
+    EXPECT_EQ(Pick(c, "dialog.focus") + " " + Texts(c, {2024}), "2024 Use Direction Key");
+    EXPECT_EQ(Field(c, "enabled", {2026, 2027}), "false false");
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
-    EXPECT_EQ(Section(device.ReadFile(kRegistry), "Slide"), "");
+    EXPECT_EQ(device.Section("Slide"), "");
 }
 
 TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
     Device device;
     // The show plays these as Delay Time, 1 second, Fast, Portrait and "Wipe (To Right)".
-    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
-                                    "\"TransformKey\"=dword:00000007\n"
-                                    "\"Delay\"=dword:0000002d\n"
-                                    "\"Speed\"=dword:00000001\n"
-                                    "\"Orientation\"=dword:00000005\n"
-                                    "\"RandomEffect\"=dword:00000000\n"
-                                    "\"Effect\"=dword:0000000c\n");
-    const auto run =
-        RunHeadless(device, "cmd:40043 state:" + device.Host("\\a.json") + " cmd:40001");
-    const Json a = Saved(device, "\\a.json");
-    EXPECT_EQ(DialogControl(a, 2024)["text"].text, "Delay Time");
-    EXPECT_TRUE(DialogControl(a, 2026)["enabled"].boolean);
-    EXPECT_EQ(DialogControl(a, 2026)["text"].text, "1");
-    EXPECT_EQ(DialogControl(a, 2020)["text"].text, "Fast");
-    EXPECT_EQ(DialogControl(a, 2028)["text"].text, "Portrait Mode");
-    EXPECT_FALSE(DialogControl(a, 2017)["checked"].boolean);
-    EXPECT_EQ(DialogControl(a, 2018)["text"].text, "Wipe (To Right)");
+    device.WriteSettings({{"Slide", "TransformKey", 7},
+                          {"Slide", "Delay", 45},
+                          {"Slide", "Speed", 1},
+                          {"Slide", "Orientation", 5},
+                          {"Slide", "RandomEffect", 0},
+                          {"Slide", "Effect", 12}});
+    device.Run("cmd:40043 @a cmd:40001");
+    const Json a = device.TakenState("a");
+    EXPECT_EQ(Texts(a, {2024, 2026, 2020, 2028}), "Delay Time 1 Fast Portrait Mode");
+    EXPECT_EQ(Field(a, "enabled", {2026}) + " " + Field(a, "checked", {2017}), "true false");
+    EXPECT_EQ(Texts(a, {2018}), "Wipe (To Right)");
     // OK stores what was shown, so the dialog and the show agree from then on.
-    const std::string slide = Section(device.ReadFile(kRegistry), "Slide");
-    EXPECT_NE(slide.find("\"TransformKey\"=dword:00000000"), std::string::npos) << slide;
-    EXPECT_NE(slide.find("\"Delay\"=dword:00000001"), std::string::npos) << slide;
-    EXPECT_NE(slide.find("\"Speed\"=dword:00000005"), std::string::npos) << slide;
-    EXPECT_NE(slide.find("\"Effect\"=dword:00000008"), std::string::npos) << slide;
+    const std::string slide = device.Section("Slide");
+    for (const char* line : {"\"TransformKey\"=dword:00000000", "\"Delay\"=dword:00000001",
+                             "\"Speed\"=dword:00000005", "\"Effect\"=dword:00000008"})
+        EXPECT_NE(slide.find(line), std::string::npos) << line << "\n" << slide;
 
     // Random off and no effect stored: a show plays a random effect, so the box is ticked.
-    device.WriteFile(kRegistry, std::string("REGEDIT4\n\n") + kKey + "Slide]\n" +
-                                    "\"RandomEffect\"=dword:00000000\n");
-    RunHeadless(device, "cmd:40043 state:" + device.Host("\\b.json") + " cmd:40002");
-    const Json b = Saved(device, "\\b.json");
-    EXPECT_TRUE(DialogControl(b, 2017)["checked"].boolean);
-    EXPECT_EQ(DialogControl(b, 2018)["text"].text, "Door (Close)");
+    device.WriteSettings({{"Slide", "RandomEffect", 0}});
+    device.Run("cmd:40043 @b cmd:40002");
+    const Json b = device.TakenState("b");
+    EXPECT_EQ(Field(b, "checked", {2017}) + " " + Texts(b, {2018}), "true Door (Close)");
 }
 
 namespace {
