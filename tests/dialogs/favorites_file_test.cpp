@@ -60,42 +60,35 @@ TEST(FavoritesFile, EmptyListIsTheBareHeader) {
     EXPECT_TRUE(FavoritesStore::Parse(Header(0)).empty());
 }
 
-TEST(FavoritesFile, WrongSignatureOrShortHeaderLoadsNothing) {
-    std::string bytes = Header(1) + Record("a", "\\a");
-    bytes[4] = '1';  // "AF1"
-    EXPECT_TRUE(FavoritesStore::Parse(bytes).empty());
-    EXPECT_TRUE(FavoritesStore::Parse(Header(1).substr(0, 41)).empty());
-}
-
+// Damaged files keep the whole records before the damage.
 TEST(FavoritesFile, DamagedFilesKeepTheWholeRecordsBeforeTheDamage) {
-    const std::string good = Record("One", "\\One") + Record("Two", "\\Two");
-    // A count larger than the records present.
-    EXPECT_EQ(FavoritesStore::Parse(Header(9) + good).size(), 2u);
-    // The last record cut short inside its folder.
+    const std::string one = Record("One", "\\One");
+    const std::string good = one + Record("Two", "\\Two");
+    std::string wrongSignature = Header(1) + Record("a", "\\a");
+    wrongSignature[4] = '1';  // "AF1"
     std::string cut = Header(2) + good;
     cut.resize(cut.size() - 3);
-    auto r = FavoritesStore::Parse(cut);
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].name, "One");
-    // Cut inside a length field.
-    EXPECT_EQ(FavoritesStore::Parse(Header(2) + Record("One", "\\One") + "\x08").size(), 1u);
-    // A name longer than its 256-byte field may be.
-    std::string longName = Header(2) + Record("One", "\\One");
-    longName += std::string("\x02\x01", 2) + std::string(258, 'x') + Record("", "\\x").substr(2);
-    EXPECT_EQ(FavoritesStore::Parse(longName).size(), 1u);
-    // A folder longer than 520 bytes.
-    std::string longFolder = Header(1) +
-                             std::string(
-                                 "\x02\x00"
-                                 "a\0",
-                                 4) +
-                             std::string("\x0A\x02", 2) + std::string(522, 'y');
-    EXPECT_TRUE(FavoritesStore::Parse(longFolder).empty());
-    // An odd length.
-    EXPECT_TRUE(FavoritesStore::Parse(Header(1) + std::string("\x03\x00"
-                                                              "abc",
-                                                              5))
-                    .empty());
+    const struct {
+        const char* what;
+        std::string bytes;
+        size_t count;
+    } cases[] = {
+        {"wrong signature", wrongSignature, 0},
+        {"short header", Header(1).substr(0, 41), 0},
+        {"count larger than the records", Header(9) + good, 2},
+        {"last record cut in its folder", cut, 1},
+        {"cut inside a length field", Header(2) + one + "\x08", 1},
+        // Name fields hold at most 256 bytes, folder fields 520.
+        {"name too long",
+         Header(2) + one + "\2\1" + std::string(258, 'x') + Record("", "\\x").substr(2), 1},
+        {"folder too long", Header(1) + std::string("\2\0a\0\n\2", 6) + std::string(522, 'y'), 0},
+        {"odd length", Header(1) + std::string("\3\0abc", 5), 0},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = FavoritesStore::Parse(c.bytes);
+        EXPECT_EQ(parsed.size(), c.count) << c.what;
+        EXPECT_EQ(parsed.empty() ? "One" : parsed[0].name, "One") << c.what;
+    }
 }
 
 TEST(FavoritesFile, FieldsAtTheirLimitsAreRead) {
