@@ -157,23 +157,20 @@ TEST(ImageLayoutTest, PaintRectsAtActualSizeMatchInSize) {
 }
 
 TEST(ImageLayoutTest, TurnsFollowTheThreeStates) {
-    int next = -9, angle = 0;
-    EXPECT_EQ(NextOrientation(0, 40028, &next, &angle), 1);
-    EXPECT_EQ(next, 2);
-    EXPECT_EQ(angle, 90);
-    EXPECT_EQ(NextOrientation(2, 40028, &next, &angle), -1);
-    EXPECT_EQ(NextOrientation(2, 40029, &next, &angle), 1);
-    EXPECT_EQ(next, 0);
-    EXPECT_EQ(angle, -90);
-    EXPECT_EQ(NextOrientation(0, 40029, &next, &angle), 1);
-    EXPECT_EQ(next, 1);
-    EXPECT_EQ(NextOrientation(1, 40029, &next, &angle), -1);
-    EXPECT_EQ(NextOrientation(1, 40027, &next, &angle), 1);
-    EXPECT_EQ(next, 0);
-    EXPECT_EQ(angle, 90);
-    EXPECT_EQ(NextOrientation(2, 40027, &next, &angle), 1);
-    EXPECT_EQ(angle, -90);
-    EXPECT_EQ(NextOrientation(0, 40027, &next, &angle), 0);
+    // From each orientation, each turn command: the result, then (when 1) the orientation
+    // it leads to and the angle to turn the picture by.
+    const int cases[][5] = {{0, 40028, 1, 2, 90},  {2, 40028, -1}, {2, 40029, 1, 0, -90},
+                            {0, 40029, 1, 1, -90}, {1, 40029, -1}, {1, 40027, 1, 0, 90},
+                            {2, 40027, 1, 0, -90}, {0, 40027, 0}};
+    for (const auto& c : cases) {
+        int next = -9, angle = 0;
+        EXPECT_EQ(NextOrientation(c[0], c[1], &next, &angle), c[2]) << c[0] << " " << c[1];
+        if (c[2] == 1) {
+            EXPECT_EQ(std::to_string(next) + " " + std::to_string(angle),
+                      std::to_string(c[3]) + " " + std::to_string(c[4]))
+                << c[0] << " " << c[1];
+        }
+    }
 }
 
 }  // namespace

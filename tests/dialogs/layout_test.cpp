@@ -54,28 +54,21 @@ class DialogLayoutTest : public ::testing::TestWithParam<int> {
     void SetUp() override { WindowSystem::Get().Init(&host_, 176, 220); }
     void TearDown() override { WindowSystem::Get().Shutdown(); }
 
-    // Opens template `id` full screen with its lists filled, and checks what shows.
-    std::vector<Problem> Check(int id) {
-        const DialogTemplate* t = res::DialogResource(id);
-        EXPECT_NE(t, nullptr);
+    // Opens a template full screen with its lists filled, and checks what shows.
+    std::vector<Problem> Check(const DialogTemplate& t) {
         std::vector<Problem> problems;
-        if (!t) {
-            return problems;
-        }
         const auto choices = ListChoices();
         host_.actions = {[&] { Inspect(*Dialog::Open().back(), choices, &problems); }};
         const int result =
-            Dialog::Run(*t, nullptr, [&choices](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT* r) {
-                if (m != WM_INITDIALOG) {
+            Dialog::Run(t, nullptr, [&choices](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT* r) {
+                if (m != WM_INITDIALOG)
                     return false;
-                }
                 d.CreateSoftkeyBar(SoftkeyBarTemplate{1, {{40001, "OK", -1}}, {}});
                 d.MakeFullScreen();
                 for (const auto& [list, items] : choices) {
                     if (auto* spinner = d.Get<SpinnerList>(list)) {
-                        for (const std::string& item : items) {
+                        for (const std::string& item : items)
                             spinner->AddString(item);
-                        }
                     }
                 }
                 *r = 1;
@@ -162,9 +155,10 @@ class DialogLayoutTest : public ::testing::TestWithParam<int> {
 };
 
 TEST_P(DialogLayoutTest, EveryTextShowsWhole) {
-    for (const Problem& p : Check(GetParam())) {
+    const DialogTemplate* t = res::DialogResource(GetParam());
+    ASSERT_NE(t, nullptr);
+    for (const Problem& p : Check(*t))
         ADD_FAILURE() << "dialog " << p.dialog << ": \"" << p.text << "\" " << p.what;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, DialogLayoutTest,
@@ -186,22 +180,9 @@ TEST_F(DialogLayoutTest, TheChecksRefuseACrampedTemplate) {
         {2013, ControlKind::kSpinner, "", 8, 50, 98, 11, 0},
         {2014, ControlKind::kUpDown, "", 109, 13, 6, 6, 0},
     };
-    std::vector<Problem> problems;
-    const auto choices = ListChoices();
-    host_.actions = {[&] { Inspect(*Dialog::Open().back(), choices, &problems); }};
-    Dialog::Run(t, nullptr, [&choices](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT*) {
-        if (m == WM_INITDIALOG) {
-            d.MakeFullScreen();
-            for (const std::string& item : choices.at(2013)) {
-                d.Get<SpinnerList>(2013)->AddString(item);
-            }
-        }
-        return false;
-    });
     std::map<std::string, std::string> found;
-    for (const Problem& p : problems) {
+    for (const Problem& p : Check(t))
         found[p.text] = p.what;
-    }
     EXPECT_EQ(found["Transition Speed:"], "label is cut");
     EXPECT_EQ(found["Location :"], "label runs into the next control");
     EXPECT_EQ(found[LoadStr(136)], "list choice is cut");
