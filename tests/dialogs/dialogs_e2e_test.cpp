@@ -70,6 +70,24 @@ std::string Field(const Json& state, const std::string& field, std::initializer_
     return out;
 }
 
+// The size ("W x H") of the first line of navy title text: the box of the pixels fully
+// covered by it.
+template <typename PixelAt>
+std::string NavyInk(int width, int height, PixelAt at) {
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (at(x, y) == 0x000080u && (bottom < 0 || y <= top + 14)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return std::to_string(right - left + 1) + " x " + std::to_string(bottom - top + 1);
+}
+
 }  // namespace
 
 TEST(FavoritesE2E, FirstStartWithMyDocumentsWritesOneFavoriteAtExit) {
@@ -324,10 +342,10 @@ TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
     }
 }
 
-TEST(SlideOptionsE2E, EnableRulesAndCancel) {
+TEST(SlideOptionsE2E, EnableRulesTitlesAndCancel) {
     Device device;
     // Random on at opening: the effect list and its arrows are grey; unticking enables them.
-    device.Run("cmd:40043 @a Down Down Enter @b Down Down Down Right @c cmd:40002");
+    device.Run("cmd:40043 @a #titles Down Down Enter @b Down Down Down Right @c cmd:40002");
     const Json a = device.TakenState("a");
     const Json b = device.TakenState("b");
     const Json c = device.TakenState("c");
@@ -341,6 +359,23 @@ TEST(SlideOptionsE2E, EnableRulesAndCancel) {
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
     EXPECT_EQ(device.Section("Slide"), "");
+
+    // The group titles are bold with a character height of 12 pixels: the first, "Transition :",
+    // is drawn as the font the dialogs describe draws it.
+    testing_support::Png png;
+    ASSERT_TRUE(testing_support::ReadPng(device.ShotPath("titles"), &png));
+    plat::Surface surface(120, 30);
+    plat::Canvas canvas(&surface);
+    canvas.SetFont(plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"}));
+    canvas.SetTextColor(plat::Rgb(0, 0, 128));
+    canvas.SetBackgroundMode(plat::BackgroundMode::kTransparent);
+    canvas.TextOut(2, 2, "Transition :");
+    const std::string expected = NavyInk(120, 30, [&surface](int x, int y) {
+        return surface.Pixel(x, y) == plat::Rgb(0, 0, 128) ? 0x000080u : 0u;
+    });
+    ASSERT_EQ(expected.find('-'), std::string::npos) << "no title ink: " << expected;
+    EXPECT_EQ(NavyInk(png.width, png.height, [&png](int x, int y) { return png.At(x, y); }),
+              expected);
 }
 
 TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
@@ -368,47 +403,4 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
     device.Run("cmd:40043 @b cmd:40002");
     const Json b = device.TakenState("b");
     EXPECT_EQ(Field(b, "checked", {2017}) + " " + Texts(b, {2018}), "true Door (Close)");
-}
-
-namespace {
-
-// The size ("W x H") of the first line of navy title text: the box of the pixels fully
-// covered by it.
-template <typename PixelAt>
-std::string NavyInk(int width, int height, PixelAt at) {
-    int left = width, top = height, right = -1, bottom = -1;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (at(x, y) == 0x000080u && (bottom < 0 || y <= top + 14)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
-    }
-    return std::to_string(right - left + 1) + " x " + std::to_string(bottom - top + 1);
-}
-
-}  // namespace
-
-// The group titles of the options dialogs are bold with a character height of 12 pixels.
-TEST(SlideOptionsE2E, GroupTitlesAreTwelvePixelsHigh) {
-    Device device;
-    const auto run = device.Run("cmd:40043", true);
-    testing_support::Png png;
-    ASSERT_TRUE(testing_support::ReadPng(run.screenshot, &png));
-    // The first title, "Transition :", drawn with the font the dialogs describe.
-    plat::Surface surface(120, 30);
-    plat::Canvas canvas(&surface);
-    canvas.SetFont(plat::Font::Create(plat::FontSpec{-12, 700, false, "Nina"}));
-    canvas.SetTextColor(plat::Rgb(0, 0, 128));
-    canvas.SetBackgroundMode(plat::BackgroundMode::kTransparent);
-    canvas.TextOut(2, 2, "Transition :");
-    const std::string expected = NavyInk(120, 30, [&surface](int x, int y) {
-        return surface.Pixel(x, y) == plat::Rgb(0, 0, 128) ? 0x000080u : 0u;
-    });
-    ASSERT_EQ(expected.find('-'), std::string::npos) << "no title ink: " << expected;
-    EXPECT_EQ(NavyInk(png.width, png.height, [&png](int x, int y) { return png.At(x, y); }),
-              expected);
 }

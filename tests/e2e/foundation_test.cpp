@@ -19,13 +19,16 @@ const std::string kSamples = "\\Program Files\\Velloran\\Samples";
 
 }  // namespace
 
-TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheEightValuesInOrder) {
+// A fresh device: the defaults, the two menus with their marks and grey items, and the eight
+// main values written in order at exit.
+TEST(Startup, AFreshDeviceShowsTheDefaultsAndTheMenusAndExitWritesThem) {
     TempDevice device;
     device.SkipSampleInstall();
-    const auto run = RunHeadless(device, "Right");
+    const auto run = RunHeadless(
+        device, WithCheckpoints(device, "Right @start SoftLeft @left #left Back SoftRight"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     // The client area lies between the two 20-pixel strips: 176 x 180.
-    EXPECT_EQ(Pick(run.state,
+    EXPECT_EQ(Pick(device.TakenState("start"),
                    "viewMode title workDirectory homeDirectory thumbnailLayout showFileName "
                    "thumbMaxView loadSizeLevel clientWidth clientHeight"),
               "Thumbnail Velloran " + kSamples + " " + kSamples + " 0 false true 0 176 180");
@@ -44,6 +47,37 @@ TEST(Startup, EmptyDeviceRootUsesDefaultsAndExitWritesTheEightValuesInOrder) {
     EXPECT_NE(reg.find("\"AutoRotate\"=dword:00000001"), std::string::npos);
     // The slide-show section appears only when its options are confirmed.
     EXPECT_EQ(reg.find("\\Slide]"), std::string::npos);
+
+    const Json left = device.TakenState("left");
+    const Json& items = left["menu"]["items"];
+    ASSERT_FALSE(items.IsNull());
+    EXPECT_EQ(Pick(MenuItem(items, 40007), "checked"), "true");
+    EXPECT_EQ(Pick(MenuItem(items, 40008), "checked"), "false");
+    EXPECT_EQ(Pick(MenuItem(items, 40011), "text"), "Exit");
+    EXPECT_FALSE(MenuItem(items, 40043).IsNull());  // in the Options submenu
+
+    // The first item is highlighted at the top of the popup, the softkeys below it.
+    testing_support::Png png;
+    ASSERT_TRUE(testing_support::ReadPng(device.ShotPath("left"), &png));
+    EXPECT_EQ(png.width, 176);
+    EXPECT_EQ(png.height, 220);
+    bool highlight = false;
+    for (int y = 20; y < 60 && !highlight; ++y)
+        highlight = png.At(20, y) == 0x0054A6;
+    EXPECT_TRUE(highlight);
+
+    const Json& right = run.state["menu"]["items"];
+    ASSERT_FALSE(right.IsNull()) << run.stateText;
+    for (int id : {40022, 40021, 40047, 40048, 40049, 40050, 40051, 40023})
+        EXPECT_EQ(Pick(MenuItem(right, id), "enabled"), "false") << id;
+    EXPECT_EQ(Pick(MenuItem(right, 40026), "enabled"), "true");
+    EXPECT_EQ(Pick(MenuItem(right, 40013), "checked") + Pick(MenuItem(right, 40016), "checked"),
+              "truetrue");
+
+    // "Exit" (the last item of the Menu popup) closes the program and writes the settings.
+    std::remove(device.Host("\\Windows\\registry.reg").c_str());
+    EXPECT_EQ(RunHeadless(device, "SoftLeft Up Enter state:/dev/null").exitCode, 0);
+    EXPECT_NE(device.ReadSettings().find("OptimizedMemory"), std::string::npos);
 }
 
 TEST(Startup, MissingWorkFolderFallsBackButHomeIsKeptAsStored) {
@@ -93,44 +127,6 @@ TEST(Startup, BackClimbsToTheRootThenBeepsAndHomeReturns) {
     EXPECT_EQ(Pick(device.TakenState("root"), "workDirectory beeps"), "\\ 0");
     EXPECT_EQ(Pick(device.TakenState("beeped"), "workDirectory beeps"), "\\ 2");
     EXPECT_EQ(run.state["workDirectory"].text, "\\Photos\\2024");
-}
-
-TEST(Menus, TheTwoMenusMarkTheModesAndGreyPictureCommandsAndExitEndsTheProgram) {
-    TempDevice device;
-    device.SkipSampleInstall();
-    const auto run =
-        RunHeadless(device, WithCheckpoints(device, "SoftLeft @left #left Back SoftRight"));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const Json left = device.TakenState("left");
-    const Json& items = left["menu"]["items"];
-    ASSERT_FALSE(items.IsNull()) << run.stateText;
-    EXPECT_EQ(Pick(MenuItem(items, 40007), "checked"), "true");
-    EXPECT_EQ(Pick(MenuItem(items, 40008), "checked"), "false");
-    EXPECT_EQ(Pick(MenuItem(items, 40011), "text"), "Exit");
-    EXPECT_FALSE(MenuItem(items, 40043).IsNull());  // in the Options submenu
-
-    // The first item is highlighted at the top of the popup, the softkeys below it.
-    testing_support::Png png;
-    ASSERT_TRUE(testing_support::ReadPng(device.ShotPath("left"), &png));
-    EXPECT_EQ(png.width, 176);
-    EXPECT_EQ(png.height, 220);
-    bool highlight = false;
-    for (int y = 20; y < 60 && !highlight; ++y)
-        highlight = png.At(20, y) == 0x0054A6;
-    EXPECT_TRUE(highlight);
-
-    const Json& right = run.state["menu"]["items"];
-    ASSERT_FALSE(right.IsNull()) << run.stateText;
-    for (int id : {40022, 40021, 40047, 40048, 40049, 40050, 40051, 40023})
-        EXPECT_EQ(Pick(MenuItem(right, id), "enabled"), "false") << id;
-    EXPECT_EQ(Pick(MenuItem(right, 40026), "enabled"), "true");
-    EXPECT_EQ(Pick(MenuItem(right, 40013), "checked") + Pick(MenuItem(right, 40016), "checked"),
-              "truetrue");
-
-    // "Exit" (the last item of the Menu popup) closes the program and writes the settings.
-    std::remove(device.Host("\\Windows\\registry.reg").c_str());
-    EXPECT_EQ(RunHeadless(device, "SoftLeft Up Enter state:/dev/null").exitCode, 0);
-    EXPECT_NE(device.ReadSettings().find("OptimizedMemory"), std::string::npos);
 }
 
 TEST(HostCommandLine, StateTextsStayValidJsonWhateverTheyHold) {
