@@ -298,6 +298,14 @@ DialogTemplate SmallDialog() {
     return t;
 }
 
+// A host action pressing and releasing a key.
+std::function<void()> Press(unsigned vk) {
+    return [vk] {
+        WindowSystem::Get().PostKey(vk, true);
+        WindowSystem::Get().PostKey(vk, false);
+    };
+}
+
 }  // namespace
 
 TEST_F(ControlsTest, DialogMovesFocusOverTabStopsWithWrapAndScrollsToIt) {
@@ -309,15 +317,8 @@ TEST_F(ControlsTest, DialogMovesFocusOverTabStopsWithWrapAndScrollsToIt) {
         focus.push_back(open->FocusedControl() ? open->FocusedControl()->Id() : 0);
         scroll.push_back(open->ScrollOffset());
     };
-    auto key = [](unsigned vk) {
-        return [vk] {
-            WindowSystem::Get().PostKey(vk, true);
-            WindowSystem::Get().PostKey(vk, false);
-        };
-    };
-    host_.actions = {[&] { record(); }, key(VK_DOWN),      [&] { record(); },
-                     key(VK_DOWN),      [&] { record(); }, key(VK_DOWN),
-                     [&] { record(); }, key(VK_UP),        [&] { record(); }};
+    host_.actions = {record,         Press(VK_DOWN), record,       Press(VK_DOWN), record,
+                     Press(VK_DOWN), record,         Press(VK_UP), record};
     const int result =
         Dialog::Run(t, parent_, [&](Dialog& d, unsigned m, WPARAM, LPARAM, LRESULT* r) {
             if (m == WM_INITDIALOG) {
@@ -341,11 +342,8 @@ TEST_F(ControlsTest, DialogMovesFocusOverTabStopsWithWrapAndScrollsToIt) {
 TEST_F(ControlsTest, BackErasesInTheEditThenCancelsAndOkConfirms) {
     const DialogTemplate t = SmallDialog();
     std::string seen;
-    auto back = [] {
-        WindowSystem::Get().PostKey(VK_TBACK, true);
-        WindowSystem::Get().PostKey(VK_TBACK, false);
-    };
-    host_.actions = {[] { WindowSystem::Get().PostText("ab"); }, back, back, back};
+    host_.actions = {[] { WindowSystem::Get().PostText("ab"); }, Press(VK_TBACK), Press(VK_TBACK),
+                     Press(VK_TBACK)};
     int commands = 0;
     const int result =
         Dialog::Run(t, parent_, [&](Dialog& d, unsigned m, WPARAM wp, LPARAM, LRESULT* r) {

@@ -54,14 +54,6 @@ struct Device : TempDevice {
     }
 };
 
-// The texts of controls of a state's dialog, by id, blank-separated.
-std::string Texts(const Json& state, std::initializer_list<int> ids) {
-    std::string out;
-    for (int id : ids)
-        out += (out.empty() ? "" : " ") + DialogControl(state, id)["text"].text;
-    return out;
-}
-
 // One field of controls of a state's dialog, by id, blank-separated.
 std::string Field(const Json& state, const std::string& field, std::initializer_list<int> ids) {
     std::string out;
@@ -176,7 +168,7 @@ TEST(FavoritesE2E, AddingTheSameFolderTwiceAndAnEmptyName) {
     device.Run("cmd:40044 @add cmd:40001 cmd:40044 Back Back Back Back cmd:40001");
     const Json add = device.TakenState("add");
     EXPECT_EQ(add["dialog"]["title"].text, "Add to My Favorites");
-    EXPECT_EQ(Texts(add, {2030, 2031}), "Pics \\Pics");
+    EXPECT_EQ(Field(add, "text", {2030, 2031}), "Pics \\Pics");
     EXPECT_EQ(device.Favorites(), "Pics=\\Pics =\\Pics");
 }
 
@@ -262,7 +254,7 @@ TEST(PropertiesE2E, AFolderBeepsAndAMegabyteFileShowsAsKilobytes) {
     const auto run = device.Run("cmd:40021 @folder Right cmd:40021");
     EXPECT_EQ(Pick(device.TakenState("folder"), "dialog beeps"), "null 1");
     EXPECT_EQ(Pick(run.state, "dialog.title dialog.focus"), "Properties 2000");
-    EXPECT_EQ(Texts(run.state, {2001, 2036, 2038}), "1,024.00 big.bmp \\Pics");
+    EXPECT_EQ(Field(run.state, "text", {2001, 2036, 2038}), "1,024.00 big.bmp \\Pics");
 }
 
 // Without a card both card figures are zero; the section title "Program Memory" is painted
@@ -271,7 +263,7 @@ TEST(SystemInfoE2E, NoCardShowsZeroACardShowsItsSizeAndTitlesAreWhole) {
     Device device;
     auto run = device.Run("cmd:40038", true);
     ASSERT_EQ(run.state["dialog"]["id"].Int(), 7003);
-    EXPECT_EQ(Texts(run.state, {2011, 2012}), "0.0MB 0.0MB");
+    EXPECT_EQ(Field(run.state, "text", {2011, 2012}), "0.0MB 0.0MB");
     EXPECT_NE(DialogControl(run.state, 2007)["text"].text, "0.0MB");
     testing_support::Png png;
     ASSERT_TRUE(testing_support::ReadPng(run.screenshot, &png));
@@ -354,7 +346,7 @@ TEST(SlideOptionsE2E, EnableRulesTitlesAndCancel) {
     EXPECT_EQ(Field(b, "enabled", {2018, 2019}) + " " + Field(b, "checked", {2017}),
               "true true false");
     // "Use Direction Key" greys the time list; the dialog scrolled to show the focus.
-    EXPECT_EQ(Pick(c, "dialog.focus") + " " + Texts(c, {2024}), "2024 Use Direction Key");
+    EXPECT_EQ(Pick(c, "dialog.focus") + " " + Field(c, "text", {2024}), "2024 Use Direction Key");
     EXPECT_EQ(Field(c, "enabled", {2026, 2027}), "false false");
     EXPECT_GT(c["dialog"]["scroll"].Int(), 0);
     // Cancel wrote nothing.
@@ -389,9 +381,9 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
                           {"Slide", "Effect", 12}});
     device.Run("cmd:40043 @a cmd:40001");
     const Json a = device.TakenState("a");
-    EXPECT_EQ(Texts(a, {2024, 2026, 2020, 2028}), "Delay Time 1 Fast Portrait Mode");
+    EXPECT_EQ(Field(a, "text", {2024, 2026, 2020, 2028}), "Delay Time 1 Fast Portrait Mode");
     EXPECT_EQ(Field(a, "enabled", {2026}) + " " + Field(a, "checked", {2017}), "true false");
-    EXPECT_EQ(Texts(a, {2018}), "Wipe (To Right)");
+    EXPECT_EQ(Field(a, "text", {2018}), "Wipe (To Right)");
     // OK stores what was shown, so the dialog and the show agree from then on.
     const std::string slide = device.Section("Slide");
     for (const char* line : {"\"TransformKey\"=dword:00000000", "\"Delay\"=dword:00000001",
@@ -402,5 +394,5 @@ TEST(SlideOptionsE2E, StoredValuesOutOfRangeShowWhatTheShowPlays) {
     device.WriteSettings({{"Slide", "RandomEffect", 0}});
     device.Run("cmd:40043 @b cmd:40002");
     const Json b = device.TakenState("b");
-    EXPECT_EQ(Field(b, "checked", {2017}) + " " + Texts(b, {2018}), "true Door (Close)");
+    EXPECT_EQ(Field(b, "checked", {2017}) + " " + Field(b, "text", {2018}), "true Door (Close)");
 }
