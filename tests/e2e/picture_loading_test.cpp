@@ -67,15 +67,12 @@ void WriteSolidJpeg(const std::string& hostPath, int width, int height, uint32_t
     std::fclose(f);
 }
 
-bool Reddish(uint32_t p) {
-    return ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) < 60 && (p & 0xFF) < 60;
-}
-
 // Rows of column x between top and bottom whose pixel is red.
 int RedRows(const Png& png, int x, int top, int bottom) {
     int n = 0;
     for (int y = top; y < bottom; ++y) {
-        n += Reddish(png.At(x, y)) ? 1 : 0;
+        const uint32_t p = png.At(x, y);
+        n += ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) < 60 && (p & 0xFF) < 60;
     }
     return n;
 }
