@@ -215,8 +215,8 @@ TEST(FolderTreeE2E, OpensTwoLevelsDeepSelectsTheStartAndChoosingAPictureOpensIt)
     // The selection is the row of the highlighted item: the start folder, then one down.
     for (const auto& [state, name] :
          {std::pair{tree, "Trip"}, {device.TakenState("down"), "a.bmp"}}) {
-        const Json& rows = DialogControl(state, 2004);
-        EXPECT_EQ(rows["items"][static_cast<size_t>(rows["selection"].Int())]["text"].text, name);
+        const Json& view = DialogControl(state, 2004);
+        EXPECT_EQ(view["items"][static_cast<size_t>(view["selection"].Int())]["text"].text, name);
     }
     // Down twice from "Trip" reaches b.bmp.
     EXPECT_EQ(Pick(run.state, "viewMode workDirectory image.path"),
