@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +34,13 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kRegistry = "\\Windows\\registry.reg";
+constexpr int kNobody = 65534;
+
+// A device root whose first start installs no samples.
+struct Device : TempDevice {
+    Device() { SkipSampleInstall(); }
+};
+
 void StartIn(const TempDevice& device, const std::string& folder) {
     device.WriteSettings({{"MainSection", "WorkDirectory", folder}});
 }
@@ -46,8 +52,6 @@ std::string Names(const Json& state) {
         out += (out.empty() ? "" : " ") + e["name"].text;
     return out;
 }
-
-constexpr int kNobody = 65534;
 
 std::string Slurp(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
@@ -74,21 +78,17 @@ void Chown(const std::string& hostPath, int uid) {
 }  // namespace
 
 TEST(SandboxE2E, PlantedLinksAtTemporaryNamesAreReplacedNotFollowed) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     Outside outside;
-    const std::string secret = Slurp((outside.path / "secret.bmp").string());
     device.MakeFolder("\\Windows");
     device.MakeFolder("\\IPSM\\My Documents");  // the first start then saves a favourite
-    ASSERT_EQ(::symlink((outside.path / "secret.bmp").c_str(),
-                        device.Host("\\Windows\\registry.reg.xxx").c_str()),
-              0);
-    ASSERT_EQ(::symlink((outside.path / "secret.bmp").c_str(),
-                        device.Host("\\Program Files\\Velloran\\agoto.got.xxx").c_str()),
-              0);
+    for (const char* planted :
+         {"\\Windows\\registry.reg.xxx", "\\Program Files\\Velloran\\agoto.got.xxx"})
+        ASSERT_EQ(::symlink((outside.path / "secret.bmp").c_str(), device.Host(planted).c_str()),
+                  0);
     const auto run = RunHeadless(device, "cmd:40015");
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(Slurp((outside.path / "secret.bmp").string()), secret);
+    EXPECT_EQ(Slurp((outside.path / "secret.bmp").string()), SolidBmp(4, 4, 9, 9, 9));
     EXPECT_NE(device.ReadFile(kRegistry).find("\"ThumbnailLayout\"=dword:00000002"),
               std::string::npos);
     EXPECT_EQ(FavoritesStore::Parse(device.ReadFile("\\Program Files\\Velloran\\agoto.got")).size(),
@@ -96,8 +96,7 @@ TEST(SandboxE2E, PlantedLinksAtTemporaryNamesAreReplacedNotFollowed) {
 }
 
 TEST(SandboxE2E, LinksOutOfTheRootAreNotListedOpenedOrDeleted) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     Outside outside;
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(4, 4, 1, 2, 3));
     device.WriteFile("\\Pics\\Real\\r.bmp", SolidBmp(4, 4, 1, 2, 3));
@@ -122,8 +121,7 @@ TEST(SandboxE2E, LinksOutOfTheRootAreNotListedOpenedOrDeleted) {
 }
 
 TEST(SandboxE2E, NamesNoDevicePathCanHoldAreNotListed) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\Pics\\x\\y.bmp", SolidBmp(4, 4, 1, 2, 3));
     std::ofstream(device.Host("\\Pics") + "/x\\y.bmp", std::ios::binary) << SolidBmp(4, 4, 3, 2, 1);
     std::ofstream(device.Host("\\Pics") + "/ctl\x01.bmp", std::ios::binary) << "x";
@@ -144,8 +142,7 @@ TEST(SandboxE2E, NamesNoDevicePathCanHoldAreNotListed) {
 }
 
 TEST(SandboxE2E, AFifoAmongThePicturesIsNeitherListedNorOpened) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(4, 4, 1, 2, 3));
     ASSERT_EQ(::mkfifo(device.Host("\\Pics\\pipe.jpg").c_str(), 0644), 0);
     StartIn(device, "\\Pics");
@@ -155,8 +152,7 @@ TEST(SandboxE2E, AFifoAmongThePicturesIsNeitherListedNorOpened) {
 }
 
 TEST(SandboxE2E, FortyThousandEntriesScrollStepAndPaint) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\Big\\p00000.bmp", SolidBmp(8, 8, 0, 0, 255));
     const std::string first = device.Host("\\Big\\p00000.bmp");
     constexpr int kCount = 40000;
@@ -185,8 +181,7 @@ TEST(SandboxE2E, FortyThousandEntriesScrollStepAndPaint) {
 }
 
 TEST(SandboxE2E, NamesThatDifferOnlyInCaseAreToldApart) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\P\\AB.bmp", SolidBmp(4, 4, 255, 0, 0));
     device.WriteFile("\\P\\ab.bmp", SolidBmp(4, 4, 0, 255, 0));
     StartIn(device, "\\P");
@@ -218,8 +213,7 @@ TEST(SandboxE2E, NamesThatDifferOnlyInCaseAreToldApart) {
 }
 
 TEST(SandboxE2E, NamesThatAreNotUtf8GiveValidJsonAndStayDeletable) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\Pics\\caf\xe9.bmp", SolidBmp(4, 4, 1, 2, 3));
     device.WriteFile("\\Pics\\\xc0\xaf.bmp", SolidBmp(4, 4, 1, 2, 3));
     StartIn(device, "\\Pics");
@@ -234,8 +228,7 @@ TEST(SandboxE2E, NamesThatAreNotUtf8GiveValidJsonAndStayDeletable) {
 }
 
 TEST(SandboxE2E, OtherProgramsSettingsSurviveAndAnUnreadableFileIsNotReplaced) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     const std::string foreign = std::string("[HKEY_CURRENT_USER\\Software\\Other]\n") +
                                 "\"Bin\"=hex:01,02,\\\n  03\n\"Exp\"=hex(2):25,00\n";
     device.WriteFile(kRegistry, "REGEDIT4\n\n" + foreign);
@@ -260,8 +253,7 @@ TEST(SandboxE2E, OtherProgramsSettingsSurviveAndAnUnreadableFileIsNotReplaced) {
 }
 
 TEST(SandboxE2E, AReadOnlyDeviceRootCanBeBrowsed) {
-    TempDevice device;
-    device.SkipSampleInstall();
+    Device device;
     device.WriteFile("\\Pics\\a.bmp", SolidBmp(4, 4, 1, 2, 3));
     device.WriteFile("\\Pics\\b.bmp", SolidBmp(4, 4, 1, 2, 3));
     StartIn(device, "\\Pics");
