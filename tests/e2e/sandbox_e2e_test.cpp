@@ -113,7 +113,8 @@ TEST(SandboxE2E, LinksOutOfTheRootAreNotListedOpenedOrDeleted) {
     EXPECT_TRUE(fs::exists(outside.path / "secret.bmp"));
     EXPECT_TRUE(device.Exists("\\Pics\\Real\\r.bmp"));
     std::string rows;
-    for (const Json& item : DialogControl(device.TakenState("tree"), 2004)["items"].items)
+    const Json tree = device.TakenState("tree");
+    for (const Json& item : DialogControl(tree, 2004)["items"].items)
         rows += " " + item["text"].text + " ";
     EXPECT_NE(rows.find(" Real "), std::string::npos) << rows;
     EXPECT_EQ(rows.find(" Out "), std::string::npos) << rows;
@@ -192,7 +193,8 @@ TEST(SandboxE2E, NamesThatDifferOnlyInCaseAreToldApart) {
                                                    "cmd:40009 Down Down cmd:40001"));
     std::vector<std::string> below;
     bool inP = false;
-    for (const Json& item : DialogControl(device.TakenState("tree"), 2004)["items"].items) {
+    const Json tree = device.TakenState("tree");
+    for (const Json& item : DialogControl(tree, 2004)["items"].items) {
         if (inP && item["depth"].Int() == 2)
             below.push_back(item["text"].text);
         inP = inP || item["text"].text == "P";
