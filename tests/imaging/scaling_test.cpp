@@ -61,12 +61,9 @@ TEST(ScaleRowTest, ExamplesOfEnlargingAndReducing) {
 
 TEST(ScaleRowTest, ChannelsAreScaledIndependently) {
     const uint8_t src[6] = {0, 100, 200, 90, 100, 0};  // two pixels, channels differ
-    uint8_t out[12];
-    ScaleRowPlain(src, out, 2, 4);
-    const uint8_t expected[12] = {0, 100, 200, 30, 100, 134, 60, 100, 67, 90, 100, 0};
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(out[i], expected[i]) << i;
-    }
+    std::vector<uint8_t> out(12);
+    ScaleRowPlain(src, out.data(), 2, 4);
+    EXPECT_EQ(out, std::vector<uint8_t>({0, 100, 200, 30, 100, 134, 60, 100, 67, 90, 100, 0}));
 }
 
 void FillRow(ImageBuffer* image, int y, uint8_t value) {
@@ -139,9 +136,7 @@ TEST(ResampleTest, MarginsWithAndWithoutFullRows) {
 TEST(ResampleTest, PicturesReachingPastTheDestinationAreClipped) {
     ImageBuffer source, target;
     MakePicture(&source, 4, 4);
-    for (int y = 0; y < 4; ++y) {
-        FillRow(&source, y, 200);
-    }
+    std::fill(source.Bits(), source.Bits() + source.ImageSize(), 200);
     MakePicture(&target, 3, 3);
     Resampler resampler;
     resampler.SetSource(source);
