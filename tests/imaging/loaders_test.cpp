@@ -56,23 +56,23 @@ TEST(FitTest, CoverBoxGrowsTheBoxSoThePictureCoversIt) {
     }
 }
 
-// Rows of one pixel whose value is the row's number (mod 256); counts the rows read.
+// Rows whose blue is the row's number (mod 256) and green the column's; counts the rows read.
+// With `rows`, it runs dry after that many, as a short BMP file does.
 class CountingRows : public RowSource {
   public:
-    explicit CountingRows(int width) : width_(width) {}
+    explicit CountingRows(int width, int rows = 1 << 30) : width_(width), rows_(rows) {}
     int NextRow(uint8_t* row) override {
         for (int x = 0; x < width_; ++x) {
             row[3 * x] = static_cast<uint8_t>(read_ % 256);
             row[3 * x + 1] = static_cast<uint8_t>(x);
             row[3 * x + 2] = 0;
         }
-        ++read_;
-        return 1;
+        return ++read_ < rows_ ? 1 : 0;
     }
     int read_ = 0;
 
   private:
-    int width_;
+    int width_, rows_;
 };
 
 TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
@@ -98,19 +98,6 @@ TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
     }
 }
 
-// A source that runs dry after `rows` rows, as a short BMP file does.
-class ShortRows : public CountingRows {
-  public:
-    ShortRows(int width, int rows) : CountingRows(width), rows_(rows) {}
-    int NextRow(uint8_t* row) override {
-        CountingRows::NextRow(row);
-        return read_ < rows_ ? 1 : 0;
-    }
-
-  private:
-    int rows_;
-};
-
 TEST(StoreDecodedRowsTest, EndedDataLeavesTheRemainingLinesBlack) {
     struct Case {
         int sourceHeight, lines, rows;
@@ -123,10 +110,7 @@ TEST(StoreDecodedRowsTest, EndedDataLeavesTheRemainingLinesBlack) {
     for (const Case& c : cases) {
         ImageBuffer image;
         MakePicture(&image, 1, c.lines);
-        for (int y = 0; y < c.lines; ++y) {
-            image.RowPtr(y)[0] = 0;
-        }
-        ShortRows rows(1, c.rows);
+        CountingRows rows(1, c.rows);
         ASSERT_EQ(StoreDecodedRows(&image, 1, c.sourceHeight, 1, 0, rows), 1);
         EXPECT_EQ(rows.read_, c.rows) << c.sourceHeight;
         EXPECT_EQ(image.RowPtr(c.lastWritten)[0], c.lastValue % 256) << c.sourceHeight;

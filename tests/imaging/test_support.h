@@ -14,6 +14,7 @@
 #include "imaging/image_buffer.h"
 #include "imaging/picture_writers.h"
 #include "platform/os/device_fs.h"
+#include "tests/support/headless.h"
 
 namespace imaging::testing {
 
@@ -55,43 +56,28 @@ inline int MaxDifference(const ImageBuffer& a, const ImageBuffer& b) {
 }
 
 inline bool SamePixels(const ImageBuffer& a, const ImageBuffer& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    return MaxDifference(a, b) == 0;
+    return a.Width() == b.Width() && a.Height() == b.Height() && MaxDifference(a, b) == 0;
 }
 
 // Each test runs against a fresh device root in a temporary host folder.
 class DeviceRootTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velloran-imaging-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        plat::DeviceFs::SetRoot(root_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
+    void SetUp() override { plat::DeviceFs::SetRoot(device_.Root()); }
     void WriteBytes(const std::string& devicePath, const std::string& bytes) {
         ASSERT_TRUE(plat::DeviceFs::WriteAtomic(devicePath, bytes));
     }
     // A gradient picture written as a 24-bit BMP or a JPEG.
-    void WriteGradient(const std::string& devicePath, int width, int height, bool bmp = false,
-                       JpegWriteOptions options = JpegWriteOptions{}) {
+    void WriteGradient(const std::string& devicePath, int width, int height, bool bmp = false) {
         ImageBuffer image;
         MakeGradient(&image, width, height);
-        ASSERT_EQ(bmp ? WriteBmp24(devicePath, image) : WriteJpegFile(devicePath, image, options),
-                  1);
+        ASSERT_EQ(bmp ? WriteBmp24(devicePath, image) : WriteJpegFile(devicePath, image), 1);
     }
     std::string ReadBytes(const std::string& devicePath) {
         std::string bytes;
         plat::DeviceFs::ReadAll(devicePath, &bytes);
         return bytes;
     }
-    std::string root_;
+    testing_support::TempDevice device_;
 };
 
 inline std::string ReadHostFile(const std::filesystem::path& path) {
