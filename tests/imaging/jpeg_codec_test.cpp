@@ -57,16 +57,18 @@ TEST_F(JpegCodecTest, OutputSizesAndRows) {
         const char* out;
         int components = 3;
         bool arithmetic = false;
+        bool progressive = false;
     } cases[] = {
-        {1600, 1200, 176, 220, "200x150"},     // fitted 176 x 132: 1/8 covers it
-        {1600, 1200, 352, 440, "400x300"},     // fitted 352 x 264: 2/8
-        {1200, 1600, 220, 176, "150x200"},     // turned box
-        {400, 300, 176, 220, "200x150"},       // fitted 176 x 132: 4/8 (3/8 is 150 x 113)
-        {100, 80, 176, 220, "100x80"},         // within the box: full size
-        {1600, 1200, 0, 0, "1600x1200"},       // no box: full size
-        {1000, 10, 80, 80, "125x2"},           // fitted 80 x 1
-        {33, 17, 8, 8, "9x5"},                 // fitted 8 x 4: 1/8 gives 5 x 3, 2/8 9 x 5
-        {64, 48, 64, 48, "64x48", 1, true},    // arithmetic coding
+        {1600, 1200, 176, 220, "200x150"},          // fitted 176 x 132: 1/8 covers it
+        {1600, 1200, 352, 440, "400x300"},          // fitted 352 x 264: 2/8
+        {1200, 1600, 220, 176, "150x200"},          // turned box
+        {400, 300, 176, 220, "200x150"},            // fitted 176 x 132: 4/8 (3/8 is 150 x 113)
+        {100, 80, 176, 220, "100x80"},              // within the box: full size
+        {1600, 1200, 0, 0, "1600x1200"},            // no box: full size
+        {1000, 10, 80, 80, "125x2"},                // fitted 80 x 1
+        {33, 17, 8, 8, "9x5"},                      // fitted 8 x 4: 1/8 gives 5 x 3, 2/8 9 x 5
+        {64, 48, 64, 48, "64x48", 1, true},         // arithmetic coding
+        {64, 48, 64, 48, "64x48", 3, false, true},  // progressive
         {6000, 4000, 176, 220, "352x235", 1},  // level 0: 1/8 is 750 x 500, twice the box 352 x 440
         {6000, 4000, 352, 440, "704x469", 1},  // level 1
         {6000, 4000, 528, 660, "750x500", 1},  // level 2: 1/8 fits twice the box
@@ -77,6 +79,7 @@ TEST_F(JpegCodecTest, OutputSizesAndRows) {
         SCOPED_TRACE(Dims(c.width, c.height) + " in " + Dims(c.boxWidth, c.boxHeight));
         JpegFile file(c.width, c.height, c.components);
         file.arithmetic = c.arithmetic;
+        file.progressive = c.progressive;
         Write("\\a.jpg", file);
         int fw = 0, fh = 0, ow = c.boxWidth, oh = c.boxHeight, components = 0;
         ASSERT_EQ(GetJPGFileHeader("\\a.jpg", &fw, &fh, &ow, &oh, &components), 1);
