@@ -7,10 +7,8 @@
 #include <vector>
 
 #include "tests/imaging/gif_builder.h"
+#include "tests/imaging/jpeg_files.h"
 #include "tests/support/headless.h"
-
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
 
 using testing_support::Json;
 using testing_support::Pick;
@@ -23,48 +21,24 @@ using testing_support::WithCheckpoints;
 
 namespace {
 
-// A device whose work folder is \\Pics, with the memory level given.
+// A device whose work folder is \Pics, with the memory level given.
 struct Device : TempDevice {
     explicit Device(int memoryLevel = 0) {
         SkipSampleInstall();
         MakeFolder("\\Pics");
-        Settle(memoryLevel);
+        UseMemoryLevel(memoryLevel);
     }
-    void Settle(int memoryLevel) const {
+    void UseMemoryLevel(int memoryLevel) const {
         WriteSettings({{"MainSection", "WorkDirectory", "\\Pics"},
                        {"MainSection", "OptimizedMemory", memoryLevel}});
     }
 };
 
-// A JPEG of one colour (0xRRGGBB), written row by row.
+// A JPEG of one colour (0xRRGGBB).
 void WriteSolidJpeg(const std::string& hostPath, int width, int height, uint32_t rgb) {
-    std::FILE* f = std::fopen(hostPath.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, f);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    for (int x = 0; x < width; ++x) {
-        row[3 * x] = static_cast<uint8_t>(rgb >> 16);
-        row[3 * x + 1] = static_cast<uint8_t>(rgb >> 8);
-        row[3 * x + 2] = static_cast<uint8_t>(rgb);
-    }
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(f);
+    imaging::testing::JpegFile jpeg(width, height, 3, 90);
+    jpeg.sample = [rgb](int, int, int c) { return static_cast<uint8_t>(rgb >> (16 - 8 * c)); };
+    imaging::testing::WriteJpeg(hostPath, jpeg);
 }
 
 // Rows of column x between top and bottom whose pixel is red.
@@ -86,7 +60,7 @@ TEST(PictureLoading, MemoryLevelsBoundCameraJpegs) {
     // decoder's 1/8 (750 x 500) is within twice the box.
     const char* expected[3] = {"352 235 6000", "704 469 6000", "750 500 6000"};
     for (int level = 0; level < 3; ++level) {
-        device.Settle(level);
+        device.UseMemoryLevel(level);
         const auto run = RunHeadless(device, "Enter");
         ASSERT_EQ(run.exitCode, 0) << run.stderrText;
         EXPECT_EQ(Pick(run.state, "image.width image.height fileList.entries.0.imageWidth"),
