@@ -73,10 +73,14 @@ class FakeObexPeer {
         std::lock_guard<std::mutex> lock(mutex_);
         return connections_;
     }
-    // Waits (real time) until `count` requests arrived.
+    // Waits (real time) until `count` requests arrived, or the sender hung up `hangUps` times.
     bool WaitForRequests(size_t count, std::chrono::milliseconds limit) {
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, limit, [&] { return requests_.size() >= count; });
+    }
+    bool WaitForHangUps(int hangUps, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return hangUps_ >= hangUps; });
     }
 
   private:
@@ -98,13 +102,17 @@ class FakeObexPeer {
                 std::lock_guard<std::mutex> lock(mutex_);
                 ++connections_;
             }
-            Converse(c);
+            const bool senderEnded = Converse(c);
             ::close(c);
+            std::lock_guard<std::mutex> lock(mutex_);
+            hangUps_ += senderEnded ? 1 : 0;
+            changed_.notify_all();
         }
     }
 
-    // Reads one request by its length field; false at the end of the connection.
-    bool ReadRequest(int c, Packet* packet) {
+    // Reads one request by its length field; false at the end of the connection (with
+    // `*senderEnded` set when the sender closed it).
+    bool ReadRequest(int c, Packet* packet, bool* senderEnded) {
         packet->clear();
         size_t want = 3;
         while (packet->size() < want) {
@@ -114,6 +122,7 @@ class FakeObexPeer {
             uint8_t buffer[4096];
             const ssize_t n = ::recv(c, buffer, std::min(sizeof buffer, want - packet->size()), 0);
             if (n <= 0) {
+                *senderEnded = true;
                 return false;
             }
             packet->insert(packet->end(), buffer, buffer + n);
@@ -124,10 +133,12 @@ class FakeObexPeer {
         return true;
     }
 
-    void Converse(int c) {
+    // Answers one connection; true when the sender hung up.
+    bool Converse(int c) {
         Packet p;
         int bodies = 0;
-        while (ReadRequest(c, &p)) {
+        bool senderEnded = false;
+        while (ReadRequest(c, &p, &senderEnded)) {
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 requests_.push_back(p);
@@ -141,7 +152,7 @@ class FakeObexPeer {
             if (p[0] == 0x80) {
                 if (mode_ == Mode::kGarbage) {
                     Send(c, garbage_);
-                    return;
+                    return false;
                 }
                 answer = {0xA0,
                           0x00,
@@ -160,9 +171,10 @@ class FakeObexPeer {
             }
             Send(c, answer);
             if (body && mode_ == Mode::kHangUpMidFile) {
-                return;
+                return false;
             }
         }
+        return senderEnded;
     }
 
     static void Send(int c, const Packet& bytes) {
@@ -179,6 +191,7 @@ class FakeObexPeer {
     std::condition_variable changed_;
     std::vector<Packet> requests_;
     int connections_ = 0;
+    int hangUps_ = 0;
     std::thread thread_;
 };
 

@@ -22,14 +22,8 @@ inline void MakeDevice(const testing_support::TempDevice& device, const std::str
     for (const auto& [name, bytes] : files) {
         device.WriteFile(folder + "\\" + name, bytes);
     }
-    std::string escaped;
-    for (char c : folder) {
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    }
-    device.WriteFile("\\Windows\\registry.reg",
-                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems "
-                     "Inc.\\velloran\\MainSection]\n\"WorkDirectory\"=\"" +
-                         escaped + "\"\n\"HomeDirectory\"=\"" + escaped + "\"\n");
+    device.WriteSettings(
+        {{"MainSection", "WorkDirectory", folder}, {"MainSection", "HomeDirectory", folder}});
 }
 
 // A recognisable sound: a rising saw so that every sample differs from its neighbours.

@@ -223,34 +223,6 @@ INSTANTIATE_TEST_SUITE_P(ThreeOrientations, SlideCaptions,
                                            CaptionCase{1, false}, CaptionCase{1, true},
                                            CaptionCase{2, false}, CaptionCase{2, true}));
 
-TEST(SlideCaption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
-    const int line = OneCaptionLine();
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
-    e.player.SetCaptionStyle(true, false, 0);
-    const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "A");
-    const Box one = FindColour(e.player, kYellow);
-    ASSERT_GT(one.count, 0);
-    EXPECT_GE(one.top, H - line);
-    e.player.PrepareFrame(*picture,
-                          "a long name of a picture taken on the harbour wall at dusk.jpg");
-    const Box many = FindColour(e.player, kYellow);
-    EXPECT_LT(many.top, H - line) << "wrapped onto a second line above the first";
-    EXPECT_GE(many.top, H - 4 * line);
-}
-
-TEST(SlideCaption, OffMeansNoCaptionAndTheSettingIsKept) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
-    e.player.SetCaptionStyle(false, true, kYellow);
-    EXPECT_FALSE(e.player.captionEnabled);
-    const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "Harbour.jpg");
-    EXPECT_EQ(FindColour(e.player, kYellow).count, 0);
-    EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
-}
-
 TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     std::srand(4242);
     Engine e;
@@ -320,39 +292,51 @@ TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
 
 namespace {
 
-// The longest run of yellow pixels down each column of the incoming frame.
-std::vector<int> YellowRunsPerColumn(SlideShowPlayer& player) {
-    std::vector<int> runs(W, 0);
+// How many columns of the incoming frame hold a run of at least `length` yellow pixels.
+int ColumnsWithYellowRunsOf(SlideShowPlayer& player, int length) {
+    int columns = 0;
     for (int x = 0; x < W; ++x) {
-        int run = 0;
+        int run = 0, longest = 0;
         for (int y = 0; y < H; ++y) {
             run = FramePixel(player, x, y) == kYellow ? run + 1 : 0;
-            runs[x] = std::max(runs[x], run);
+            longest = std::max(longest, run);
         }
+        columns += longest >= length ? 1 : 0;
     }
-    return runs;
-}
-
-int ColumnsWithRunsOf(const std::vector<int>& runs, int length) {
-    int n = 0;
-    for (int r : runs)
-        n += r >= length ? 1 : 0;
-    return n;
+    return columns;
 }
 
 }  // namespace
 
-// The caption is a draft-quality text: every stroke of every letter is a whole pixel, so thin
-// stems of the smoothed face do not vanish from the mask ("land" must not read "laro").
-TEST(SlideCaption, EveryStrokeOfTheNameIsInTheMask) {
+// A short name is one line high; a long one wraps and grows upwards. The caption is a
+// draft-quality text: every stroke of every letter is a whole pixel, so thin stems of the
+// smoothed face do not vanish from the mask ("land" must not read "laro"). Off means no
+// caption, and the setting is kept.
+TEST(SlideCaption, WrapsUpwardsKeepsEveryStrokeAndCanBeTurnedOff) {
+    const int line = OneCaptionLine();
     Engine e;
     ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     e.player.SetCaptionStyle(true, false, 0);
     const auto picture = SolidPicture(W, H, kPictureColour);
-    // The stem of a "d" rises from the baseline to the top of the ascenders: 8 pixels.
+    e.player.PrepareFrame(*picture, "A");
+    const Box one = FindColour(e.player, kYellow);
+    ASSERT_GT(one.count, 0);
+    EXPECT_GE(one.top, H - line);
+    e.player.PrepareFrame(*picture,
+                          "a long name of a picture taken on the harbour wall at dusk.jpg");
+    const Box many = FindColour(e.player, kYellow);
+    EXPECT_LT(many.top, H - line) << "wrapped onto a second line above the first";
+    EXPECT_GE(many.top, H - 4 * line);
+    // The stem of a "d" rises from the baseline to the top of the ascenders: 8 pixels; a "u"
+    // has two stems, each from the x-height to the baseline.
     e.player.PrepareFrame(*picture, "d");
-    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 8), 1);
-    // A "u" has two stems, each from the x-height to the baseline.
+    EXPECT_EQ(ColumnsWithYellowRunsOf(e.player, 8), 1);
     e.player.PrepareFrame(*picture, "u");
-    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 4), 2);
+    EXPECT_EQ(ColumnsWithYellowRunsOf(e.player, 4), 2);
+
+    e.player.SetCaptionStyle(false, true, kYellow);
+    EXPECT_FALSE(e.player.captionEnabled);
+    e.player.PrepareFrame(*picture, "Harbour.jpg");
+    EXPECT_EQ(FindColour(e.player, kYellow).count, 0);
+    EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
 }
