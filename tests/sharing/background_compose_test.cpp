@@ -90,9 +90,8 @@ TEST(ComposeTile, AFiftyRowPictureRepeatsRowsThenStartsOverAndTheLastTileIsCut) 
     // Rows 0-49, 0-49, 0-49, then 0-29.
     const int rows[][2] = {{0, 0},    {49, 49}, {50, 0},   {99, 49}, {100, 0},
                            {149, 49}, {150, 0}, {179, 29}, {120, 20}};
-    for (const auto& [canvasRow, pictureRow] : rows) {
+    for (const auto& [canvasRow, pictureRow] : rows)
         EXPECT_EQ(At(*canvas, 0, canvasRow), Source(0, pictureRow)) << "row " << canvasRow;
-    }
     // Columns every 30 pixels; the sixth tile keeps only 26 of its 30 columns.
     EXPECT_EQ(At(*canvas, 29, 10), Source(29, 10));
     EXPECT_EQ(At(*canvas, 30, 10), Source(0, 10));

@@ -43,9 +43,8 @@ class FakeObexPeer {
             ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &length) == 0) {
             port_ = ntohs(a.sin_port);
         }
-        if (::pipe(stop_) != 0) {
+        if (::pipe(stop_) != 0)
             stop_[0] = stop_[1] = -1;
-        }
         thread_ = std::thread([this] { Serve(); });
     }
 
@@ -95,9 +94,8 @@ class FakeObexPeer {
     void Serve() {
         while (WaitReadable(listen_)) {
             const int c = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (c < 0) {
+            if (c < 0)
                 continue;
-            }
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 ++connections_;
@@ -116,9 +114,8 @@ class FakeObexPeer {
         packet->clear();
         size_t want = 3;
         while (packet->size() < want) {
-            if (!WaitReadable(c)) {
+            if (!WaitReadable(c))
                 return false;
-            }
             uint8_t buffer[4096];
             const ssize_t n = ::recv(c, buffer, std::min(sizeof buffer, want - packet->size()), 0);
             if (n <= 0) {
@@ -146,9 +143,8 @@ class FakeObexPeer {
             }
             Packet answer;
             const bool body = p[0] == 0x02 && p.size() > 3 && p[3] == 0x48;
-            if (mode_ == Mode::kSilent || (mode_ == Mode::kSilentAfterName && body)) {
+            if (mode_ == Mode::kSilent || (mode_ == Mode::kSilentAfterName && body))
                 continue;
-            }
             if (p[0] == 0x80) {
                 if (mode_ == Mode::kGarbage) {
                     Send(c, garbage_);
@@ -170,9 +166,8 @@ class FakeObexPeer {
                 answer = {0xA0, 0x00, 0x03};
             }
             Send(c, answer);
-            if (body && mode_ == Mode::kHangUpMidFile) {
+            if (body && mode_ == Mode::kHangUpMidFile)
                 return false;
-            }
         }
         return senderEnded;
     }

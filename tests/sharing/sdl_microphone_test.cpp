@@ -30,9 +30,8 @@ class SdlMicHost : public testing_support::ScriptHost {
             const size_t before = samples->size();
             microphone.Read(samples);
             delivered += samples->size() - before;
-            if (delivered < expected) {
+            if (delivered < expected)
                 SDL_Delay(1);
-            }
         }
     }
     void CloseMicrophone() override { microphone.Close(); }
@@ -95,9 +94,8 @@ TEST_F(SdlDiskMicrophone, TheRecorderWritesTheCapturedSamplesAs8kMonoPcm) {
     EXPECT_EQ(note.rate, 8000);
     EXPECT_EQ(note.channels, 1);
     ASSERT_GE(note.samples.size(), input_.size());
-    for (size_t i = 0; i < input_.size(); ++i) {
+    for (size_t i = 0; i < input_.size(); ++i)
         ASSERT_EQ(note.samples[i], input_[i]) << "sample " << i;
-    }
 }
 
 TEST_F(SdlDiskMicrophone, OpensAtTheAskedRateAndClosesCleanly) {
@@ -122,9 +120,8 @@ TEST(VoiceRecorderWithoutMicrophone, SaysSoAndWritesNothing) {
     std::string said;
     host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT1, true); });
     host.actions.push_back([&said] {
-        if (const plat::MessageBoxInfo* box = plat::OpenMessageBox()) {
+        if (const plat::MessageBoxInfo* box = plat::OpenMessageBox())
             said = box->text;
-        }
         plat::WindowSystem::Get().PostKey(plat::VK_RETURN, true);
     });
     host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT2, true); });

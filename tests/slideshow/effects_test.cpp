@@ -50,13 +50,11 @@ class Rig {
     Rig(int effect, int speed) : screen_(W, H), player_(nullptr, &painter_, W, H) {
         EXPECT_EQ(player_.StartShow(effect, speed, kDirectionKey, 1, 0), 1);
         FillPattern(player_.NewFrame(), 77);
-        if (player_.OldFrame()) {
+        if (player_.OldFrame())
             FillPattern(*player_.OldFrame(), 200);
-        }
         for (int y = 0; y < H; ++y) {
-            for (int x = 0; x < W; ++x) {
+            for (int x = 0; x < W; ++x)
                 screen_.SetPixel(x, y, kSentinel);
-            }
         }
     }
     void Step(int n) {
@@ -64,12 +62,21 @@ class Rig {
         player_.DrawStep(dc, n);
     }
     void RunAll() {
-        for (int n = 1; n <= player_.stepCount; ++n) {
+        for (int n = 1; n <= player_.stepCount; ++n)
             Step(n);
-        }
     }
     plat::Color At(int x, int y) const { return screen_.Pixel(x, y); }
     SlideShowPlayer& Player() { return player_; }
+    // Each point shows the incoming frame's own pixel, or still what was there before.
+    using Points = std::initializer_list<std::pair<int, int>>;
+    void ExpectNew(Points points) const {
+        for (auto [x, y] : points)
+            EXPECT_EQ(At(x, y), NewPixel(x, y)) << "at " << x << ", " << y;
+    }
+    void ExpectUntouched(Points points) const {
+        for (auto [x, y] : points)
+            EXPECT_EQ(At(x, y), kSentinel) << "at " << x << ", " << y;
+    }
     // The first pixel that is not the incoming frame's, or "" when there is none.
     std::string FirstWrongPixel() const {
         for (int y = 0; y < H; ++y) {
@@ -124,43 +131,31 @@ TEST_P(SlideEveryEffectAndSpeed, EndsOnTheExactIncomingFrame) {
 INSTANTIATE_TEST_SUITE_P(Effects, SlideEveryEffectAndSpeed,
                          ::testing::Combine(::testing::Range(0, 11), ::testing::Values(3, 4, 5)));
 
-TEST(SlideDoorClose, HalvesSlideInFromTheSidesAtEverySpeed) {
+// Door (Close): the new halves slide in from the sides, each half's inner edge leading. Door
+// (Open): the old halves slide out, uncovering the new frame.
+TEST(SlideDoors, HalvesSlideInOrOutAtEverySpeed) {
     for (const Travel& t : kTravel) {
-        Rig rig(kDoorClose, t.speed);
+        Rig close(kDoorClose, t.speed), open(kDoorOpen, t.speed);
         const int N = static_cast<int>(t.half.size());
         for (int n = 1; n <= N; ++n) {
-            rig.Step(n);
+            SCOPED_TRACE("speed " + std::to_string(t.speed) + " frame " + std::to_string(n));
+            close.Step(n);
+            open.Step(n);
             const int d = After(t.half, n);
-            SCOPED_TRACE("speed " + std::to_string(t.speed) + " frame " + std::to_string(n));
-            // The left half's inner edge leads; the right half's inner edge leads from the right.
-            EXPECT_EQ(rig.At(0, 10), NewPixel(W / 2 - d, 10));
-            EXPECT_EQ(rig.At(d - 1, 200), NewPixel(W / 2 - 1, 200));
-            EXPECT_EQ(rig.At(W - d, 5), NewPixel(W / 2, 5));
-            EXPECT_EQ(rig.At(W - 1, 219), NewPixel(W / 2 + d - 1, 219));
-            if (d < W / 2) {
-                EXPECT_EQ(rig.At(d, 100), kSentinel);
-                EXPECT_EQ(rig.At(W - d - 1, 100), kSentinel);
+            EXPECT_EQ(close.At(0, 10), NewPixel(W / 2 - d, 10));
+            EXPECT_EQ(close.At(d - 1, 200), NewPixel(W / 2 - 1, 200));
+            EXPECT_EQ(close.At(W - d, 5), NewPixel(W / 2, 5));
+            EXPECT_EQ(close.At(W - 1, 219), NewPixel(W / 2 + d - 1, 219));
+            if (d < W / 2)
+                close.ExpectUntouched({{d, 100}, {W - d - 1, 100}});
+            const int left = After(t.half, N - n);
+            if (left > 0) {
+                EXPECT_EQ(open.At(0, 7), OldPixel(W / 2 - left, 7));
+                EXPECT_EQ(open.At(left - 1, 7), OldPixel(W / 2 - 1, 7));
+                EXPECT_EQ(open.At(W - left, 9), OldPixel(W / 2, 9));
+                EXPECT_EQ(open.At(W - 1, 9), OldPixel(W / 2 + left - 1, 9));
             }
-        }
-    }
-}
-
-TEST(SlideDoorOpen, OldHalvesSlideOutUncoveringTheNewFrame) {
-    for (const Travel& t : kTravel) {
-        Rig rig(kDoorOpen, t.speed);
-        const int N = static_cast<int>(t.half.size());
-        for (int n = 1; n <= N; ++n) {
-            rig.Step(n);
-            const int d = After(t.half, N - n);
-            SCOPED_TRACE("speed " + std::to_string(t.speed) + " frame " + std::to_string(n));
-            if (d > 0) {
-                EXPECT_EQ(rig.At(0, 7), OldPixel(W / 2 - d, 7));
-                EXPECT_EQ(rig.At(d - 1, 7), OldPixel(W / 2 - 1, 7));
-                EXPECT_EQ(rig.At(W - d, 9), OldPixel(W / 2, 9));
-                EXPECT_EQ(rig.At(W - 1, 9), OldPixel(W / 2 + d - 1, 9));
-            }
-            EXPECT_EQ(rig.At(d, 50), NewPixel(d, 50));
-            EXPECT_EQ(rig.At(W - d - 1, 50), NewPixel(W - d - 1, 50));
+            open.ExpectNew({{left, 50}, {W - left - 1, 50}});
         }
     }
 }
@@ -180,19 +175,15 @@ TEST(SlideWipe, BandsFollowTheStrideInAllFourDirections) {
             const int columns = After(t.columns, n);
             const int firstRow = After(t.rows, n - 1);
             const int firstColumn = After(t.columns, n - 1);
-            EXPECT_EQ(down.At(40, firstRow), NewPixel(40, firstRow));
-            EXPECT_EQ(down.At(40, rows - 1), NewPixel(40, rows - 1));
-            EXPECT_EQ(up.At(40, H - rows), NewPixel(40, H - rows));
-            EXPECT_EQ(up.At(40, H - 1 - firstRow), NewPixel(40, H - 1 - firstRow));
-            EXPECT_EQ(right.At(columns - 1, 30), NewPixel(columns - 1, 30));
-            EXPECT_EQ(right.At(firstColumn, 30), NewPixel(firstColumn, 30));
-            EXPECT_EQ(left.At(W - columns, 30), NewPixel(W - columns, 30));
-            EXPECT_EQ(left.At(W - 1 - firstColumn, 30), NewPixel(W - 1 - firstColumn, 30));
+            down.ExpectNew({{40, firstRow}, {40, rows - 1}});
+            up.ExpectNew({{40, H - rows}, {40, H - 1 - firstRow}});
+            right.ExpectNew({{columns - 1, 30}, {firstColumn, 30}});
+            left.ExpectNew({{W - columns, 30}, {W - 1 - firstColumn, 30}});
             if (n < N) {
-                EXPECT_EQ(down.At(40, rows), kSentinel);
-                EXPECT_EQ(up.At(40, H - rows - 1), kSentinel);
-                EXPECT_EQ(right.At(columns, 30), kSentinel);
-                EXPECT_EQ(left.At(W - columns - 1, 30), kSentinel);
+                down.ExpectUntouched({{40, rows}});
+                up.ExpectUntouched({{40, H - rows - 1}});
+                right.ExpectUntouched({{columns, 30}});
+                left.ExpectUntouched({{W - columns - 1, 30}});
             }
         }
     }
@@ -209,19 +200,15 @@ TEST(SlideRectangleIn, RingsAre22_15_11WideAtFastMediumAndSlow) {
             const int v = r * (n - 1);
             EXPECT_EQ(rig.Player().Effect().inset, v);
             rig.Step(n);
-            // Top, right, left, bottom strips of this ring.
-            for (auto [x, y] : {std::pair{v, v},
-                                {W - v - 1, v + r - 1},
-                                {v + r - 1, H / 2},
-                                {W - v - r, H / 2},
-                                {v, H - v - 1},
-                                {W - v - 1, H - v - 1}})
-                EXPECT_EQ(rig.At(x, y), NewPixel(x, y)) << x << "," << y;
-            if (n < N) {
-                // Inside the ring nothing has come yet.
-                EXPECT_EQ(rig.At(v + r, v + r), kSentinel);
-                EXPECT_EQ(rig.At(v + r, H - v - r - 1), kSentinel);
-            }
+            // Top, right, left and bottom strips of this ring; inside it nothing has come yet.
+            rig.ExpectNew({{v, v},
+                           {W - v - 1, v + r - 1},
+                           {v + r - 1, H / 2},
+                           {W - v - r, H / 2},
+                           {v, H - v - 1},
+                           {W - v - 1, H - v - 1}});
+            if (n < N)
+                rig.ExpectUntouched({{v + r, v + r}, {v + r, H - v - r - 1}});
         }
     }
 }
@@ -229,39 +216,24 @@ TEST(SlideRectangleIn, RingsAre22_15_11WideAtFastMediumAndSlow) {
 TEST(SlideRectangleOut, FastFirstFrameIsTheCentreRectangle66_66_109_153) {
     Rig rig(kRectangleOut, 5);
     rig.Step(1);
-    EXPECT_EQ(rig.At(66, 66), NewPixel(66, 66));
-    EXPECT_EQ(rig.At(109, 153), NewPixel(109, 153));
-    EXPECT_EQ(rig.At(65, 66), kSentinel);
-    EXPECT_EQ(rig.At(66, 65), kSentinel);
-    EXPECT_EQ(rig.At(110, 153), kSentinel);
-    EXPECT_EQ(rig.At(109, 154), kSentinel);
+    rig.ExpectNew({{66, 66}, {109, 153}});
+    rig.ExpectUntouched({{65, 66}, {66, 65}, {110, 153}, {109, 154}});
     // Each further frame grows it by a ring width on every side.
     rig.Step(2);
-    EXPECT_EQ(rig.At(44, 44), NewPixel(44, 44));
-    EXPECT_EQ(rig.At(43, 44), kSentinel);
-    EXPECT_EQ(rig.At(131, 175), NewPixel(131, 175));
-    EXPECT_EQ(rig.At(132, 175), kSentinel);
+    rig.ExpectNew({{44, 44}, {131, 175}});
+    rig.ExpectUntouched({{43, 44}, {132, 175}});
 }
 
+// Fast: bands of 55 rows, each frame paints half a band (28 rows) from the top and the bottom.
 TEST(SlideInterlace, FastBandsOf55RowsInHalvesOf28) {
     Rig rig(kInterlace, 5);
     EXPECT_EQ(rig.Player().Effect().bandHeight, 55);
     rig.Step(1);
-    EXPECT_EQ(rig.At(3, 0), NewPixel(3, 0));
-    EXPECT_EQ(rig.At(3, 27), NewPixel(3, 27));
-    EXPECT_EQ(rig.At(3, 28), kSentinel);
-    EXPECT_EQ(rig.At(3, 191), kSentinel);
-    EXPECT_EQ(rig.At(3, 192), NewPixel(3, 192));
-    EXPECT_EQ(rig.At(3, 219), NewPixel(3, 219));
+    rig.ExpectNew({{3, 0}, {3, 27}, {3, 192}, {3, 219}});
+    rig.ExpectUntouched({{3, 28}, {3, 191}});
     rig.Step(2);
-    EXPECT_EQ(rig.At(3, 54), kSentinel);
-    EXPECT_EQ(rig.At(3, 55), NewPixel(3, 55));
-    EXPECT_EQ(rig.At(3, 82), NewPixel(3, 82));
-    EXPECT_EQ(rig.At(3, 83), kSentinel);
-    EXPECT_EQ(rig.At(3, 136), kSentinel);
-    EXPECT_EQ(rig.At(3, 137), NewPixel(3, 137));
-    EXPECT_EQ(rig.At(3, 164), NewPixel(3, 164));
-    EXPECT_EQ(rig.At(3, 165), kSentinel);
+    rig.ExpectNew({{3, 55}, {3, 82}, {3, 137}, {3, 164}});
+    rig.ExpectUntouched({{3, 54}, {3, 83}, {3, 136}, {3, 165}});
 }
 
 // Bands of H / N rows rounded up (Medium 37, Slow 28), their halves 19 and 14.
@@ -274,15 +246,12 @@ TEST(SlideInterlace, MediumAndSlowFramesPaintBandHalvesFromBothEnds) {
             SCOPED_TRACE("speed " + std::to_string(speed) + " frame " + std::to_string(n));
             rig.Step(n);
             const int t = (n - 1) * b;
-            if (t < H) {
-                EXPECT_EQ(rig.At(9, t), NewPixel(9, t));
-            }
+            if (t < H)
+                rig.ExpectNew({{9, t}});
             const int e = std::min(H - 1, (N - n + 1) * b - 1);
-            EXPECT_EQ(rig.At(9, e), NewPixel(9, e));
-            if (n == 1) {
-                EXPECT_EQ(rig.At(9, h), kSentinel);
-                EXPECT_EQ(rig.At(9, e - h), kSentinel);
-            }
+            rig.ExpectNew({{9, e}});
+            if (n == 1)
+                rig.ExpectUntouched({{9, h}, {9, e - h}});
         }
     }
 }
@@ -348,13 +317,13 @@ TEST(SlideZoomIn, GrowsFromTheCentreOverTheOldFrame) {
             EXPECT_EQ(plat::BlueOf(rig.At(x + w - 1, y + h - 1)), 77);
             EXPECT_LE(plat::RedOf(rig.At(x, y + h / 2)), W / w + 1);
             EXPECT_GE(plat::RedOf(rig.At(x + w - 1, y + h / 2)), W - 1 - W / w - 1);
-            EXPECT_EQ(rig.At(x - 1, y), kSentinel);
-            EXPECT_EQ(rig.At(x + w, y + h - 1), kSentinel);
-            EXPECT_EQ(rig.At(x, y - 1), kSentinel);
+            rig.ExpectUntouched({{x - 1, y}, {x + w, y + h - 1}, {x, y - 1}});
         }
     }
 }
 
+// After a transition every effect is back on its first frame: Door (Close) runs the same way
+// a second time, its first frame 22 pixels wide again.
 TEST(SlideEffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
     for (int effect = 0; effect < kEffectCount; ++effect) {
         Rig rig(effect, 4);
@@ -366,15 +335,11 @@ TEST(SlideEffectState, EndOfTransitionPutsEveryEffectBackOnItsFirstFrame) {
         EXPECT_EQ(after.inset, before.inset) << effect;
         EXPECT_EQ(after.shift, before.shift) << effect;
     }
-}
-
-TEST(SlideEffectState, DoorCloseRunsTheSameWayTwiceAfterAReset) {
     Rig rig(kDoorClose, 5);
     rig.RunAll();
     rig.Player().EndTransition();
     FillPattern(rig.Player().NewFrame(), 78);
     rig.Step(1);
-    // The second transition's first frame is 22 pixels wide again.
     EXPECT_EQ(rig.At(21, 0), plat::Rgb(87, 0, 78));
     EXPECT_EQ(rig.At(22, 0), NewPixel(22, 0));
 }

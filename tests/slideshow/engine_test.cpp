@@ -24,9 +24,8 @@ std::unique_ptr<imaging::ImageBuffer> SolidPicture(int width, int height, plat::
     imaging::BitmapInfoHeader header;
     imaging::MakeBitmapHeader(&header, width, height, 24, 72, 72);
     EXPECT_EQ(image->Create(header), 1);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         imaging::FillPixels(image->RowPtr(y), colour, width);
-    }
     return image;
 }
 
@@ -62,7 +61,12 @@ int OneCaptionLine() {
     return tm.height + tm.internalLeading + tm.externalLeading;
 }
 
+// A player with a show started (Wipe (Downwards) at Fast, one second, unless given).
 struct Engine {
+    explicit Engine(int effect = kWipeDown, int speed = 5, SyncMode mode = kDelayTime,
+                    int delay = 1, int orientation = 0) {
+        EXPECT_EQ(player.StartShow(effect, speed, mode, delay, orientation), 1);
+    }
     ImagePainter painter;
     SlideShowPlayer player{nullptr, &painter, W, H};
 };
@@ -71,8 +75,7 @@ struct Engine {
 
 TEST(SlideTiming, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
     for (auto [speed, frames] : {std::pair{3, 8}, std::pair{4, 6}, std::pair{5, 4}}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, speed, kDelayTime, 3, 0), 1);
+        Engine e(kWipeDown, speed, kDelayTime, 3);
         EXPECT_EQ(e.player.stepCount, frames);
         EXPECT_EQ(e.player.tickInterval, 250);
         EXPECT_EQ(e.player.holdTicks, 12);
@@ -80,16 +83,14 @@ TEST(SlideTiming, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
         EXPECT_TRUE(e.player.running);
     }
     for (SyncMode mode : {kDirectionKey, kWaveFile}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 7, 0), 1);
+        Engine e(kWipeDown, 5, mode, 7);
         EXPECT_EQ(e.player.holdTicks, 0);
     }
 }
 
 TEST(SlideTiming, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
     for (int effect = 0; effect <= kRandomEffect; ++effect) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(effect, 5, kDelayTime, 1, 0), 1);
+        Engine e(effect);
         const bool wanted = effect == kDoorOpen || effect == kTransparent || effect == kZoomIn ||
                             effect == kRandomEffect;
         EXPECT_EQ(e.player.OldFrame() != nullptr, wanted) << effect;
@@ -102,8 +103,7 @@ TEST(SlideTiming, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
 }
 
 TEST(SlideTiming, CodesBeyond1010WipeToTheRight) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(1011, 5, kDelayTime, 1, 0), 1);
+    Engine e(1011);
     EXPECT_EQ(e.player.effect, kWipeRight);
     EXPECT_EQ(e.player.Effect().code, kWipeRight);
     EXPECT_FALSE(e.player.randomEffect);
@@ -120,21 +120,17 @@ TEST(SlideFit, PicturesAreFittedWithoutEnlargingAndCentredOnBlack) {
                           Case{800, 600, 176, 132, 0, 44}, Case{600, 1000, 132, 220, 22, 0},
                           Case{175, 221, 174, 220, 1, 0}, Case{101, 99, 101, 99, 38, 61}}) {
         Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
         const auto picture = SolidPicture(c.w, c.h, kPictureColour);
         e.player.PrepareFrame(*picture, "p.jpg");
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-        EXPECT_EQ(e.player.fittedWidth, c.fw);
-        EXPECT_EQ(e.player.fittedHeight, c.fh);
-        EXPECT_EQ(e.player.pictureLeft, c.left);
-        EXPECT_EQ(e.player.pictureTop, c.top);
+        const SlideShowPlayer& p = e.player;
+        EXPECT_EQ(std::vector<int>({p.fittedWidth, p.fittedHeight, p.pictureLeft, p.pictureTop}),
+                  std::vector<int>({c.fw, c.fh, c.left, c.top}));
         // The frame holds the picture there and nowhere else, black around it.
         const Box box = FindColour(e.player, kPictureColour);
-        EXPECT_EQ(box.left, c.left);
-        EXPECT_EQ(box.top, c.top);
-        EXPECT_EQ(box.right, c.left + c.fw - 1);
-        EXPECT_EQ(box.bottom, c.top + c.fh - 1);
-        EXPECT_EQ(box.count, c.fw * c.fh);
+        EXPECT_EQ(
+            std::vector<int>({box.left, box.top, box.right, box.bottom, box.count}),
+            std::vector<int>({c.left, c.top, c.left + c.fw - 1, c.top + c.fh - 1, c.fw * c.fh}));
         if (c.top > 0) {
             EXPECT_EQ(FramePixel(e.player, c.left, c.top - 1), plat::Rgb(0, 0, 0));
         }
@@ -142,8 +138,7 @@ TEST(SlideFit, PicturesAreFittedWithoutEnlargingAndCentredOnBlack) {
 }
 
 TEST(SlideFit, TheFrameShownLastBecomesTheOutgoingFrame) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kTransparent, 5, kDelayTime, 1, 0), 1);
+    Engine e(kTransparent);
     const auto first = SolidPicture(W, H, plat::Rgb(200, 0, 0));
     const auto second = SolidPicture(W, H, plat::Rgb(0, 200, 0));
     e.player.PrepareFrame(*first, "1");
@@ -168,8 +163,7 @@ class SlideCaptions : public ::testing::TestWithParam<CaptionCase> {};
 TEST_P(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
     const CaptionCase c = GetParam();
     constexpr plat::Color kShadow = plat::Rgb(255, 0, 255);
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, c.orientation), 1);
+    Engine e(kWipeDown, 5, kDelayTime, 1, c.orientation);
     e.player.SetCaptionStyle(true, c.shadow, kShadow);
     const auto picture = SolidPicture(W, H, kPictureColour);
     e.player.PrepareFrame(*picture, "Harbour.jpg");
@@ -225,8 +219,7 @@ INSTANTIATE_TEST_SUITE_P(ThreeOrientations, SlideCaptions,
 
 TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     std::srand(4242);
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kRandomEffect, 5, kDelayTime, 1, 0), 1);
+    Engine e(kRandomEffect);
     EXPECT_TRUE(e.player.randomEffect);
     const auto picture = SolidPicture(40, 40, kPictureColour);
     std::vector<int> effects{e.player.effect};
@@ -261,8 +254,7 @@ TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
 
 TEST(SlideKeys, TimedModesStopOnAnyKey) {
     for (SyncMode mode : {kDelayTime, kWaveFile}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 1, 0), 1);
+        Engine e(kWipeDown, 5, mode);
         e.player.OnKeyDown(plat::VK_RIGHT);
         EXPECT_TRUE(e.player.stopRequested);
         EXPECT_EQ(e.player.advanceKey, 0u) << "Right does not skip";
@@ -270,8 +262,7 @@ TEST(SlideKeys, TimedModesStopOnAnyKey) {
 }
 
 TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDirectionKey, 1, 0), 1);
+    Engine e(kWipeDown, 5, kDirectionKey);
     e.player.OnKeyDown(plat::VK_UP);
     EXPECT_EQ(e.player.advanceKey, plat::VK_UP);
     EXPECT_FALSE(e.player.stopRequested);
@@ -315,7 +306,6 @@ int ColumnsWithYellowRunsOf(SlideShowPlayer& player, int length) {
 TEST(SlideCaption, WrapsUpwardsKeepsEveryStrokeAndCanBeTurnedOff) {
     const int line = OneCaptionLine();
     Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     e.player.SetCaptionStyle(true, false, 0);
     const auto picture = SolidPicture(W, H, kPictureColour);
     e.player.PrepareFrame(*picture, "A");

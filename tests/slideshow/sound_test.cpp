@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include "platform/os/device_fs.h"
 #include "platform/window/window_system.h"
 #include "resources/artwork.h"
+#include "tests/support/headless.h"
 
 namespace {
 
@@ -94,22 +94,6 @@ class RecordingHost : public plat::Host {
     int calls = 0;
 };
 
-class DeviceRoot {
-  public:
-    DeviceRoot() {
-        char path[] = "/tmp/velloran-sounddev-XXXXXX";
-        root_ = ::mkdtemp(path);
-        plat::DeviceFs::SetRoot(root_);
-    }
-    ~DeviceRoot() { std::filesystem::remove_all(root_); }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
-    }
-
-  private:
-    std::string root_;
-};
-
 }  // namespace
 
 TEST_P(SlideCodings, DecodeToSixteenBitSamplesAtTheFilesRateAndChannels) {
@@ -158,9 +142,10 @@ TEST(SlideSound, RefusesWhatIsNotAWaveFile) {
 }
 
 TEST(SlideSound, PlayingAFileHandsItToTheHostAndRecordsIt) {
-    DeviceRoot device;
-    device.Write("note.wav", MakeWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 250));
-    device.Write("bad.wav", "not a sound");
+    testing_support::TempDevice device;
+    plat::DeviceFs::SetRoot(device.Root());
+    device.WriteFile("\\note.wav", MakeWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 250));
+    device.WriteFile("\\bad.wav", "not a sound");
     RecordingHost host;
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(&host, 176, 220);
