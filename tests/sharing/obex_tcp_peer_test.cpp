@@ -15,7 +15,7 @@
 
 #include "tests/support/headless.h"
 
-using testing_support::Json;
+using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::TempDevice;
 
@@ -122,16 +122,11 @@ TEST(ObexTcpPeer, FilesArriveByteForByteWithTheSuccessTextOkAndTheSound) {
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         EXPECT_TRUE(server.WaitEnded()) << name;
         EXPECT_EQ(Slurp(inbox + "/" + name), bytes) << name << "\n" << Slurp(inbox + ".log");
-        std::string status;
-        for (const Json& c : run.state["dialog"]["controls"].items) {
-            if (c["id"].Int() == 2046)
-                status = c["text"].text;
-        }
-        EXPECT_EQ(status, "File is transmitted successfully !") << name;
-        ASSERT_EQ(run.state["softkeys"].Size(), 1u);
-        EXPECT_EQ(run.state["softkeys"][0]["label"].text, "OK");
-        ASSERT_EQ(run.state["sounds"].Size(), 1u);
-        EXPECT_EQ(run.state["sounds"][0]["file"].text, "4016");
+        EXPECT_EQ(testing_support::DialogControl(run.state, 2046)["text"].text,
+                  "File is transmitted successfully !")
+            << name;
+        EXPECT_EQ(Pick(run.state, "softkeys softkeys.0.label sounds sounds.0.file"),
+                  "[1] OK [1] 4016");
         std::filesystem::remove_all(inbox);
         std::filesystem::remove(inbox + ".log");
     }

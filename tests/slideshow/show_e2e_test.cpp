@@ -91,15 +91,17 @@ TEST(SlideDelayTime, WithRepeatTheFirstPictureFollowsTheLast) {
     EXPECT_EQ(run.state["viewMode"].text, "SlideShow");
 }
 
-// One run, one show after another. A view command ends the show cleanly; Right stops the show
-// rather than skipping, and Back and Home end it too, leaving the picture shown selected. A
-// show started full screen from the image view ends in the thumbnails.
+// One run, one show after another. a's voice note plays asynchronously at the end of its
+// transition. A view command ends the show cleanly; Right stops the show rather than skipping,
+// and Back and Home end it too, leaving the picture shown selected. A show started full screen
+// from the image view ends in the thumbnails.
 TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictureShown) {
     TempDevice d;
     ThreePictures(d);
+    d.WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
     const char* commands[] = {"cmd:40010", "cmd:40008", "cmd:40007"};
     const char* keys[] = {"Right", "Back", "Home"};
-    std::string script;
+    std::string script = "cmd:40010 wait:900 @before wait:200 @played Back";
     for (const char* command : commands)
         script += std::string(" cmd:40010 wait:500 ") + command + " wait:2500 @" + command;
     for (const char* key : keys) {
@@ -108,6 +110,9 @@ TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictur
         script += std::string(" cmd:40010 wait:2500 ") + key + " wait:300 @" + key;
     }
     RunChecked(d, script);
+    EXPECT_EQ(Pick(d.TakenState("before"), "sounds"), "[0]");
+    EXPECT_EQ(Pick(d.TakenState("played"), "sounds sounds.0.file sounds.0.sync"),
+              "[1] \\Pics\\a.bmp.wav false");
     for (const char* command : commands)
         EXPECT_EQ(Pick(d.TakenState(command), kEnded), "Thumbnail null false 0") << command;
     for (const char* key : keys)
@@ -270,16 +275,6 @@ TEST(SlideRandomEffect, TheShowDrawsEffectsFromTheUnseededGenerator) {
                   std::to_string(effect) + " " + std::to_string(k % 2))
             << "picture " << k;
     }
-}
-
-TEST(SlideVoiceNote, PlaysAsynchronouslyAtTheEndOfTheTransitionInDelayTime) {
-    TempDevice d;
-    ThreePictures(d);
-    d.WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
-    RunChecked(d, "cmd:40010 wait:900 @before wait:200 @played");
-    EXPECT_EQ(Pick(d.TakenState("before"), "sounds"), "[0]");
-    EXPECT_EQ(Pick(d.TakenState("played"), "sounds sounds.0.file sounds.0.sync"),
-              "[1] \\Pics\\a.bmp.wav false");
 }
 
 // In step with the wave file: a's note plays from 1 s to 4 s; b comes in then, its frames at
