@@ -1,5 +1,6 @@
-// Cancel ends the "Send via Infrared" worker whatever it waits for: a sleep between discovery
-// tries, the answer to Connect, the answer to a body packet. The peers here never answer and
+// Cancel (Back, the softkey, IDCANCEL) closes the "Send via Infrared" dialog and ends its
+// worker whatever it waits for: a sleep between discovery tries, the answer to Connect, the
+// answer to a body packet. The peers here never answer and
 // the discovery sleep is on a virtual clock nobody moves, so the worker ends only when the
 // dialog's Cancel reaches it where it waits.
 #include <gtest/gtest.h>
@@ -38,17 +39,28 @@ class InfraredCancel : public testing::Test {
         plat::WorkerClock::UseVirtualTime(false, 0);
     }
 
-    // Opens the dialog with this peer; once `ready` answers, presses Cancel.
-    void CancelWhen(const std::string& peerArg, const std::function<bool()>& ready) {
+    // Opens the dialog with this peer; once `ready` answers, cancels with `command` (the
+    // softkey's 40002 or IDCANCEL), or with the Back key when it is 0.
+    void CancelWhen(const std::string& peerArg, unsigned command,
+                    const std::function<bool()>& ready) {
         plat::IrPeer peer;
         ASSERT_TRUE(plat::ParseIrPeer(peerArg, &peer));
         plat::SetIrPeers({peer});
         host_.actions.push_back([&] {
             EXPECT_TRUE(ready());
-            plat::WindowSystem::Get().TopWindow()->Post(plat::WM_COMMAND, 40002, 0);
+            plat::WindowSystem& ws = plat::WindowSystem::Get();
+            if (command == 0) {
+                ws.PostKey(plat::VK_TBACK, true);
+                ws.PostKey(plat::VK_TBACK, false);
+            } else {
+                ws.TopWindow()->Post(plat::WM_COMMAND, command, 0);
+            }
         });
+        // Reached only when the dialog is still open after the cancel.
+        host_.actions.push_back([] { ADD_FAILURE() << "the cancel left the dialog open"; });
         RunInfraredSendDialog(nullptr, {"\\a.jpg", "a.jpg"});
-        EXPECT_TRUE(host_.actions.empty());
+        EXPECT_EQ(host_.actions.size(), 1u);
+        host_.actions.clear();
     }
 
     testing_support::TempDevice device_;
@@ -59,7 +71,7 @@ TEST_F(InfraredCancel, DuringASleepBetweenDiscoveryTriesTheWorkerEnds) {
     plat::WorkerClock::UseVirtualTime(true, 0);
     ClosedPort nobody;
     // The first try finds nobody and the worker sleeps until 200 ms, which never comes.
-    CancelWhen(nobody.PeerArg("Gone"), [] { return plat::WorkerClock::Settle(10000) == 200; });
+    CancelWhen(nobody.PeerArg("Gone"), 0, [] { return plat::WorkerClock::Settle(10000) == 200; });
     EXPECT_EQ(plat::WorkerClock::Settle(10000), UINT64_MAX) << "the worker still sleeps";
     // A worker the cancel missed runs out its tries, so that it ends before the program does.
     for (uint64_t at; (at = plat::WorkerClock::Settle(10000)) != UINT64_MAX;)
@@ -73,11 +85,12 @@ TEST_F(InfraredCancel, WaitingForAnAnswerTheWorkerEndsWithoutAGoodbye) {
         const char* what;
         FakeObexPeer::Mode mode;
         size_t requestsBeforeCancel;
-    } cases[] = {{"connection", FakeObexPeer::Mode::kSilent, 1},
-                 {"transfer", FakeObexPeer::Mode::kSilentAfterName, 3}};
+        unsigned command;
+    } cases[] = {{"connection", FakeObexPeer::Mode::kSilent, 1, 40002},
+                 {"transfer", FakeObexPeer::Mode::kSilentAfterName, 3, plat::IDCANCEL}};
     for (const auto& c : cases) {
         FakeObexPeer peer(c.mode);
-        CancelWhen(peer.PeerArg("Tablet"), [&] {
+        CancelWhen(peer.PeerArg("Tablet"), c.command, [&] {
             return peer.WaitForRequests(c.requestsBeforeCancel, std::chrono::seconds(30));
         });
         EXPECT_TRUE(peer.WaitForHangUps(1, std::chrono::seconds(30))) << c.what;

@@ -137,37 +137,6 @@ TEST(InfraredSendE2E, RefusedBodyLeavesTheReceiveFailureAndCancel) {
     EXPECT_TRUE(SaidGoodbye(peer.Requests()));
 }
 
-// Back, the softkey's command and command 2 each close the dialog at once, whatever the
-// worker waits for, and no Disconnect reaches the peer.
-TEST(InfraredSendE2E, CancelDuringDiscoveryConnectionAndTransferClosesWithoutGoodbye) {
-    struct Case {
-        const char* what;
-        FakeObexPeer::Mode mode;
-        bool peerInRange;
-        const char* keys;
-        size_t requestsBeforeCancel;
-    };
-    const Case cases[] = {
-        {"discovery", FakeObexPeer::Mode::kAccept, false, "cmd:40051 wait:300 Back", 0},
-        {"connection", FakeObexPeer::Mode::kSilent, true, "cmd:40051 wait:1000 cmd:40002", 1},
-        {"transfer", FakeObexPeer::Mode::kSilentAfterName, true, "cmd:40051 wait:1000 cmd:2", 3},
-    };
-    for (const Case& c : cases) {
-        TempDevice device;
-        Prepare(device, {{"a.bmp", SolidBmp(40, 40, 10, 20, 30)}});
-        FakeObexPeer peer(c.mode);
-        ClosedPort nobody;
-        const std::string arg = c.peerInRange ? peer.PeerArg("Tablet") : nobody.PeerArg("Gone");
-        const auto run =
-            RunHeadless(device, std::string(c.keys) + " wait:5000", false, {"--ir-peer", arg});
-        ExpectCleanRun(run);
-        EXPECT_EQ(Pick(run.state, "dialog viewMode"), "null Thumbnail") << c.what;
-        const std::vector<Packet> got = peer.Requests();
-        EXPECT_EQ(got.size(), c.requestsBeforeCancel) << c.what;
-        EXPECT_FALSE(SaidGoodbye(got)) << c.what;
-    }
-}
-
 TEST(InfraredSendE2E, MalformedPeersOnTheCommandLineAreUsageErrors) {
     TempDevice device;
     Prepare(device, {});
