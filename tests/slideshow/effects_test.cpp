@@ -108,8 +108,7 @@ const Travel kTravel[] = {
     {3,
      {11, 22, 33, 44, 55, 66, 77, 88},
      {28, 55, 83, 110, 138, 165, 193, 220},
-     {22, 44, 66, 88, 110, 132, 154, 176}},
-};
+     {22, 44, 66, 88, 110, 132, 154, 176}}};
 
 // The distance after `n` frames (none before the first).
 int After(const std::vector<int>& distances, int n) {

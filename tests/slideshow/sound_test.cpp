@@ -17,6 +17,7 @@
 #include "platform/window/window_system.h"
 #include "resources/artwork.h"
 #include "tests/support/headless.h"
+#include "tests/support/script_host.h"
 
 namespace {
 
@@ -73,12 +74,8 @@ struct Coding {
 class SlideCodings : public ::testing::TestWithParam<Coding> {};
 
 // A host that keeps what it was given.
-class RecordingHost : public plat::Host {
+class RecordingHost : public testing_support::ScriptHost {
   public:
-    uint64_t NowMs() override { return now; }
-    void WaitForEvents(int64_t) override {}
-    void PollEvents() override {}
-    void Present(const plat::Surface&, bool) override {}
     void PlaySamples(const std::vector<int16_t>& interleaved, int r, int c, bool s) override {
         samples = interleaved.size();
         rate = r;
@@ -86,7 +83,6 @@ class RecordingHost : public plat::Host {
         sync = s;
         ++calls;
     }
-    uint64_t now = 0;
     size_t samples = 0;
     int rate = 0;
     int channels = 0;
