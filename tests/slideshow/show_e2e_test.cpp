@@ -82,26 +82,18 @@ TEST(SlideDelayTime, WithoutRepeatTheShowEndsAfterTheLastPictureAndKeepsItSelect
     EXPECT_EQ(Pick(d.TakenState("after"), kEnded), "Thumbnail null false 2");
 }
 
-TEST(SlideDelayTime, WithRepeatTheFirstPictureFollowsTheLast) {
-    TempDevice d;
-    ThreePictures(d, {{"Repeat", 1}});
-    const RunResult run = RunChecked(d, "cmd:40010 wait:6100 @again");
-    EXPECT_EQ(Pick(d.TakenState("again"), "viewMode fileList.currentIndex"), "SlideShow 0");
-    // The script's end finds the show running: the host ends it as Back would, and exits.
-    EXPECT_EQ(run.state["viewMode"].text, "SlideShow");
-}
-
 // One run, one show after another. a's voice note plays asynchronously at the end of its
-// transition. A view command ends the show cleanly; Right stops the show rather than skipping,
-// and Back and Home end it too, leaving the picture shown selected. A show started full screen
-// from the image view ends in the thumbnails.
+// transition; with Repeat (the default) the first picture follows the last. A view command ends the
+// show cleanly; Right stops the show rather than skipping, and Back and Home end it too, leaving
+// the picture shown selected. A show started full screen from the image view ends in the
+// thumbnails.
 TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictureShown) {
     TempDevice d;
     ThreePictures(d);
     d.WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
     const char* commands[] = {"cmd:40010", "cmd:40008", "cmd:40007"};
     const char* keys[] = {"Right", "Back", "Home"};
-    std::string script = "cmd:40010 wait:900 @before wait:200 @played Back";
+    std::string script = "cmd:40010 wait:900 @before wait:200 @played wait:5000 @again Back";
     for (const char* command : commands)
         script += std::string(" cmd:40010 wait:500 ") + command + " wait:2500 @" + command;
     for (const char* key : keys) {
@@ -113,6 +105,7 @@ TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictur
     EXPECT_EQ(Pick(d.TakenState("before"), "sounds"), "[0]");
     EXPECT_EQ(Pick(d.TakenState("played"), "sounds sounds.0.file sounds.0.sync"),
               "[1] \\Pics\\a.bmp.wav false");
+    EXPECT_EQ(Pick(d.TakenState("again"), "viewMode fileList.currentIndex"), "SlideShow 0");
     for (const char* command : commands)
         EXPECT_EQ(Pick(d.TakenState(command), kEnded), "Thumbnail null false 0") << command;
     for (const char* key : keys)
@@ -163,10 +156,11 @@ TEST(SlideRestore, OrientationLoadLevelAndFullScreenComeBack) {
 TEST(SlideDirectionKey, KeysStepWrapOrWaitForTheTransitionAndOtherKeysEndTheShow) {
     TempDevice d;
     ThreePictures(d, {{"TransformKey", 1}, {"Repeat", 0}});
-    RunChecked(d,
-               "cmd:40010 wait:300 Enter wait:1500 @ignored Enter wait:100 @ended "
-               "cmd:40010 wait:300 Down wait:200 @during wait:1000 @moved Down wait:1500 @last "
-               "Down wait:1500 @wrapped Up wait:1500 @up");
+    const RunResult run =
+        RunChecked(d,
+                   "cmd:40010 wait:300 Enter wait:1500 @ignored Enter wait:100 @ended "
+                   "cmd:40010 wait:300 Down wait:200 @during wait:1000 @moved Down wait:1500 @last "
+                   "Down wait:1500 @wrapped Up wait:1500 @up");
     EXPECT_EQ(Pick(d.TakenState("ignored"),
                    "viewMode fileList.currentIndex slideShow.holdTicks slideShow.syncMode"),
               "SlideShow 0 0 1");
@@ -176,6 +170,8 @@ TEST(SlideDirectionKey, KeysStepWrapOrWaitForTheTransitionAndOtherKeysEndTheShow
     EXPECT_EQ(Index(d, "last"), "2");
     EXPECT_EQ(Index(d, "wrapped"), "0");
     EXPECT_EQ(Pick(d.TakenState("up"), "viewMode fileList.currentIndex"), "SlideShow 2");
+    // The script's end finds the show running: the host ends it as Back would, and exits.
+    EXPECT_EQ(run.state["viewMode"].text, "SlideShow");
 }
 
 // A broken first picture and a broken one later: the show goes on with the next each time.
