@@ -137,18 +137,4 @@ TEST(InfraredSendE2E, RefusedBodyLeavesTheReceiveFailureAndCancel) {
     EXPECT_TRUE(SaidGoodbye(peer.Requests()));
 }
 
-TEST(InfraredSendE2E, MalformedPeersOnTheCommandLineAreUsageErrors) {
-    TempDevice device;
-    Prepare(device, {});
-    for (const char* bad : {"foo", "A=host:99999", "A=host:0", "=host:650", "A=:650",
-                            "A=host:", "A=host:65x", "A=::1:650", "NameLongerThanTwentyTwoB=h:1"}) {
-        const auto run = RunHeadless(device, "", false, {"--ir-peer", bad});
-        EXPECT_EQ(run.exitCode, 2) << bad;
-    }
-    for (const char* good : {"A=host:1", "Phone 2=localhost:65535", "v6=[::1]:650"}) {
-        const auto run = RunHeadless(device, "", false, {"--ir-peer", good});
-        EXPECT_EQ(run.exitCode, 0) << good << run.stderrText;
-    }
-}
-
 }  // namespace

@@ -219,4 +219,16 @@ TEST_F(InfraredWorker, FileGoneBeforeItsBodyIsAFailureWithAGoodbye) {
     EXPECT_EQ(got[2], kDisconnect);
 }
 
+// What --ir-peer takes: NAME=HOST:PORT, a name of at most 22 bytes, a port from 1 to 65535,
+// an IPv6 address in brackets.
+TEST(InfraredPeers, OnlyWellFormedPeersAreTaken) {
+    plat::IrPeer peer;
+    for (const char* bad : {"foo", "A=host:99999", "A=host:0", "=host:650", "A=:650",
+                            "A=host:", "A=host:65x", "A=::1:650", "NameLongerThanTwentyTwoB=h:1"}) {
+        EXPECT_FALSE(plat::ParseIrPeer(bad, &peer)) << bad;
+    }
+    for (const char* good : {"A=host:1", "Phone 2=localhost:65535", "v6=[::1]:650"})
+        EXPECT_TRUE(plat::ParseIrPeer(good, &peer)) << good;
+}
+
 }  // namespace
