@@ -149,73 +149,52 @@ TEST(SlideFit, TheFrameShownLastBecomesTheOutgoingFrame) {
     EXPECT_EQ(FramePixel(e.player, 5, 5), plat::Rgb(0, 200, 0));
 }
 
-namespace {
-
-struct CaptionCase {
-    int orientation;
-    bool shadow;
-};
-
-class SlideCaptions : public ::testing::TestWithParam<CaptionCase> {};
-
-}  // namespace
-
-TEST_P(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
-    const CaptionCase c = GetParam();
+// In each orientation the caption runs along the picture's bottom edge; a shadowed caption's
+// shadow lies 2 pixels right and 2 below as the viewer sees it.
+TEST(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
     constexpr plat::Color kShadow = plat::Rgb(255, 0, 255);
-    Engine e(kWipeDown, 5, kDelayTime, 1, c.orientation);
-    e.player.SetCaptionStyle(true, c.shadow, kShadow);
     const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "Harbour.jpg");
-    const Box text = FindColour(e.player, kYellow);
-    ASSERT_GT(text.count, 20) << "the name is drawn";
-    // The caption lies within one line of the edge that is the picture's bottom; the text of
-    // a shadowed caption sits two pixels further in.
-    const int line = OneCaptionLine() + (c.shadow ? 2 : 0);
-    switch (c.orientation) {
-        case 0:
-            EXPECT_GE(text.top, H - line);
-            EXPECT_GT(text.right - text.left, text.bottom - text.top) << "reads across";
-            break;
-        case 1:
-            EXPECT_LT(text.right, line);
-            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads downwards";
-            break;
-        default:
-            EXPECT_GE(text.left, W - line);
-            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads upwards";
-            break;
-    }
-    const Box shadow = FindColour(e.player, kShadow);
-    if (!c.shadow) {
-        EXPECT_EQ(shadow.count, 0);
-        return;
-    }
-    ASSERT_GT(shadow.count, 0);
-    // Every text pixel has its shadow pixel 2 right and 2 below as the viewer sees it (unless
-    // text covers it).
-    const int dx = c.orientation == 0 ? 2 : c.orientation == 1 ? -2 : 2;
-    const int dy = c.orientation == 0 ? 2 : c.orientation == 1 ? 2 : -2;
-    int missing = 0;
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            if (FramePixel(e.player, x, y) != kYellow)
+    for (int orientation = 0; orientation < 3; ++orientation) {
+        for (bool shadowed : {false, true}) {
+            SCOPED_TRACE("orientation " + std::to_string(orientation) +
+                         (shadowed ? " with" : " without") + " shadow");
+            Engine e(kWipeDown, 5, kDelayTime, 1, orientation);
+            e.player.SetCaptionStyle(true, shadowed, kShadow);
+            e.player.PrepareFrame(*picture, "Harbour.jpg");
+            const Box text = FindColour(e.player, kYellow);
+            ASSERT_GT(text.count, 20) << "the name is drawn";
+            // Within one line of the edge that is the picture's bottom; the text of a shadowed
+            // caption sits two pixels further in.
+            const int line = OneCaptionLine() + (shadowed ? 2 : 0);
+            const int across = text.right - text.left, down = text.bottom - text.top;
+            if (orientation == 0) {
+                EXPECT_GE(text.top, H - line);
+                EXPECT_GT(across, down) << "reads across";
+            } else {
+                EXPECT_TRUE(orientation == 1 ? text.right < line : text.left >= W - line);
+                EXPECT_GT(down, across) << "reads downwards or upwards";
+            }
+            const Box shadow = FindColour(e.player, kShadow);
+            EXPECT_EQ(shadow.count > 0, shadowed);
+            if (!shadowed)
                 continue;
-            const int sx = x + dx, sy = y + dy;
-            if (sx < 0 || sy < 0 || sx >= W || sy >= H)
-                continue;
-            const plat::Color under = FramePixel(e.player, sx, sy);
-            if (under != kShadow && under != kYellow)
-                ++missing;
+            // Every text pixel has its shadow pixel beside it (unless text covers it).
+            const int dx = orientation == 1 ? -2 : 2, dy = orientation == 2 ? -2 : 2;
+            int missing = 0;
+            for (int y = 0; y < H; ++y) {
+                for (int x = 0; x < W; ++x) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (FramePixel(e.player, x, y) != kYellow || sx < 0 || sy < 0 || sx >= W ||
+                        sy >= H)
+                        continue;
+                    const plat::Color under = FramePixel(e.player, sx, sy);
+                    missing += under != kShadow && under != kYellow;
+                }
+            }
+            EXPECT_EQ(missing, 0);
         }
     }
-    EXPECT_EQ(missing, 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(ThreeOrientations, SlideCaptions,
-                         ::testing::Values(CaptionCase{0, false}, CaptionCase{0, true},
-                                           CaptionCase{1, false}, CaptionCase{1, true},
-                                           CaptionCase{2, false}, CaptionCase{2, true}));
 
 TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     std::srand(4242);
