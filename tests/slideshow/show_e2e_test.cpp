@@ -82,18 +82,22 @@ TEST(SlideDelayTime, WithoutRepeatTheShowEndsAfterTheLastPictureAndKeepsItSelect
     EXPECT_EQ(Pick(d.TakenState("after"), kEnded), "Thumbnail null false 2");
 }
 
-// One run, one show after another. a's voice note plays asynchronously at the end of its
-// transition; with Repeat (the default) the first picture follows the last. A view command ends the
-// show cleanly; Right stops the show rather than skipping, and Back and Home end it too, leaving
-// the picture shown selected. A show started full screen from the image view ends in the
-// thumbnails.
-TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictureShown) {
+// One run, one show after another in a folder with a subfolder first; each show begins with
+// the first picture after the folders, whatever was selected. a's voice note plays
+// asynchronously at the end of its transition; with Repeat (the default) the first picture
+// follows the last. A view command ends the show cleanly; Right stops the show rather than
+// skipping, and Back and Home end it too, leaving the picture shown selected. A show started
+// full screen from the image view ends in the thumbnails.
+TEST(SlideDelayTime, BeginsAfterTheFoldersRepeatsAndEndsOnKeysOrViewCommandsOnThePictureShown) {
     TempDevice d;
     ThreePictures(d);
+    d.MakeFolder("\\Pics\\Sub");
     d.WriteFile("\\Pics\\a.bmp.wav", WaveBytes(3000));
     const char* commands[] = {"cmd:40010", "cmd:40008", "cmd:40007"};
     const char* keys[] = {"Right", "Back", "Home"};
-    std::string script = "cmd:40010 wait:900 @before wait:200 @played wait:5000 @again Back";
+    std::string script =
+        "Right Right Right @selected cmd:40010 wait:100 @first wait:800 @before "
+        "wait:200 @played wait:5000 @again Back";
     for (const char* command : commands)
         script += std::string(" cmd:40010 wait:500 ") + command + " wait:2500 @" + command;
     for (const char* key : keys) {
@@ -102,28 +106,21 @@ TEST(SlideDelayTime, KeysAndViewCommandsEndTheShowLeavingTheSelectionOnThePictur
         script += std::string(" cmd:40010 wait:2500 ") + key + " wait:300 @" + key;
     }
     RunChecked(d, script);
+    EXPECT_EQ(Index(d, "selected"), "3");
+    EXPECT_EQ(Pick(d.TakenState("first"), "fileList.currentIndex fileList.entries.1.name"),
+              "1 a.bmp");
     EXPECT_EQ(Pick(d.TakenState("before"), "sounds"), "[0]");
     EXPECT_EQ(Pick(d.TakenState("played"), "sounds sounds.0.file sounds.0.sync"),
               "[1] \\Pics\\a.bmp.wav false");
-    EXPECT_EQ(Pick(d.TakenState("again"), "viewMode fileList.currentIndex"), "SlideShow 0");
+    EXPECT_EQ(Pick(d.TakenState("again"), "viewMode fileList.currentIndex"), "SlideShow 1");
     for (const char* command : commands)
-        EXPECT_EQ(Pick(d.TakenState(command), kEnded), "Thumbnail null false 0") << command;
+        EXPECT_EQ(Pick(d.TakenState(command), kEnded), "Thumbnail null false 1") << command;
     for (const char* key : keys)
         EXPECT_EQ(Pick(d.TakenState(key), kEnded + std::string(" title")),
-                  "Thumbnail null false 1 Velloran")
+                  "Thumbnail null false 2 Velloran")
             << key;
     EXPECT_EQ(Pick(d.TakenState("image"), "viewMode fullScreen"), "Image true");
     EXPECT_EQ(Pick(d.TakenState("fromImage"), "viewMode fullScreen"), "Thumbnail false");
-}
-
-TEST(SlideStart, BeginsWithTheFirstPictureAfterTheFoldersWhateverWasSelected) {
-    TempDevice d;
-    ThreePictures(d);
-    d.MakeFolder("\\Pics\\Sub");
-    RunChecked(d, "Right Right Right @before cmd:40010 wait:100 @show");
-    EXPECT_EQ(Index(d, "before"), "3");
-    EXPECT_EQ(Pick(d.TakenState("show"), "fileList.currentIndex fileList.entries.1.name"),
-              "1 a.bmp");
 }
 
 TEST(SlideStart, ExitDuringAShowEndsTheShowThenCloses) {
