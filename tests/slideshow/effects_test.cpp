@@ -40,8 +40,9 @@ void FillPattern(imaging::ImageBuffer& frame, int blue) {
     }
 }
 
+// Frames per transition: Fast 4, Medium 6, Slow 8.
 int StepCountOf(int speed) {
-    return 2 * (7 - speed);
+    return speed == 5 ? 4 : speed == 4 ? 6 : 8;
 }
 
 // A show on a memory screen, driven frame by frame as the timer would.
