@@ -261,19 +261,15 @@ namespace {
 // Runs Transparent from a uniform outgoing colour to a uniform incoming one and returns the
 // blue value of the screen after every frame.
 std::vector<int> BlendSequence(int speed, int from, int to) {
-    ImagePainter painter;
-    plat::Surface screen(W, H);
-    SlideShowPlayer player(nullptr, &painter, W, H);
-    EXPECT_EQ(player.StartShow(kTransparent, speed, kDirectionKey, 1, 0), 1);
+    Rig rig(kTransparent, speed);
     for (int y = 0; y < H; ++y) {
-        imaging::FillPixels(player.NewFrame().RowPtr(y), plat::Rgb(0, 0, to), W);
-        imaging::FillPixels(player.OldFrame()->RowPtr(y), plat::Rgb(0, 0, from), W);
+        imaging::FillPixels(rig.Player().NewFrame().RowPtr(y), plat::Rgb(0, 0, to), W);
+        imaging::FillPixels(rig.Player().OldFrame()->RowPtr(y), plat::Rgb(0, 0, from), W);
     }
     std::vector<int> seen;
-    for (int n = 1; n <= player.stepCount; ++n) {
-        plat::Canvas dc(&screen);
-        player.DrawStep(dc, n);
-        seen.push_back(plat::BlueOf(screen.Pixel(W / 3, H / 3)));
+    for (int n = 1; n <= rig.Player().stepCount; ++n) {
+        rig.Step(n);
+        seen.push_back(plat::BlueOf(rig.At(W / 3, H / 3)));
     }
     return seen;
 }
