@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -46,6 +47,16 @@ bool Port650Listening() {
     return false;
 }
 
+// Polls `done` for up to five seconds.
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 // obex_tcp in receive mode in its own folder, ended (if it has not ended) when destroyed.
 class ObexTcpServer {
   public:
@@ -68,21 +79,11 @@ class ObexTcpServer {
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    bool WaitListening() const {
-        for (int i = 0; i < 500 && !Port650Listening(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return Port650Listening();
-    }
+    bool WaitListening() const { return WaitFor(Port650Listening); }
     // Waits for the server to end after its one connection.
     bool WaitEnded() {
-        for (int i = 0; i < 500; ++i) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                ended_ = true;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        ended_ = WaitFor([this] { return ::waitpid(pid_, nullptr, WNOHANG) == pid_; });
+        return ended_;
     }
 
   private:
