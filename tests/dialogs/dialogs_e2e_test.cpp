@@ -9,6 +9,7 @@
 #include "platform/graphics/font.h"
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::DialogControl;
 using testing_support::Json;
 using testing_support::MenuItem;
@@ -16,7 +17,6 @@ using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -29,7 +29,7 @@ struct Device : TempDevice {
         WriteSettings({{"MainSection", "WorkDirectory", folder}});
     }
     testing_support::RunResult Run(const std::string& keys, bool shot = false) const {
-        const auto run = RunHeadless(*this, WithCheckpoints(*this, keys), shot);
+        const auto run = RunHeadless(*this, Checkpoints(*this, keys), shot);
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         return run;
     }
@@ -333,7 +333,7 @@ TEST(SlideOptionsE2E, StoredSpeedShowsByName) {
 TEST(SlideOptionsE2E, EnableRulesTitlesAndCancel) {
     Device device;
     // Random on at opening: the effect list and its arrows are grey; unticking enables them.
-    device.Run("cmd:40043 @a #titles Down Down Enter @b Down Down Down Right @c cmd:40002");
+    device.Run("cmd:40043 @a !titles Down Down Enter @b Down Down Down Right @c cmd:40002");
     const Json a = device.TakenState("a");
     const Json b = device.TakenState("b");
     const Json c = device.TakenState("c");

@@ -198,10 +198,10 @@ using testing_support::Pick;
 TEST(AboutBoxE2E, ShowsTheIconBesideNameAndVersionAndClosesEveryWay) {
     testing_support::TempDevice device;
     device.SkipSampleInstall();
-    const auto run = RunHeadless(
-        device, testing_support::WithCheckpoints(device,
-                                                 "cmd:40060 @about #about cmd:40001 @ok "
-                                                 "cmd:40060 cmd:2 @two cmd:40060 Back"));
+    const auto run =
+        RunHeadless(device, testing_support::Checkpoints(device,
+                                                         "cmd:40060 @about !about cmd:40001 @ok "
+                                                         "cmd:40060 cmd:2 @two cmd:40060 Back"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     const testing_support::Json about = device.TakenState("about");
     EXPECT_EQ(Pick(about, "dialog.id dialog.title"), "7008 Velloran");

@@ -10,6 +10,7 @@
 
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::DialogControl;
 using testing_support::Json;
 using testing_support::Pick;
@@ -17,7 +18,6 @@ using testing_support::Png;
 using testing_support::ReadPng;
 using testing_support::RunHeadless;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -77,11 +77,11 @@ double ThumbnailDifference(const Json& state, const Png& grid) {
 TEST(CameraPictures, OrientationSixShowsAsOrientationOneEverywhere) {
     Device device;
     // The grid; the image view of each; b's properties; a slide show from each.
-    const auto run = RunHeadless(
-        device, WithCheckpoints(device,
-                                "@grid #grid Enter @a #a Back Right Enter @b #b cmd:40021 "
-                                "@props Back Back Left cmd:40010 wait:1100 #showA Back "
-                                "Right cmd:40010 wait:1100 #showB"));
+    const auto run =
+        RunHeadless(device, Checkpoints(device,
+                                        "@grid !grid Enter @a !a Back Right Enter @b !b cmd:40021 "
+                                        "@props Back Back Left cmd:40010 wait:1100 !showA Back "
+                                        "Right cmd:40010 wait:1100 !showB"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     // Both thumbnails upright and alike.
     EXPECT_LT(ThumbnailDifference(device.TakenState("grid"), device.Shot("grid")), 10.0);
@@ -105,7 +105,7 @@ TEST(CameraPictures, TheCheckBoxTurnsItOffAndIsKept) {
     Device device;
     // General options: the last check box, ticked by default; untick it and confirm.
     const auto off = RunHeadless(
-        device, WithCheckpoints(device, "cmd:40039 @options Down Down Down Enter cmd:40001 #off"));
+        device, Checkpoints(device, "cmd:40039 @options Down Down Down Enter cmd:40001 !off"));
     ASSERT_EQ(off.exitCode, 0) << off.stderrText;
     const Json options = device.TakenState("options");
     std::string box = "(no check box)";

@@ -6,12 +6,12 @@
 #include "hosts/headless/json_writer.h"
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::Json;
 using testing_support::MenuItem;
 using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(Startup, AFreshDeviceShowsTheDefaultsAndTheMenusAndExitWritesThem) {
     TempDevice device;
     device.SkipSampleInstall();
     const auto run = RunHeadless(
-        device, WithCheckpoints(device, "Right @start SoftLeft @left #left Back SoftRight"));
+        device, Checkpoints(device, "Right @start SoftLeft @left !left Back SoftRight"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     // The client area lies between the two 20-pixel strips: 176 x 180.
     EXPECT_EQ(Pick(device.TakenState("start"),
@@ -118,8 +118,8 @@ TEST(Startup, BackClimbsToTheRootThenBeepsAndHomeReturns) {
     device.MakeFolder("\\Photos\\2024");
     device.WriteSettings({{"MainSection", "WorkDirectory", "\\Photos\\2024\\"},
                           {"MainSection", "HomeDirectory", "\\Photos\\2024\\"}});
-    const auto run = RunHeadless(
-        device, WithCheckpoints(device, "@start Back @up Back @root Back Back @beeped 0"));
+    const auto run =
+        RunHeadless(device, Checkpoints(device, "@start Back @up Back @root Back Back @beeped 0"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(Pick(device.TakenState("start"), "workDirectory homeDirectory"),
               "\\Photos\\2024 \\Photos\\2024");

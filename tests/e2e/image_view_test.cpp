@@ -3,6 +3,7 @@
 
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::Json;
 using testing_support::Pick;
 using testing_support::Png;
@@ -10,7 +11,6 @@ using testing_support::ReadPng;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -27,7 +27,7 @@ struct Device : TempDevice {
         WriteFile(kFolder + "\\beach.bmp", SolidBmp(176, 220, 255, 0, 0));
     }
     testing_support::RunResult Run(const std::string& keys, bool shot = false) const {
-        const auto run = RunHeadless(*this, WithCheckpoints(*this, keys), shot);
+        const auto run = RunHeadless(*this, Checkpoints(*this, keys), shot);
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         return run;
     }
@@ -72,7 +72,7 @@ TEST(ImageView, StepsPanZoomAndFullScreenFromTheKeys) {
 TEST(ImageView, PictureCentreAtEachZoomAndBackgroundAround) {
     Device device;
     // a.bmp, blue, 100 x 100: centred at actual size, 50 x 50 at 1/2.
-    const auto run = device.Run("Right Enter #actual Down", true);
+    const auto run = device.Run("Right Enter !actual Down", true);
     Png actual, half;
     ASSERT_TRUE(ReadPng(device.ShotPath("actual"), &actual));
     ASSERT_TRUE(ReadPng(run.screenshot, &half));
@@ -103,7 +103,7 @@ TEST(ImageView, LeavingTheViewEndsFullScreen) {
     std::string keys = kOpenBeach;
     for (size_t i = 0; i < leaves.size(); ++i) {
         const std::string tag = "leave" + std::to_string(i);
-        keys += (i ? "Enter " : "") + std::string("5 ") + leaves[i] + " @" + tag + " #" + tag + " ";
+        keys += (i ? "Enter " : "") + std::string("5 ") + leaves[i] + " @" + tag + " !" + tag + " ";
     }
     const auto again = device.Run(keys + "Enter");
     for (size_t i = 0; i < leaves.size(); ++i) {

@@ -10,6 +10,7 @@
 #include "tests/imaging/jpeg_files.h"
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::Json;
 using testing_support::Pick;
 using testing_support::Png;
@@ -17,7 +18,6 @@ using testing_support::ReadPng;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -124,7 +124,7 @@ TEST(PictureLoading, HostileJpegsAreRefusedAndTiledGifsShowEveryTile) {
     gif.moreFrames = {tile(50, {0, 0, 255}, 10), tile(0, {0, 255, 0}, 10)};
     device.WriteFile("\\Pics\\tiles.gif", imaging::testing::BuildGif(gif));
 
-    const auto run = RunHeadless(device, WithCheckpoints(device, "Enter @claim Right"), true);
+    const auto run = RunHeadless(device, Checkpoints(device, "Enter @claim Right"), true);
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     // The broken-picture mark: no size known, and the image view stays empty.
     const Json claim = device.TakenState("claim");

@@ -20,6 +20,7 @@
 #include "platform/os/text.h"
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::DialogControl;
 using testing_support::Json;
 using testing_support::Pick;
@@ -27,7 +28,6 @@ using testing_support::RunHeadless;
 using testing_support::RunHeadlessAs;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST(SandboxE2E, LinksOutOfTheRootAreNotListedOpenedOrDeleted) {
     StartIn(device, "\\Pics");
     // Deleting the last entry, and the tree's view of the same folder.
     const auto run = RunHeadless(
-        device, WithCheckpoints(device, "Right Right cmd:40022 SoftLeft cmd:40009 @tree Back"));
+        device, Checkpoints(device, "Right Right cmd:40022 SoftLeft cmd:40009 @tree Back"));
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(Names(run.state), "Inside Real");
     EXPECT_TRUE(fs::exists(outside.path / "secret.bmp"));
@@ -188,9 +188,9 @@ TEST(SandboxE2E, NamesThatDifferOnlyInCaseAreToldApart) {
     StartIn(device, "\\P");
     // Where each name sits in the tree below the start folder; Down from the start folder,
     // once and twice, opens each.
-    auto run = RunHeadless(device, WithCheckpoints(device,
-                                                   "cmd:40009 @tree Down cmd:40001 @first "
-                                                   "cmd:40009 Down Down cmd:40001"));
+    auto run = RunHeadless(device, Checkpoints(device,
+                                               "cmd:40009 @tree Down cmd:40001 @first "
+                                               "cmd:40009 Down Down cmd:40001"));
     std::vector<std::string> below;
     bool inP = false;
     const Json tree = device.TakenState("tree");

@@ -5,6 +5,7 @@
 
 #include "tests/support/headless.h"
 
+using testing_support::Checkpoints;
 using testing_support::Json;
 using testing_support::MenuItem;
 using testing_support::Pick;
@@ -14,7 +15,6 @@ using testing_support::RunHeadless;
 using testing_support::Setting;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
-using testing_support::WithCheckpoints;
 
 namespace {
 
@@ -76,9 +76,9 @@ TEST(ThumbnailGrid, ScrollRangeAndFirstVisibleIndexFollowTheSelection) {
         // scrolled page scrolls one row up. Down from a cell with no entry below it goes to
         // the last entry.
         const auto run = RunHeadless(
-            device, WithCheckpoints(device, "cmd:40014 " + Repeat("Right", 9) + "@tenth " +
-                                                Repeat("Right", 5) + "Up Up Up @ups " +
-                                                Repeat("Left", 14) + Repeat("Right", 7) + "Down"));
+            device, Checkpoints(device, "cmd:40014 " + Repeat("Right", 9) + "@tenth " +
+                                            Repeat("Right", 5) + "Up Up Up @ups " +
+                                            Repeat("Left", 14) + Repeat("Right", 7) + "Down"));
         ASSERT_EQ(run.exitCode, 0) << run.stderrText;
         EXPECT_EQ(Pick(device.TakenState("tenth"),
                        "fileList.currentIndex firstVisibleIndex scroll.max scroll.pos cellWidth "
@@ -146,9 +146,9 @@ TEST(ThumbnailGrid, DeleteAsksNamingThePictureThenRemovesItWithItsNoteAndKeepsTh
     EXPECT_TRUE(device.Exists("\\Pics\\p01.bmp"));
 
     // Deleting the last entry selects the new last one.
-    const auto run = RunHeadless(device, WithCheckpoints(device,
-                                                         "Right cmd:40022 SoftLeft @yes cmd:40022 "
-                                                         "SoftLeft"));
+    const auto run = RunHeadless(device, Checkpoints(device,
+                                                     "Right cmd:40022 SoftLeft @yes cmd:40022 "
+                                                     "SoftLeft"));
     EXPECT_FALSE(device.Exists("\\Pics\\p01.bmp"));
     EXPECT_FALSE(device.Exists("\\Pics\\p01.bmp.wav"));
     EXPECT_EQ(Pick(device.TakenState("yes"),
@@ -178,7 +178,7 @@ TEST(ThumbnailGrid, EnterOpensFoldersBackClimbsAndZeroGoesHome) {
     MakePictures(device, 1);
     device.MakeFolder("\\Pics\\Inner");
     device.WriteFile("\\Pics\\Inner\\x.bmp", SolidBmp(8, 8, 9, 9, 9));
-    const auto run = RunHeadless(device, WithCheckpoints(device, "Enter @in Back @back 0"));
+    const auto run = RunHeadless(device, Checkpoints(device, "Enter @in Back @back 0"));
     EXPECT_EQ(Pick(device.TakenState("in"), "workDirectory fileList.currentIndex"),
               "\\Pics\\Inner 0");
     EXPECT_EQ(device.TakenState("back")["workDirectory"].text, "\\Pics");
