@@ -19,34 +19,29 @@
 using testing_support::TempDevice;
 
 TEST(WindowFit, TheAskedScaleIsLoweredUntilTheWindowFitsTheDisplay) {
-    // The default phone at scale 2 on a 1920 x 1040 desktop: as asked.
-    WindowFit f = FitWindow(176, 220, 2, 1920, 1040);
-    EXPECT_EQ(f.scale, 2);
-    EXPECT_FALSE(f.lowered);
-    EXPECT_EQ(f.width, 352);
-    EXPECT_EQ(f.height, 440);
-    // Scale 8 makes 1760 high: 4 is the largest that fits 1040 (880), width 704.
-    f = FitWindow(176, 220, 8, 1920, 1040);
-    EXPECT_EQ(f.scale, 4);
-    EXPECT_TRUE(f.lowered);
-    EXPECT_EQ(f.height, 880);
-    // Exactly filling the display still fits.
-    f = FitWindow(240, 320, 3, 720, 960);
-    EXPECT_EQ(f.scale, 3);
-    EXPECT_FALSE(f.lowered);
-    // 2000 x 2000 at scale 8 (16000 pixels square) on a 1920 x 1040 display: not even scale 1
-    // fits, so the window is the largest square inside the display.
-    f = FitWindow(2000, 2000, 8, 1920, 1040);
-    EXPECT_TRUE(f.lowered);
-    EXPECT_EQ(f.width, 1040);
-    EXPECT_EQ(f.height, 1040);
-    f = FitWindow(2000, 1000, 1, 1000, 1000);
-    EXPECT_EQ(f.width, 1000);
-    EXPECT_EQ(f.height, 500);
-    // A display of unknown size keeps the asked scale.
-    f = FitWindow(176, 220, 3, 0, 0);
-    EXPECT_EQ(f.scale, 3);
-    EXPECT_EQ(f.width, 528);
+    const struct {
+        int w, h, scale, displayW, displayH;
+        const char* fit;  // width x height at scale, and whether the scale was lowered
+    } cases[] = {
+        // The default phone at scale 2 on a 1920 x 1040 desktop: as asked.
+        {176, 220, 2, 1920, 1040, "352x440 at 2"},
+        // Scale 8 makes 1760 high: 4 is the largest that fits 1040 (880).
+        {176, 220, 8, 1920, 1040, "704x880 at 4, lowered"},
+        // Exactly filling the display still fits.
+        {240, 320, 3, 720, 960, "720x960 at 3"},
+        // Not even scale 1 fits: the largest window of the screen's shape inside the display.
+        {2000, 2000, 8, 1920, 1040, "1040x1040 at 1, lowered"},
+        {2000, 1000, 1, 1000, 1000, "1000x500 at 1, lowered"},
+        // A display of unknown size keeps the asked scale.
+        {176, 220, 3, 0, 0, "528x660 at 3"},
+    };
+    for (const auto& c : cases) {
+        const WindowFit f = FitWindow(c.w, c.h, c.scale, c.displayW, c.displayH);
+        EXPECT_EQ(std::to_string(f.width) + "x" + std::to_string(f.height) + " at " +
+                      std::to_string(f.scale) + (f.lowered ? ", lowered" : ""),
+                  c.fit)
+            << c.w << "x" << c.h << " at " << c.scale;
+    }
 }
 
 namespace {

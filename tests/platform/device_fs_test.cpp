@@ -1,13 +1,19 @@
-// The device root as a sandbox: links, special files, names no device path can hold, the
-// mounted card, and writes that never go through an existing name.
+// The device file system: a replaced file is the old one or the new one, whole; files and
+// folders are made, renamed and removed only as asked; and the device root is a sandbox
+// (links, special files, names no device path can hold, the mounted card, writes that never
+// go through an existing name).
 #include "platform/os/device_fs.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,21 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using plat::DeviceFs;
+using Strings = std::vector<std::string>;
 
-std::string Slurp(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Put(const std::string& hostPath, const std::string& bytes) {
-    fs::create_directories(fs::path(hostPath).parent_path());
-    std::ofstream(hostPath, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
+// The names a device folder lists, sorted.
+Strings Names(const std::string& folder) {
     std::vector<plat::FileInfo> entries;
     EXPECT_TRUE(DeviceFs::List(folder, &entries)) << folder;
-    std::vector<std::string> names;
+    Strings names;
     for (const plat::FileInfo& e : entries) {
         names.push_back(e.name);
     }
@@ -41,12 +39,47 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+// A device file's bytes; "(unreadable)" when it cannot be read.
+std::string Read(const std::string& devicePath) {
+    std::string bytes;
+    return DeviceFs::ReadAll(devicePath, &bytes) ? bytes : "(unreadable)";
+}
+
+// The bytes of host files, "-" for one that is missing, joined by " | ".
+std::string Contents(std::initializer_list<std::string> hostPaths) {
+    std::string out;
+    for (const std::string& path : hostPaths) {
+        std::ifstream in(path, std::ios::binary);
+        out += (out.empty() ? "" : " | ") +
+               (in ? std::string(std::istreambuf_iterator<char>(in), {}) : "-");
+    }
+    return out;
+}
+
+void Put(const std::string& hostPath, const std::string& bytes) {
+    fs::create_directories(fs::path(hostPath).parent_path());
+    std::ofstream(hostPath, std::ios::binary) << bytes;
+}
+
+// WriteAtomic in a child process that may write at most `limit` bytes to any file, as on a
+// full disk; the child's exit status is the call's result.
+bool WriteWithFileSizeLimit(const std::string& devicePath, const std::string& bytes, rlim_t limit) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+        const rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        ::_exit(DeviceFs::WriteAtomic(devicePath, bytes) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A device root and, beside it, a folder outside it that nothing may touch.
 class DeviceFsSandbox : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = device_.Root();
-        outside_ = root_ + ".outside";
         fs::create_directories(outside_);
         Put(outside_ + "/secret.jpg", "outside");
     }
@@ -64,9 +97,76 @@ class DeviceFsSandbox : public ::testing::Test {
     }
 
     plat_test::TempDevice device_;
-    std::string root_;
-    std::string outside_;
+    const std::string root_ = device_.Root();
+    const std::string outside_ = root_ + ".outside";
 };
+
+using AtomicWrite = DeviceFsSandbox;
+using DeviceFsFiles = DeviceFsSandbox;
+
+TEST_F(AtomicWrite, ReplacesTheWholeFileAndLeavesNoTemporary) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\My Documents\\Notes"));
+    const std::string path = "\\My Documents\\Notes\\a.txt";
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, std::string(70000, 'o')));
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, "short"));
+    EXPECT_EQ(Read(path), "short");
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, ""));
+    EXPECT_EQ(Read(path), "");
+    EXPECT_EQ(Names("\\My Documents\\Notes"), Strings{"a.txt"});
+}
+
+TEST_F(AtomicWrite, AWriteThatFailsHalfwayKeepsTheOldFile) {
+    const std::string path = "\\settings.dat";
+    const std::string old(1000, 'a');
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, old));
+    // The disk fills after 4096 bytes of the 100000 to be written.
+    EXPECT_FALSE(WriteWithFileSizeLimit(path, std::string(100000, 'b'), 4096));
+    const std::string after = Read(path);
+    EXPECT_TRUE(after == old) << after.size() << " bytes, starting " << after.substr(0, 8);
+    EXPECT_EQ(Names("\\"), Strings{"settings.dat"});
+    // Within the limit the same write goes through.
+    EXPECT_TRUE(WriteWithFileSizeLimit(path, std::string(3000, 'c'), 4096));
+    EXPECT_EQ(Read(path), std::string(3000, 'c'));
+}
+
+TEST_F(AtomicWrite, FoldersAndMissingFoldersAreNeverReplaced) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\Pics\\Inner"));
+    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Pics\\Inner", "x"));
+    EXPECT_TRUE(DeviceFs::IsFolder("\\Pics\\Inner"));
+    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Nowhere\\a.txt", "x"));
+    EXPECT_FALSE(DeviceFs::Exists("\\Nowhere"));
+    EXPECT_EQ(Names("\\Pics"), Strings{"Inner"});
+}
+
+TEST_F(DeviceFsFiles, CreateRenameAndRemoveFilesAndFolders) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\a\\b\\c"));
+    EXPECT_TRUE(DeviceFs::CreateFolders("\\a\\b"));  // already there
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\b\\f.jpg", "1"));
+    EXPECT_FALSE(DeviceFs::CreateFolders("\\a\\b\\f.jpg\\d"));
+
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\g.jpg", "2"));
+    EXPECT_TRUE(DeviceFs::Rename("\\a\\g.jpg", "\\a\\b\\f.jpg"));  // replaces f.jpg
+    EXPECT_EQ(Read("\\a\\b\\f.jpg"), "2");
+    EXPECT_FALSE(DeviceFs::Exists("\\a\\g.jpg"));
+    EXPECT_FALSE(DeviceFs::Rename("\\a\\missing", "\\a\\other"));
+
+    // A folder goes once it is empty, and only once; the root never goes.
+    const std::pair<const char*, bool> removals[] = {{"\\a\\b", false},   {"\\a\\b\\f.jpg", true},
+                                                     {"\\a\\b\\c", true}, {"\\a\\b", true},
+                                                     {"\\a\\b", false},   {"\\", false}};
+    for (const auto& [path, removed] : removals) {
+        EXPECT_EQ(DeviceFs::Remove(path), removed) << path;
+    }
+    EXPECT_FALSE(DeviceFs::Exists("\\a\\b"));
+    EXPECT_TRUE(DeviceFs::IsFolder("\\"));
+
+    // Host names with a control character (the last ones below and above the blank too) have
+    // no device path, so they are not listed.
+    for (const char* name : {"x\x1F.jpg", "x\x7F.jpg", "plain.jpg"}) {
+        std::fclose(std::fopen((root_ + "/a/" + name).c_str(), "wb"));
+    }
+    EXPECT_EQ(Names("\\a"), Strings{"plain.jpg"});
+}
 
 TEST_F(DeviceFsSandbox, TemporaryNamesAreNeverFollowed) {
     // A link and a hard link planted at the temporary names of the next writes.
@@ -81,13 +181,10 @@ TEST_F(DeviceFsSandbox, TemporaryNamesAreNeverFollowed) {
     ASSERT_TRUE(f);
     std::fputs("jpeg", f.get());
     f.reset();
-
-    EXPECT_EQ(Slurp(outside_ + "/secret.jpg"), "outside");
-    EXPECT_FALSE(fs::exists(outside_ + "/made.jpg"));
-    EXPECT_EQ(Slurp(root_ + "/Windows/registry.reg"), "settings");
-    EXPECT_EQ(Slurp(root_ + "/agoto.got"), "favourites");
-    EXPECT_EQ(Slurp(root_ + "/MyScreen.jpg.xxx"), "jpeg");
-    EXPECT_FALSE(fs::exists(root_ + "/Windows/registry.reg.xxx"));
+    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/made.jpg",
+                        root_ + "/Windows/registry.reg", root_ + "/agoto.got",
+                        root_ + "/MyScreen.jpg.xxx", root_ + "/Windows/registry.reg.xxx"}),
+              "outside | - | settings | favourites | jpeg | -");
 }
 
 TEST_F(DeviceFsSandbox, LinksLeavingTheRootAreAbsent) {
@@ -110,8 +207,7 @@ TEST_F(DeviceFsSandbox, LinksLeavingTheRootAreAbsent) {
     std::vector<plat::FileInfo> entries;
     EXPECT_FALSE(DeviceFs::List("\\Out", &entries));
     EXPECT_TRUE(Names("\\").empty());
-    EXPECT_EQ(Slurp(outside_ + "/secret.jpg"), "outside");
-    EXPECT_FALSE(fs::exists(outside_ + "/new.jpg"));
+    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/new.jpg"}), "outside | -");
     EXPECT_FALSE(fs::exists(outside_ + "/Made"));
 }
 
@@ -120,60 +216,50 @@ TEST_F(DeviceFsSandbox, LinksStayingInsideWorkAndDeleteRemovesTheLinkOnly) {
     Link("Pics", "\\Alias");                      // relative folder link
     Link(root_ + "/Pics/real.jpg", "\\abs.jpg");  // absolute, but inside the root
     Link("../Pics/./real.jpg", "\\Alias2\\up.jpg");
-    EXPECT_EQ(Names("\\"), (std::vector<std::string>{"Alias", "Alias2", "Pics", "abs.jpg"}));
-    EXPECT_EQ(Names("\\Alias"), std::vector<std::string>{"real.jpg"});
+    EXPECT_EQ(Names("\\"), (Strings{"Alias", "Alias2", "Pics", "abs.jpg"}));
+    EXPECT_EQ(Names("\\Alias"), Strings{"real.jpg"});
     EXPECT_TRUE(DeviceFs::IsFolder("\\Alias"));
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\abs.jpg", &bytes));
-    EXPECT_EQ(bytes, "picture");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Alias2\\up.jpg", &bytes));
-    EXPECT_EQ(bytes, "picture");
+    EXPECT_EQ(Read("\\abs.jpg") + " " + Read("\\Alias2\\up.jpg"), "picture picture");
 
     EXPECT_TRUE(DeviceFs::Remove("\\abs.jpg"));
     EXPECT_TRUE(DeviceFs::Remove("\\Alias"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/real.jpg"), "picture");
     EXPECT_TRUE(DeviceFs::RemoveTree("\\Alias2"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/real.jpg"), "picture");
+    EXPECT_EQ(Names("\\"), Strings{"Pics"});
+    EXPECT_EQ(Contents({root_ + "/Pics/real.jpg"}), "picture");
 }
 
 TEST_F(DeviceFsSandbox, OnlyRegularFilesAndFoldersWithExpressibleNamesAreListed) {
-    Put(root_ + "/Folder with a long name/ok.jpg", "x");
-    Put(root_ + "/Folder with a long name/x\\y.jpg", "backslash");
-    Put(root_ + "/Folder with a long name/tab\t.jpg", "control");
-    Put(root_ + "/Folder with a long name/" + std::string(250, 'n') + ".jpg",
-        "too long for a device path");
-    ASSERT_EQ(::mkfifo((root_ + "/Folder with a long name/pipe.jpg").c_str(), 0644), 0);
+    const std::string host = root_ + "/Folder with a long name/";
+    const std::string dev = "\\Folder with a long name\\";
     const std::string nonUtf8 = "caf\xe9.jpg";
-    Put(root_ + "/Folder with a long name/" + nonUtf8, "latin-1 name");
-    EXPECT_EQ(Names("\\Folder with a long name"), (std::vector<std::string>{nonUtf8, "ok.jpg"}));
+    Put(host + "ok.jpg", "x");
+    Put(host + "x\\y.jpg", "backslash");
+    Put(host + "tab\t.jpg", "control");
+    Put(host + std::string(250, 'n') + ".jpg", "too long for a device path");
+    Put(host + nonUtf8, "latin-1 name");
+    ASSERT_EQ(::mkfifo((host + "pipe.jpg").c_str(), 0644), 0);
+    EXPECT_EQ(Names(dev), (Strings{nonUtf8, "ok.jpg"}));
     // Never opened, so it cannot block; not deletable through the device either.
-    EXPECT_FALSE(DeviceFs::Open("\\Folder with a long name\\pipe.jpg", "rb"));
-    EXPECT_FALSE(DeviceFs::Exists("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::Remove("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_TRUE(DeviceFs::Present("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::IsValidPath("\\Folder with a long name\\tab\t.jpg"));
+    EXPECT_FALSE(DeviceFs::Open(dev + "pipe.jpg", "rb"));
+    EXPECT_FALSE(DeviceFs::Exists(dev + "pipe.jpg"));
+    EXPECT_FALSE(DeviceFs::Remove(dev + "pipe.jpg"));
+    EXPECT_TRUE(DeviceFs::Present(dev + "pipe.jpg"));
+    EXPECT_FALSE(DeviceFs::IsValidPath(dev + "tab\t.jpg"));
     // The name that is not UTF-8 is reached through its real bytes.
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Folder with a long name\\" + nonUtf8, &bytes));
-    EXPECT_EQ(bytes, "latin-1 name");
-    EXPECT_TRUE(DeviceFs::Remove("\\Folder with a long name\\" + nonUtf8));
-    EXPECT_FALSE(fs::exists(root_ + "/Folder with a long name/" + nonUtf8));
-    EXPECT_TRUE(fs::exists(root_ + "/Folder with a long name/x\\y.jpg"));
+    EXPECT_EQ(Read(dev + nonUtf8), "latin-1 name");
+    EXPECT_TRUE(DeviceFs::Remove(dev + nonUtf8));
+    EXPECT_EQ(Contents({host + nonUtf8, host + "x\\y.jpg"}), "- | backslash");
 }
 
 TEST_F(DeviceFsSandbox, ExactNamesFirstThenCaseInsensitively) {
     Put(root_ + "/Pics/AB.jpg", "upper");
     Put(root_ + "/Pics/ab.jpg", "lower");
     Put(root_ + "/Pics/Only.jpg", "only");
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Pics\\AB.jpg", &bytes));
-    EXPECT_EQ(bytes, "upper");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Pics\\ab.jpg", &bytes));
-    EXPECT_EQ(bytes, "lower");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\PICS\\oNLY.JPG", &bytes));
-    EXPECT_EQ(bytes, "only");
+    EXPECT_EQ(
+        Read("\\Pics\\AB.jpg") + " " + Read("\\Pics\\ab.jpg") + " " + Read("\\PICS\\oNLY.JPG"),
+        "upper lower only");
     EXPECT_TRUE(DeviceFs::WriteAtomic("\\pics\\ONLY.jpg", "replaced"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/Only.jpg"), "replaced");
+    EXPECT_EQ(Contents({root_ + "/Pics/Only.jpg"}), "replaced");
     EXPECT_FALSE(fs::exists(root_ + "/pics"));
 }
 
@@ -186,27 +272,23 @@ TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
     EXPECT_TRUE(DeviceFs::IsOnCard("\\Storage Card\\DCIM"));
     EXPECT_TRUE(DeviceFs::IsOnCard("\\storage card"));
     EXPECT_FALSE(DeviceFs::IsOnCard("\\Windows"));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"DCIM"});
-    std::vector<plat::FileInfo> root;
-    ASSERT_TRUE(DeviceFs::List("\\", &root));
-    ASSERT_EQ(root.size(), 1u);
-    EXPECT_EQ(root[0].name, "Storage Card");
-    EXPECT_TRUE(root[0].isFolder);
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Storage Card\\DCIM\\p.jpg", &bytes));
-    EXPECT_EQ(bytes, "photo");
+    std::vector<plat::FileInfo> top;
+    ASSERT_TRUE(DeviceFs::List("\\", &top));
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0].name + (top[0].isFolder ? " (folder)" : ""), "Storage Card (folder)");
+    EXPECT_EQ(Read("\\Storage Card\\DCIM\\p.jpg"), "photo");
     // Links out of the card are absent, also those into the device root.
     ::symlink(root_.c_str(), (card + "/root").c_str());
     ::symlink("../..", (card + "/DCIM/up").c_str());
     EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\root"));
     EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\DCIM\\up"));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"DCIM"});
+    EXPECT_EQ(Names("\\Storage Card"), Strings{"DCIM"});
     EXPECT_FALSE(DeviceFs::Remove("\\Storage Card"));
     EXPECT_TRUE(DeviceFs::Remove("\\Storage Card\\DCIM\\p.jpg"));
-    EXPECT_FALSE(fs::exists(card + "/DCIM/p.jpg"));
-    EXPECT_EQ(Slurp(root_ + "/Storage Card/hidden.jpg"), "hidden by the mount");
+    EXPECT_EQ(Contents({card + "/DCIM/p.jpg", root_ + "/Storage Card/hidden.jpg"}),
+              "- | hidden by the mount");
     ASSERT_TRUE(DeviceFs::MountCard(""));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"hidden.jpg"});
+    EXPECT_EQ(Names("\\Storage Card"), Strings{"hidden.jpg"});
     fs::remove_all(card);
 }
 
@@ -217,7 +299,7 @@ TEST_F(DeviceFsSandbox, RemoveTreeNeverFollowsLinks) {
     ASSERT_EQ(::mkfifo((root_ + "/Gone/fifo").c_str(), 0644), 0);
     EXPECT_TRUE(DeviceFs::RemoveTree("\\Gone"));
     EXPECT_FALSE(fs::exists(root_ + "/Gone"));
-    EXPECT_EQ(Slurp(root_ + "/Keep/k.jpg"), "keep");
+    EXPECT_EQ(Contents({root_ + "/Keep/k.jpg"}), "keep");
 }
 
 }  // namespace

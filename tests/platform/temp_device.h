@@ -29,9 +29,6 @@ class TempDevice {
     TempDevice& operator=(const TempDevice&) = delete;
 
     const std::string& Root() const { return root_; }
-    std::string Host(const std::string& devicePath) const {
-        return plat::DeviceFs::ToHost(devicePath);
-    }
 
   private:
     static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {

@@ -15,7 +15,6 @@ class ClockHost : public plat::Host {
   public:
     uint64_t NowMs() override { return now; }
     void WaitForEvents(int64_t timeoutMs) override {
-        ++waits;
         if (timeoutMs < 0) {
             plat::WindowSystem::Get().PostQuit(0);  // nothing more will ever happen
         } else {
@@ -25,39 +24,35 @@ class ClockHost : public plat::Host {
     void PollEvents() override {}
     void Present(const plat::Surface&, bool) override {}
     uint64_t now = 1000;
-    int waits = 0;
-};
-
-struct Recorder {
-    std::vector<std::pair<unsigned, uintptr_t>> messages;
-    std::vector<uint64_t> timerTimes;
 };
 
 class WindowSystemTest : public ::testing::Test {
   protected:
-    void SetUp() override { plat::WindowSystem::Get().Init(&host, 176, 220); }
-    void TearDown() override { plat::WindowSystem::Get().Shutdown(); }
+    void SetUp() override { ws.Init(&host, 176, 220); }
+    void TearDown() override { ws.Shutdown(); }
 
-    plat::Window* MakeWindow(Recorder* sink) {
-        return plat::Window::Create("Test", "Test", plat::Rect{0, 20, 176, 200}, nullptr,
-                                    [sink, this](plat::Window* w, unsigned m, plat::WPARAM wp,
-                                                 plat::LPARAM lp) -> plat::LRESULT {
-                                        if (m == plat::WM_TIMER)
-                                            sink->timerTimes.push_back(host.now);
-                                        if (m != plat::WM_PAINT && m != plat::WM_ERASEBKGND)
-                                            sink->messages.push_back({m, wp});
-                                        return plat::DefWindowProc(w, m, wp, lp);
-                                    });
+    // A window that records what it is sent (but painting) and when its timers fire.
+    plat::Window* MakeWindow() {
+        auto proc = [this](plat::Window* w, unsigned m, plat::WPARAM wp, plat::LPARAM lp) {
+            if (m == plat::WM_TIMER)
+                timerTimes.push_back(host.now);
+            if (m != plat::WM_PAINT && m != plat::WM_ERASEBKGND)
+                messages.push_back({m, wp});
+            return plat::DefWindowProc(w, m, wp, lp);
+        };
+        return plat::Window::Create("Test", "Test", plat::Rect{0, 20, 176, 200}, nullptr, proc);
     }
     ClockHost host;
-    Recorder rec;  // outlives the windows, which TearDown destroys
+    plat::WindowSystem& ws = plat::WindowSystem::Get();
+    // These outlive the windows, which TearDown destroys.
+    std::vector<std::pair<unsigned, uintptr_t>> messages;
+    std::vector<uint64_t> timerTimes;
 };
 
 }  // namespace
 
 TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
-    plat::Window* w = MakeWindow(&rec);
-    auto& ws = plat::WindowSystem::Get();
+    plat::Window* w = MakeWindow();
     ws.SetTimer(w, 1, 250);
     ws.SetTimer(w, 2, 100);
     std::vector<uintptr_t> ids;
@@ -69,8 +64,8 @@ TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
     }
     // 100, 200, 250, 300, 400 ms after the start.
     EXPECT_EQ(ids, (std::vector<uintptr_t>{2, 2, 1, 2, 2}));
-    EXPECT_EQ(rec.timerTimes.front(), 1100u);
-    EXPECT_EQ(rec.timerTimes.back(), 1400u);
+    EXPECT_EQ(timerTimes.front(), 1100u);
+    EXPECT_EQ(timerTimes.back(), 1400u);
     ws.KillTimer(w, 2);
     ws.KillTimer(w, 1);
     // Without timers the queue waits for input for ever: here that ends the loop.
@@ -78,8 +73,7 @@ TEST_F(WindowSystemTest, TimersFireInOrderOnTheVirtualClock) {
 }
 
 TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
-    plat::Window* w = MakeWindow(&rec);
-    auto& ws = plat::WindowSystem::Get();
+    plat::Window* w = MakeWindow();
     ws.SetFocus(w);
     ws.PostKey(plat::VK_RIGHT, true, 3);
     ws.PostKey(plat::VK_RIGHT, false);
@@ -89,7 +83,7 @@ TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
     for (int i = 0; i < 4 && ws.GetMessage(&m); ++i)
         ws.Dispatch(m);
     std::vector<unsigned> kinds;
-    for (const auto& [message, wp] : rec.messages) {
+    for (const auto& [message, wp] : messages) {
         if (message == plat::WM_KEYDOWN || message == plat::WM_KEYUP ||
             message == plat::WM_HOTKEY) {
             kinds.push_back(message);
@@ -100,22 +94,20 @@ TEST_F(WindowSystemTest, KeysGoToTheFocusAndBackArrivesAsAHotKeyOnRelease) {
 }
 
 TEST_F(WindowSystemTest, DestroyedWindowsLoseTheirQueuedMessagesAndTimers) {
-    plat::Window* w = MakeWindow(&rec);
-    auto& ws = plat::WindowSystem::Get();
+    plat::Window* w = MakeWindow();
     ws.SetTimer(w, 7, 10);
     w->Post(plat::WM_USER + 1);
     w->Destroy();
     EXPECT_FALSE(ws.IsWindow(w));
     plat::Message m;
     EXPECT_FALSE(ws.GetMessage(&m));  // nothing is left: the host ends the wait
-    for (const auto& [message, wp] : rec.messages) {
+    for (const auto& [message, wp] : messages) {
         EXPECT_NE(message, plat::WM_USER + 1);
         EXPECT_NE(message, plat::WM_TIMER);
     }
 }
 
 TEST_F(WindowSystemTest, TheWaitCursorShowsUntilTheLastOverlappingWaitEnds) {
-    plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.BeginWaitCursor();  // thumbnails decoding
     ws.BeginWaitCursor();  // a picture loading
     ws.EndWaitCursor();    // the picture arrived first
@@ -129,7 +121,7 @@ TEST_F(WindowSystemTest, TheWaitCursorShowsUntilTheLastOverlappingWaitEnds) {
 }
 
 TEST_F(WindowSystemTest, TheScrollBarKeepsItsPositionInRangeAndNarrowsTheClientArea) {
-    plat::Window* w = MakeWindow(&rec);
+    plat::Window* w = MakeWindow();
     EXPECT_EQ(w->ClientRect().Width(), 176);
     w->SetScrollRange(0, 3, true);
     EXPECT_EQ(w->ClientRect().Width(), 168);
