@@ -2,6 +2,7 @@
 // phone's strips are on the screen before the first thumbnail is decoded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -71,14 +72,7 @@ class RecordingHost : public plat::Host {
 
 // True when rows [top, bottom) of the two screens hold the same pixels.
 bool SameRows(const plat::Surface& a, const plat::Surface& b, int top, int bottom) {
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return std::equal(a.Row(top), a.Row(bottom - 1) + a.Stride(), b.Row(top));
 }
 
 }  // namespace
@@ -122,11 +116,7 @@ TEST(SdlWindow, AnEnlargedWindowIsLetterboxedInBlack) {
     SDL_SetWindowSize(host.NativeWindow(), 500, 220);
     host.PollEvents();
     plat::Surface screen(176, 220);
-    for (int y = 0; y < 220; ++y) {
-        for (int x = 0; x < 176; ++x) {
-            screen.SetPixel(x, y, 0xFFFFFF);
-        }
-    }
+    std::fill(screen.Data(), screen.Row(219) + screen.Stride(), 0xFF);  // white
     // The hourglass first: its colours must not leak into the bars.
     host.Present(screen, true);
     host.Present(screen, false);

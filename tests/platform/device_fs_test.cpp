@@ -27,6 +27,15 @@ namespace fs = std::filesystem;
 using plat::DeviceFs;
 using Strings = std::vector<std::string>;
 
+// Results of several calls as "1"s and "0"s, so one expectation covers a run of them.
+std::string Bits(std::initializer_list<bool> results) {
+    std::string out;
+    for (const bool r : results) {
+        out += r ? '1' : '0';
+    }
+    return out;
+}
+
 // The names a device folder lists, sorted.
 Strings Names(const std::string& folder) {
     std::vector<plat::FileInfo> entries;
@@ -104,15 +113,20 @@ class DeviceFsSandbox : public ::testing::Test {
 using AtomicWrite = DeviceFsSandbox;
 using DeviceFsFiles = DeviceFsSandbox;
 
-TEST_F(AtomicWrite, ReplacesTheWholeFileAndLeavesNoTemporary) {
-    ASSERT_TRUE(DeviceFs::CreateFolders("\\My Documents\\Notes"));
-    const std::string path = "\\My Documents\\Notes\\a.txt";
+TEST_F(AtomicWrite, ReplacesTheWholeFileButNeverAFolderAndLeavesNoTemporary) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\Notes\\Inner"));
+    const std::string path = "\\Notes\\a.txt";
     ASSERT_TRUE(DeviceFs::WriteAtomic(path, std::string(70000, 'o')));
     ASSERT_TRUE(DeviceFs::WriteAtomic(path, "short"));
     EXPECT_EQ(Read(path), "short");
     ASSERT_TRUE(DeviceFs::WriteAtomic(path, ""));
     EXPECT_EQ(Read(path), "");
-    EXPECT_EQ(Names("\\My Documents\\Notes"), Strings{"a.txt"});
+    // A folder, and a file in a missing folder.
+    EXPECT_EQ(
+        Bits({DeviceFs::WriteAtomic("\\Notes\\Inner", "x"), DeviceFs::IsFolder("\\Notes\\Inner"),
+              DeviceFs::WriteAtomic("\\Nowhere\\a.txt", "x"), DeviceFs::Exists("\\Nowhere")}),
+        "0100");
+    EXPECT_EQ(Names("\\Notes"), (Strings{"Inner", "a.txt"}));
 }
 
 TEST_F(AtomicWrite, AWriteThatFailsHalfwayKeepsTheOldFile) {
@@ -129,36 +143,23 @@ TEST_F(AtomicWrite, AWriteThatFailsHalfwayKeepsTheOldFile) {
     EXPECT_EQ(Read(path), std::string(3000, 'c'));
 }
 
-TEST_F(AtomicWrite, FoldersAndMissingFoldersAreNeverReplaced) {
-    ASSERT_TRUE(DeviceFs::CreateFolders("\\Pics\\Inner"));
-    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Pics\\Inner", "x"));
-    EXPECT_TRUE(DeviceFs::IsFolder("\\Pics\\Inner"));
-    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Nowhere\\a.txt", "x"));
-    EXPECT_FALSE(DeviceFs::Exists("\\Nowhere"));
-    EXPECT_EQ(Names("\\Pics"), Strings{"Inner"});
-}
-
 TEST_F(DeviceFsFiles, CreateRenameAndRemoveFilesAndFolders) {
     ASSERT_TRUE(DeviceFs::CreateFolders("\\a\\b\\c"));
-    EXPECT_TRUE(DeviceFs::CreateFolders("\\a\\b"));  // already there
     ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\b\\f.jpg", "1"));
-    EXPECT_FALSE(DeviceFs::CreateFolders("\\a\\b\\f.jpg\\d"));
-
     ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\g.jpg", "2"));
-    EXPECT_TRUE(DeviceFs::Rename("\\a\\g.jpg", "\\a\\b\\f.jpg"));  // replaces f.jpg
+    // A folder already there, one beneath a file; a rename replacing f.jpg, one of nothing.
+    EXPECT_EQ(Bits({DeviceFs::CreateFolders("\\a\\b"), DeviceFs::CreateFolders("\\a\\b\\f.jpg\\d"),
+                    DeviceFs::Rename("\\a\\g.jpg", "\\a\\b\\f.jpg"), DeviceFs::Exists("\\a\\g.jpg"),
+                    DeviceFs::Rename("\\a\\missing", "\\a\\other")}),
+              "10100");
     EXPECT_EQ(Read("\\a\\b\\f.jpg"), "2");
-    EXPECT_FALSE(DeviceFs::Exists("\\a\\g.jpg"));
-    EXPECT_FALSE(DeviceFs::Rename("\\a\\missing", "\\a\\other"));
 
     // A folder goes once it is empty, and only once; the root never goes.
-    const std::pair<const char*, bool> removals[] = {{"\\a\\b", false},   {"\\a\\b\\f.jpg", true},
-                                                     {"\\a\\b\\c", true}, {"\\a\\b", true},
-                                                     {"\\a\\b", false},   {"\\", false}};
-    for (const auto& [path, removed] : removals) {
-        EXPECT_EQ(DeviceFs::Remove(path), removed) << path;
-    }
-    EXPECT_FALSE(DeviceFs::Exists("\\a\\b"));
-    EXPECT_TRUE(DeviceFs::IsFolder("\\"));
+    EXPECT_EQ(
+        Bits({DeviceFs::Remove("\\a\\b"), DeviceFs::Remove("\\a\\b\\f.jpg"),
+              DeviceFs::Remove("\\a\\b\\c"), DeviceFs::Remove("\\a\\b"), DeviceFs::Remove("\\a\\b"),
+              DeviceFs::Exists("\\a\\b"), DeviceFs::Remove("\\"), DeviceFs::IsFolder("\\")}),
+        "01110001");
 
     // Host names with a control character (the last ones below and above the blank too) have
     // no device path, so they are not listed.
@@ -175,8 +176,9 @@ TEST_F(DeviceFsSandbox, TemporaryNamesAreNeverFollowed) {
     ASSERT_EQ(::link((outside_ + "/secret.jpg").c_str(), (root_ + "/agoto.got.xxx").c_str()), 0);
     Link(outside_ + "/made.jpg", "\\MyScreen.jpg.xxx");
 
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\Windows\\registry.reg", "settings"));
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\agoto.got", "favourites"));
+    EXPECT_EQ(Bits({DeviceFs::WriteAtomic("\\Windows\\registry.reg", "settings"),
+                    DeviceFs::WriteAtomic("\\agoto.got", "favourites")}),
+              "11");
     plat::FilePtr f = DeviceFs::Open("\\MyScreen.jpg.xxx", "wb");
     ASSERT_TRUE(f);
     std::fputs("jpeg", f.get());
@@ -193,22 +195,22 @@ TEST_F(DeviceFsSandbox, LinksLeavingTheRootAreAbsent) {
     Link("../" + fs::path(outside_).filename().string() + "/secret.jpg", "\\b.jpg");
     Link("Sub/../../x", "\\c.jpg");  // climbs out through a folder
     Link("loop.jpg", "\\loop.jpg");  // a loop
+    std::vector<plat::FileInfo> entries;
     for (const char* path :
          {"\\Out", "\\Out\\secret.jpg", "\\a.jpg", "\\b.jpg", "\\c.jpg", "\\loop.jpg"}) {
-        EXPECT_FALSE(DeviceFs::Exists(path)) << path;
-        EXPECT_FALSE(DeviceFs::Open(path, "rb")) << path;
-        EXPECT_FALSE(DeviceFs::Remove(path)) << path;
-        EXPECT_EQ(DeviceFs::ToHost(path), "") << path;
+        EXPECT_EQ(Bits({DeviceFs::Exists(path), DeviceFs::Open(path, "rb") != nullptr,
+                        DeviceFs::Remove(path), DeviceFs::List(path, &entries)}) +
+                      DeviceFs::ToHost(path),
+                  "0000")
+            << path;
     }
-    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Out\\new.jpg", "x"));
-    EXPECT_FALSE(DeviceFs::CreateFolders("\\Out\\Made"));
-    EXPECT_FALSE(DeviceFs::Rename("\\a.jpg", "\\moved.jpg"));
-    EXPECT_FALSE(DeviceFs::RemoveTree("\\Out"));
-    std::vector<plat::FileInfo> entries;
-    EXPECT_FALSE(DeviceFs::List("\\Out", &entries));
+    EXPECT_EQ(
+        Bits({DeviceFs::WriteAtomic("\\Out\\new.jpg", "x"), DeviceFs::CreateFolders("\\Out\\Made"),
+              DeviceFs::Rename("\\a.jpg", "\\moved.jpg"), DeviceFs::RemoveTree("\\Out")}),
+        "0000");
     EXPECT_TRUE(Names("\\").empty());
-    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/new.jpg"}), "outside | -");
-    EXPECT_FALSE(fs::exists(outside_ + "/Made"));
+    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/new.jpg", outside_ + "/Made"}),
+              "outside | - | -");
 }
 
 TEST_F(DeviceFsSandbox, LinksStayingInsideWorkAndDeleteRemovesTheLinkOnly) {
@@ -218,12 +220,10 @@ TEST_F(DeviceFsSandbox, LinksStayingInsideWorkAndDeleteRemovesTheLinkOnly) {
     Link("../Pics/./real.jpg", "\\Alias2\\up.jpg");
     EXPECT_EQ(Names("\\"), (Strings{"Alias", "Alias2", "Pics", "abs.jpg"}));
     EXPECT_EQ(Names("\\Alias"), Strings{"real.jpg"});
-    EXPECT_TRUE(DeviceFs::IsFolder("\\Alias"));
     EXPECT_EQ(Read("\\abs.jpg") + " " + Read("\\Alias2\\up.jpg"), "picture picture");
-
-    EXPECT_TRUE(DeviceFs::Remove("\\abs.jpg"));
-    EXPECT_TRUE(DeviceFs::Remove("\\Alias"));
-    EXPECT_TRUE(DeviceFs::RemoveTree("\\Alias2"));
+    EXPECT_EQ(Bits({DeviceFs::IsFolder("\\Alias"), DeviceFs::Remove("\\abs.jpg"),
+                    DeviceFs::Remove("\\Alias"), DeviceFs::RemoveTree("\\Alias2")}),
+              "1111");
     EXPECT_EQ(Names("\\"), Strings{"Pics"});
     EXPECT_EQ(Contents({root_ + "/Pics/real.jpg"}), "picture");
 }
@@ -240,11 +240,10 @@ TEST_F(DeviceFsSandbox, OnlyRegularFilesAndFoldersWithExpressibleNamesAreListed)
     ASSERT_EQ(::mkfifo((host + "pipe.jpg").c_str(), 0644), 0);
     EXPECT_EQ(Names(dev), (Strings{nonUtf8, "ok.jpg"}));
     // Never opened, so it cannot block; not deletable through the device either.
-    EXPECT_FALSE(DeviceFs::Open(dev + "pipe.jpg", "rb"));
-    EXPECT_FALSE(DeviceFs::Exists(dev + "pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::Remove(dev + "pipe.jpg"));
-    EXPECT_TRUE(DeviceFs::Present(dev + "pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::IsValidPath(dev + "tab\t.jpg"));
+    EXPECT_EQ(Bits({DeviceFs::Open(dev + "pipe.jpg", "rb") != nullptr,
+                    DeviceFs::Exists(dev + "pipe.jpg"), DeviceFs::Remove(dev + "pipe.jpg"),
+                    DeviceFs::Present(dev + "pipe.jpg"), DeviceFs::IsValidPath(dev + "tab\t.jpg")}),
+              "00010");
     // The name that is not UTF-8 is reached through its real bytes.
     EXPECT_EQ(Read(dev + nonUtf8), "latin-1 name");
     EXPECT_TRUE(DeviceFs::Remove(dev + nonUtf8));
@@ -258,9 +257,8 @@ TEST_F(DeviceFsSandbox, ExactNamesFirstThenCaseInsensitively) {
     EXPECT_EQ(
         Read("\\Pics\\AB.jpg") + " " + Read("\\Pics\\ab.jpg") + " " + Read("\\PICS\\oNLY.JPG"),
         "upper lower only");
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\pics\\ONLY.jpg", "replaced"));
-    EXPECT_EQ(Contents({root_ + "/Pics/Only.jpg"}), "replaced");
-    EXPECT_FALSE(fs::exists(root_ + "/pics"));
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\pics\\ONLY.jpg", "replaced"));
+    EXPECT_EQ(Contents({root_ + "/Pics/Only.jpg", root_ + "/pics"}), "replaced | -");
 }
 
 TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
@@ -269,9 +267,9 @@ TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
     Put(root_ + "/Storage Card/hidden.jpg", "hidden by the mount");
     EXPECT_FALSE(DeviceFs::MountCard(card + "/DCIM/p.jpg"));
     ASSERT_TRUE(DeviceFs::MountCard(card));
-    EXPECT_TRUE(DeviceFs::IsOnCard("\\Storage Card\\DCIM"));
-    EXPECT_TRUE(DeviceFs::IsOnCard("\\storage card"));
-    EXPECT_FALSE(DeviceFs::IsOnCard("\\Windows"));
+    EXPECT_EQ(Bits({DeviceFs::IsOnCard("\\Storage Card\\DCIM"),
+                    DeviceFs::IsOnCard("\\storage card"), DeviceFs::IsOnCard("\\Windows")}),
+              "110");
     std::vector<plat::FileInfo> top;
     ASSERT_TRUE(DeviceFs::List("\\", &top));
     ASSERT_EQ(top.size(), 1u);
@@ -280,11 +278,12 @@ TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
     // Links out of the card are absent, also those into the device root.
     ::symlink(root_.c_str(), (card + "/root").c_str());
     ::symlink("../..", (card + "/DCIM/up").c_str());
-    EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\root"));
-    EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\DCIM\\up"));
     EXPECT_EQ(Names("\\Storage Card"), Strings{"DCIM"});
-    EXPECT_FALSE(DeviceFs::Remove("\\Storage Card"));
-    EXPECT_TRUE(DeviceFs::Remove("\\Storage Card\\DCIM\\p.jpg"));
+    EXPECT_EQ(
+        Bits({DeviceFs::Exists("\\Storage Card\\root"),
+              DeviceFs::Exists("\\Storage Card\\DCIM\\up"), DeviceFs::Remove("\\Storage Card"),
+              DeviceFs::Remove("\\Storage Card\\DCIM\\p.jpg")}),
+        "0001");
     EXPECT_EQ(Contents({card + "/DCIM/p.jpg", root_ + "/Storage Card/hidden.jpg"}),
               "- | hidden by the mount");
     ASSERT_TRUE(DeviceFs::MountCard(""));
@@ -298,8 +297,7 @@ TEST_F(DeviceFsSandbox, RemoveTreeNeverFollowsLinks) {
     Link(root_ + "/Keep", "\\Gone\\a\\toKeep");
     ASSERT_EQ(::mkfifo((root_ + "/Gone/fifo").c_str(), 0644), 0);
     EXPECT_TRUE(DeviceFs::RemoveTree("\\Gone"));
-    EXPECT_FALSE(fs::exists(root_ + "/Gone"));
-    EXPECT_EQ(Contents({root_ + "/Keep/k.jpg"}), "keep");
+    EXPECT_EQ(Contents({root_ + "/Gone", root_ + "/Keep/k.jpg"}), "- | keep");
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(RegistryTest, MissingFileIsAnEmptyRegistryAndWritesCreateIt) {
     EXPECT_EQ(FileText(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + kMain + "]\n");
 }
 
-TEST_F(RegistryTest, RoundTripsDwordsAndStringsThroughTheFile) {
+TEST_F(RegistryTest, ValuesRoundTripInOrderAndCompareWithoutCaseKeepingTheirFirstSpelling) {
     std::string longText;
     for (int i = 0; i < 300; ++i) {
         longText += static_cast<char>('a' + i % 26);
@@ -94,56 +94,37 @@ TEST_F(RegistryTest, RoundTripsDwordsAndStringsThroughTheFile) {
         {"Long", longText},
         {"Lines", "one\ntwo\r\n"},
         {"Empty", ""}};
-    ASSERT_TRUE(reg_.SetDword(kMain, "Orientation", 10));
-    ASSERT_TRUE(reg_.SetDword(kMain, "ShadowColor", 0xFFFFFFFFu));
+    // Every value a dword first: rewriting one, even with the other type or under another
+    // spelling of its key and name, keeps its place and its first spelling.
+    const Strings order = {"ThumbMaxView", "WorkDirectory", "Long",        "Lines",
+                           "Empty",        "Orientation",   "ShadowColor", "\xCE\x91\xCE\xB2"};
+    for (const std::string& name : order) {
+        ASSERT_TRUE(reg_.SetDword(kMain, name, 1));
+    }
+    ASSERT_TRUE(reg_.SetDword("SOFTWARE\\tarrowby systems inc.\\VELLORAN\\mainsection\\",
+                              "THUMBMAXVIEW", 0));
     for (const auto& [name, text] : strings) {
         ASSERT_TRUE(reg_.SetString(kMain, name, text));
     }
+    ASSERT_TRUE(reg_.SetDword(kMain, "Orientation", 10));
+    ASSERT_TRUE(reg_.SetDword(kMain, "ShadowColor", 0xFFFFFFFFu));
+    ASSERT_TRUE(reg_.SetString(kMain, "\xCE\xB1\xCE\x92", "x"));  // "Αβ" written as "αΒ"
+    EXPECT_EQ(reg_.ValueNames(kMain), order);
     const std::string text = FileText();
+    EXPECT_TRUE(Contains(text, "[HKEY_CURRENT_USER\\" + kMain + "]\n\"ThumbMaxView\"=dword:0000"))
+        << text;
     EXPECT_TRUE(Contains(text, "\"Orientation\"=dword:0000000a\n")) << text;
     EXPECT_TRUE(Contains(text, "\"WorkDirectory\"=\"\\\\My Documents\\\\\\\"quoted\\\"")) << text;
 
     ASSERT_TRUE(other_.Load(kPath));
-    EXPECT_EQ(Get(other_, "Orientation"), "dword:10");
-    EXPECT_EQ(Get(other_, "ShadowColor"), "dword:4294967295");
+    EXPECT_EQ(other_.ValueNames(kMain), order);
+    EXPECT_EQ(Get(other_, "thumbmaxview") + " " + Get(other_, "Orientation") + " " +
+                  Get(other_, "ShadowColor") + " " + Get(other_, "\xCE\xB1\xCE\x92"),
+              "dword:0 dword:10 dword:4294967295 \"x\"");
     for (const auto& [name, value] : strings) {
         EXPECT_EQ(Get(other_, name), "\"" + value + "\"") << name;
     }
     EXPECT_EQ(other_.Serialize(), text);
-}
-
-TEST_F(RegistryTest, ValuesKeepInsertionOrderAcrossRewritesAndReloads) {
-    const Strings order = {"WorkDirectory", "HomeDirectory", "Orientation",    "ThumbnailLayout",
-                           "ShowFileName",  "ThumbMaxView",  "OptimizedMemory"};
-    for (const std::string& name : order) {
-        ASSERT_TRUE(reg_.SetDword(kMain, name, 1));
-    }
-    // Rewriting earlier values, even with the other type, keeps their places.
-    ASSERT_TRUE(reg_.SetString(kMain, "WorkDirectory", "\\Samples"));
-    ASSERT_TRUE(reg_.SetDword(kMain, "Orientation", 2));
-    EXPECT_EQ(reg_.ValueNames(kMain), order);
-    ASSERT_TRUE(other_.Load(kPath));
-    EXPECT_EQ(other_.ValueNames(kMain), order);
-    const std::string text = FileText();
-    size_t last = 0;
-    for (const std::string& name : order) {
-        const size_t at = text.find("\"" + name + "\"=");
-        EXPECT_TRUE(at != std::string::npos && at > last) << name << " at " << at;
-        last = at;
-    }
-}
-
-TEST_F(RegistryTest, NamesAndKeysCompareWithoutCaseButKeepTheirFirstSpelling) {
-    ASSERT_TRUE(reg_.SetDword(kMain, "ThumbMaxView", 1));
-    ASSERT_TRUE(reg_.SetDword("SOFTWARE\\tarrowby systems inc.\\VELLORAN\\mainsection\\",
-                              "THUMBMAXVIEW", 0));
-    EXPECT_EQ(Get(reg_, "thumbmaxview"), "dword:0");
-    EXPECT_EQ(reg_.ValueNames(kMain), Strings{"ThumbMaxView"});
-    EXPECT_TRUE(
-        Contains(FileText(), "[HKEY_CURRENT_USER\\" + kMain + "]\n\"ThumbMaxView\"=dword:0"));
-    // Non-ASCII letters fold too: "Αβ" is found as "αΒ".
-    ASSERT_TRUE(reg_.SetString(kMain, "\xCE\x91\xCE\xB2", "x"));
-    EXPECT_EQ(Get(reg_, "\xCE\xB1\xCE\x92"), "\"x\"");
 }
 
 TEST_F(RegistryTest, TypesDoNotMixAndDeleteRemovesFromTheFile) {
@@ -182,15 +163,23 @@ TEST_F(RegistryTest, FailedWriteLeavesFileAndMemoryUnchanged) {
     EXPECT_TRUE(Contains(FileText(), "dword:00000002"));
 }
 
-// Other programs' lines survive every write byte for byte, in place.
+// Only the current user's dwords and strings are read; other programs' lines survive every
+// write byte for byte, in place.
 TEST_F(RegistryTest, ForeignLinesSurviveWritesByteForByte) {
     const std::string foreignHive =
         "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"Machine\"=dword:00000001\r\n";
     const std::string hexValues =
         "\"Path\"=hex(2):25,00,53,00,\\\r\n  00,00\r\n\"Bin\"=hex:01,02\r\n"
         "; a comment\r\n\"Q\"=qword:0000000000000001\r\n\"Odd\"=\"x\" junk\r\n";
-    LoadFile("REGEDIT4\r\n\r\n" + foreignHive + "\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n" +
-             hexValues + "\r\n[HKEY_CURRENT_USER\\" + kMain + "]\r\n\"Orientation\"=dword:1\r\n");
+    const std::string text = "Windows Registry Editor Version 5.00\r\n\r\n" + foreignHive +
+                             "\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n" + hexValues +
+                             "\r\n[HKEY_CURRENT_USER\\" + kMain +
+                             "]\r\n\"Orientation\"=dword:1\r\n@=\"default\"\r\n\"TooLong\"=dword:"
+                             "000000001\r\n\"Str\"=\"kept\"\r\n[-HKEY_CURRENT_USER\\Software\\Gone]"
+                             "\r\n\"Orphan\"=dword:00000003\r\n";
+    EXPECT_EQ(Values(text), (Strings{kMain + " Orientation=dword:1", kMain + " =\"default\"",
+                                     kMain + " Str=\"kept\""}));
+    LoadFile(text);
     EXPECT_EQ(Get(other_, "Bin", "Software\\Other"), "-");  // not ours to read
     ASSERT_TRUE(other_.SetDword(kMain, "Orientation", 3));
     ASSERT_TRUE(other_.SetString("Software\\Other", "Added", "new"));
@@ -298,25 +287,6 @@ TEST(RegistryParse, HugeLinesAreHandled) {
     EXPECT_EQ(values[2], "Software\\A After=dword:2");
 }
 
-TEST(RegistryParse, ForeignFileReadsOnlyCurrentUserDwordsAndStrings) {
-    const std::string text =
-        "Windows Registry Editor Version 5.00\r\n\r\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n"
-        "\"Machine\"=dword:00000001\r\n\r\n"
-        "[HKEY_CURRENT_USER\\Software\\A]\r\n"
-        "@=\"default\"\r\n"
-        "\"Path\"=hex(2):25,00,53,00,\\\r\n"
-        "  00,00\r\n"
-        "\"Bin\"=hex:01,02\r\n"
-        "\"Q\"=qword:0000000000000001\r\n"
-        "\"Str\"=\"kept\"\r\n"
-        "\"TooLong\"=dword:000000001\r\n"
-        "\"Trailing\"=\"x\" junk\r\n"
-        "[-HKEY_CURRENT_USER\\Software\\Gone]\r\n"
-        "\"Orphan\"=dword:00000003\r\n";
-    EXPECT_EQ(Values(text), (Strings{"Software\\A =\"default\"", "Software\\A Str=\"kept\""}));
-}
-
 TEST(RegistryParse, ManyKeysAndValuesKeepTheirOrderAndLastValueWins) {
     std::string text = "REGEDIT4\n";
     for (int k = 0; k < 3000; ++k) {
@@ -324,12 +294,10 @@ TEST(RegistryParse, ManyKeysAndValuesKeepTheirOrderAndLastValueWins) {
         text += "\"V\"=dword:" + std::to_string(k % 10) + "\n";
     }
     text += "\n[HKEY_CURRENT_USER\\SOFTWARE\\k7]\n\"v\"=\"last\"\n";
-    const std::vector<Registry::Key> keys = plat::ParseRegistryText(text);
-    ASSERT_EQ(keys.size(), 3000u);
-    EXPECT_EQ(keys[2999].path, "Software\\K2999");
-    ASSERT_EQ(keys[7].values.size(), 1u);
-    EXPECT_EQ(keys[7].values[0].name, "V");
-    EXPECT_EQ(keys[7].values[0].text, "last");
+    const Strings values = Values(text);
+    ASSERT_EQ(values.size(), 3000u);
+    EXPECT_EQ(values[7], "Software\\K7 V=\"last\"");
+    EXPECT_EQ(values[2999], "Software\\K2999 V=dword:9");
 }
 
 TEST(RegistryParse, ReadsUtf16Files) {
