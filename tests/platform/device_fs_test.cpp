@@ -95,6 +95,7 @@ class DeviceFsSandbox : public ::testing::Test {
     void TearDown() override {
         DeviceFs::MountCard("");
         fs::remove_all(outside_);
+        fs::remove_all(root_ + ".card");
     }
     void Link(const std::string& target, const std::string& devicePath) {
         std::string host = root_;
@@ -288,7 +289,6 @@ TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
               "- | hidden by the mount");
     ASSERT_TRUE(DeviceFs::MountCard(""));
     EXPECT_EQ(Names("\\Storage Card"), Strings{"hidden.jpg"});
-    fs::remove_all(card);
 }
 
 TEST_F(DeviceFsSandbox, RemoveTreeNeverFollowsLinks) {

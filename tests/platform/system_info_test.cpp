@@ -17,29 +17,24 @@ TEST(SystemInfo, MemoryStatusOfThisHost) {
 }
 
 TEST(SystemInfo, ParsesMemInfoWithAndWithoutMemAvailable) {
-    const struct {
-        const char* text;
-        const char* status;  // total and available bytes, load in percent
-    } cases[] = {
-        {"MemTotal:       32768 kB\nMemFree:         1024 kB\nMemAvailable:    8192 kB\n",
-         "33554432 8388608 75"},
-        // Figures above 4 GiB stay exact.
-        {"MemTotal: 67108864 kB\nMemAvailable: 16777216 kB\n", "68719476736 17179869184 75"},
-        // Older kernels: free + buffers + cached.
-        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 250 kB\n",
-         "1024000 409600 60"},
-        {"MemFree: 100 kB\n", "refused"},
-        {"MemTotal: kB\nMemAvailable: 1 kB\n", "refused"},
-    };
-    for (const auto& c : cases) {
+    // Total and available bytes, and the load in percent.
+    const auto parsed = [](const char* text) -> std::string {
         plat::MemoryStatus m;
-        const std::string got = plat::ParseMemInfo(c.text, &m)
-                                    ? std::to_string(m.totalPhys) + " " +
-                                          std::to_string(m.availPhys) + " " +
-                                          std::to_string(m.memoryLoad)
-                                    : "refused";
-        EXPECT_EQ(got, c.status) << c.text;
-    }
+        return plat::ParseMemInfo(text, &m)
+                   ? std::to_string(m.totalPhys) + " " + std::to_string(m.availPhys) + " " +
+                         std::to_string(m.memoryLoad)
+                   : "refused";
+    };
+    EXPECT_EQ(parsed("MemTotal: 32768 kB\nMemFree: 1024 kB\nMemAvailable: 8192 kB\n"),
+              "33554432 8388608 75");
+    // Figures above 4 GiB stay exact.
+    EXPECT_EQ(parsed("MemTotal: 67108864 kB\nMemAvailable: 16777216 kB\n"),
+              "68719476736 17179869184 75");
+    // Older kernels: free + buffers + cached.
+    EXPECT_EQ(parsed("MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 250 kB\n"),
+              "1024000 409600 60");
+    EXPECT_EQ(parsed("MemFree: 100 kB\n"), "refused");
+    EXPECT_EQ(parsed("MemTotal: kB\nMemAvailable: 1 kB\n"), "refused");
 }
 
 TEST(SystemInfo, StoreInfoOfTheDeviceRootAndTheStorageCardFolder) {
