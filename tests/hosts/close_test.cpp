@@ -24,6 +24,21 @@ void MakePictures(const TempDevice& device) {
     device.WriteFile(kSamples + "\\b.bmp", testing_support::SolidBmp(30, 40, 0, 200, 0));
 }
 
+// The headless host, with SIGTERM arriving once the folder tree is open.
+class SignalHost : public HeadlessHost {
+  public:
+    using HeadlessHost::HeadlessHost;
+    void WaitForEvents(int64_t timeoutMs) override {
+        const auto& modals = plat::WindowSystem::Get().Modals();
+        if (!raised && !modals.empty() && modals.back().kind == "dialog") {
+            raised = true;
+            std::raise(SIGTERM);
+        }
+        HeadlessHost::WaitForEvents(timeoutMs);
+    }
+    bool raised = false;
+};
+
 }  // namespace
 
 TEST(Close, EveryStateEndsWithExitZeroAndTheSettingsWritten) {
@@ -66,25 +81,6 @@ TEST(Close, EveryStateEndsWithExitZeroAndTheSettingsWritten) {
         EXPECT_TRUE(device.Exists(kSamples + "\\a.bmp"));
     }
 }
-
-namespace {
-
-// The headless host, with SIGTERM arriving once the folder tree is open.
-class SignalHost : public HeadlessHost {
-  public:
-    using HeadlessHost::HeadlessHost;
-    void WaitForEvents(int64_t timeoutMs) override {
-        const auto& modals = plat::WindowSystem::Get().Modals();
-        if (!raised && !modals.empty() && modals.back().kind == "dialog") {
-            raised = true;
-            std::raise(SIGTERM);
-        }
-        HeadlessHost::WaitForEvents(timeoutMs);
-    }
-    bool raised = false;
-};
-
-}  // namespace
 
 TEST(Close, SigtermInTheFolderTreeEndsLikeAClose) {
     TempDevice device;
