@@ -98,12 +98,8 @@ class DeviceFsSandbox : public ::testing::Test {
         fs::remove_all(root_ + ".card");
     }
     void Link(const std::string& target, const std::string& devicePath) {
-        std::string host = root_;
-        for (const char c : devicePath) {
-            host += c == '\\' ? '/' : c;
-        }
-        fs::create_directories(fs::path(host).parent_path());
-        ASSERT_EQ(::symlink(target.c_str(), host.c_str()), 0) << host;
+        device_.MakeFolder(devicePath.substr(0, devicePath.rfind('\\')));
+        ASSERT_EQ(::symlink(target.c_str(), device_.Host(devicePath).c_str()), 0) << devicePath;
     }
 
     plat_test::TempDevice device_;
