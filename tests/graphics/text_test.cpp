@@ -40,15 +40,18 @@ bool SamePixels(const Surface& a, const Surface& b) {
     return true;
 }
 
-// A white surface with a canvas drawing black 12-pixel text transparently.
+constexpr Color kBlue = Rgb(0, 0, 255);
+
+// A white surface with a canvas drawing black 12-pixel text, transparently or on blue.
 struct Page {
     Surface surface;
     Canvas canvas;
-    explicit Page(int w = 120, int h = 60, int height = 12) : surface(w, h), canvas(&surface) {
+    explicit Page(int w = 120, int h = 60, bool opaque = false) : surface(w, h), canvas(&surface) {
         canvas.FillRect(Rect{0, 0, w, h}, kWhite);
-        canvas.SetFont(Font::Create(FontSpec{height}));
+        canvas.SetFont(Font::Create(FontSpec{12}));
         canvas.SetTextColor(kBlack);
-        canvas.SetBackgroundMode(BackgroundMode::kTransparent);
+        canvas.SetBackColor(kBlue);
+        canvas.SetBackgroundMode(opaque ? BackgroundMode::kOpaque : BackgroundMode::kTransparent);
     }
 };
 
@@ -102,39 +105,34 @@ TEST(TextOut, InkStaysInTheLineCellAndIsAntialiased) {
     EXPECT_TRUE(grey);
 }
 
-TEST(TextOut, OpaqueModeFillsTheTextBox) {
-    Page page;
-    page.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
-    page.canvas.SetBackColor(Rgb(0, 0, 255));
-    page.canvas.TextOut(5, 5, "ab");
-    const int w = page.canvas.TextWidth("ab");
-    EXPECT_EQ(InkBounds(page.surface), (Rect{5, 5, 5 + w, 5 + page.canvas.LineHeight()}));
-}
-
-// DrawText with an alignment must put the line exactly where TextOut at the computed position
-// puts it.
-void ExpectPlacedLike(unsigned flags, int expectX, int expectY, const std::string& text) {
-    Page drawn;
-    Rect r{0, 0, 100, 30};
+// DrawText of `text` in `r` puts exactly the pixels TextOut puts for `lines` (x, y, text).
+struct Line {
+    int x, y;
+    std::string text;
+};
+void ExpectDrawnLike(const std::string& text, Rect r, unsigned flags,
+                     const std::vector<Line>& lines) {
+    Page drawn, reference;
     drawn.canvas.DrawText(text, &r, flags);
-    Page reference;
-    reference.canvas.TextOut(expectX, expectY, text);
-    EXPECT_TRUE(SamePixels(drawn.surface, reference.surface)) << "flags " << flags;
+    for (const Line& line : lines) {
+        reference.canvas.TextOut(line.x, line.y, line.text);
+    }
+    EXPECT_TRUE(SamePixels(drawn.surface, reference.surface)) << text << " flags " << flags;
 }
 
 TEST(DrawText, AlignsHorizontallyAndVertically) {
     Page page;
-    const std::string text = "Zoom";
-    const int w = page.canvas.TextWidth(text);
+    const int w = page.canvas.TextWidth("Zoom");
     const int h = page.canvas.LineHeight();
-    ExpectPlacedLike(kTextSingleLine, 0, 0, text);
-    ExpectPlacedLike(kTextSingleLine | kTextCenter, (100 - w) / 2, 0, text);
-    ExpectPlacedLike(kTextSingleLine | kTextRight, 100 - w, 0, text);
-    ExpectPlacedLike(kTextSingleLine | kTextCenter | kTextVCenter, (100 - w) / 2, (30 - h) / 2,
-                     text);
-    ExpectPlacedLike(kTextSingleLine | kTextBottom, 0, 30 - h, text);
+    const Rect r{0, 0, 100, 30};
+    ExpectDrawnLike("Zoom", r, kTextSingleLine, {{0, 0, "Zoom"}});
+    ExpectDrawnLike("Zoom", r, kTextSingleLine | kTextCenter, {{(100 - w) / 2, 0, "Zoom"}});
+    ExpectDrawnLike("Zoom", r, kTextSingleLine | kTextRight, {{100 - w, 0, "Zoom"}});
+    ExpectDrawnLike("Zoom", r, kTextSingleLine | kTextCenter | kTextVCenter,
+                    {{(100 - w) / 2, (30 - h) / 2, "Zoom"}});
+    ExpectDrawnLike("Zoom", r, kTextSingleLine | kTextBottom, {{0, 30 - h, "Zoom"}});
     // Vertical placement belongs to single lines only.
-    ExpectPlacedLike(kTextVCenter, 0, 0, text);
+    ExpectDrawnLike("Zoom", r, kTextVCenter, {{0, 0, "Zoom"}});
 }
 
 TEST(DrawText, WordBreakBreaksAtBlanksAndInsideLongWords) {
@@ -149,13 +147,8 @@ TEST(DrawText, WordBreakBreaksAtBlanksAndInsideLongWords) {
     EXPECT_EQ(page.canvas.DrawText("mmmmmmmmmm", &narrow, kTextWordBreak | kTextCalcRect), 4 * h);
 
     // The break goes at the blank, not at the last character that fits.
-    Page wrapped;
-    Rect two{0, 0, wrapped.canvas.TextWidth("aaa bb"), 40};
-    wrapped.canvas.DrawText("aaa bbb", &two, kTextWordBreak);
-    Page reference;
-    reference.canvas.TextOut(0, 0, "aaa");
-    reference.canvas.TextOut(0, h, "bbb");
-    EXPECT_TRUE(SamePixels(wrapped.surface, reference.surface));
+    ExpectDrawnLike("aaa bbb", Rect{0, 0, page.canvas.TextWidth("aaa bb"), 40}, kTextWordBreak,
+                    {{0, 0, "aaa"}, {0, h, "bbb"}});
 
     // Broken lines are drawn inside the rectangle even when clipping is off.
     Rect box{10, 0, 10 + 3 * page.canvas.TextWidth("m"), 60};
@@ -179,38 +172,30 @@ TEST(DrawText, CalcRectMeasuresLinesAndNewlines) {
 }
 
 TEST(DrawText, TextIsClippedToTheRectUnlessNoClip) {
-    Page clipped;
+    Page clipped, loose;
     Rect r{0, 0, 20, 30};
     clipped.canvas.DrawText("Wide wide wide", &r, kTextSingleLine);
     EXPECT_LE(InkBounds(clipped.surface).right, 20);
-    Page loose;
     loose.canvas.DrawText("Wide wide wide", &r, kTextSingleLine | kTextNoClip);
     EXPECT_GT(InkBounds(loose.surface).right, 30);
 }
 
+// A single line keeps the longest start of the text that fits with the ellipsis; broken
+// lines end with the last line that fits.
 TEST(DrawText, EndEllipsisShortensAndMarksTheLine) {
     Page page;
     const std::string text = "Holiday pictures from the coast";
-    const int width = 60;
-    Rect r{0, 0, width, 20};
-    page.canvas.DrawText(text, &r, kTextSingleLine | kTextEndEllipsis | kTextNoClip);
-    // The longest start of the text that fits with the ellipsis.
     std::string kept = text;
-    while (!kept.empty() && page.canvas.TextWidth(kept + "\u2026") > width) {
+    while (!kept.empty() && page.canvas.TextWidth(kept + "\u2026") > 60) {
         kept.pop_back();
     }
     while (!kept.empty() && kept.back() == ' ') {
         kept.pop_back();
     }
     ASSERT_LT(kept.size(), text.size());
-    Page reference;
-    reference.canvas.TextOut(0, 0, kept + "\u2026");
-    EXPECT_TRUE(SamePixels(page.surface, reference.surface));
-    EXPECT_LE(InkBounds(page.surface).right, width + 1);
-}
+    ExpectDrawnLike(text, Rect{0, 0, 60, 20}, kTextSingleLine | kTextEndEllipsis | kTextNoClip,
+                    {{0, 0, kept + "\u2026"}});
 
-TEST(DrawText, EndEllipsisEndsTheLastLineThatFits) {
-    Page page;
     const int h = page.canvas.LineHeight();
     Rect r{0, 0, page.canvas.TextWidth("aaa bbb"), 2 * h};
     EXPECT_EQ(page.canvas.DrawText("aaa bbb ccc ddd eee", &r, kTextWordBreak | kTextEndEllipsis),
@@ -238,42 +223,30 @@ TEST(DrawText, PrefixesDropTheAmpersandAndUnderlineTheKey) {
         }
     }
     EXPECT_GT(extra, 0);
-
-    Page doubled;
-    doubled.canvas.DrawText("R&&D", &r, kTextSingleLine);
-    Page literal;
-    literal.canvas.TextOut(0, 0, "R&D");
-    EXPECT_TRUE(SamePixels(doubled.surface, literal.surface));
-
-    Page raw;
-    raw.canvas.DrawText("&File", &r, kTextSingleLine | kTextNoPrefix);
-    Page rawRef;
-    rawRef.canvas.TextOut(0, 0, "&File");
-    EXPECT_TRUE(SamePixels(raw.surface, rawRef.surface));
-
+    ExpectDrawnLike("R&&D", r, kTextSingleLine, {{0, 0, "R&D"}});
+    ExpectDrawnLike("&File", r, kTextSingleLine | kTextNoPrefix, {{0, 0, "&File"}});
     Rect calc{0, 0, 0, 0};
-    raw.canvas.DrawText("&&a&b", &calc, kTextSingleLine | kTextCalcRect);
-    EXPECT_EQ(calc.Width(), raw.canvas.TextWidth("&ab"));
+    plain.canvas.DrawText("&&a&b", &calc, kTextSingleLine | kTextCalcRect);
+    EXPECT_EQ(calc.Width(), plain.canvas.TextWidth("&ab"));
 }
 
-TEST(DrawText, OpaqueFillsEachLineStripOrTheWholeCentredRect) {
-    Page page(60, 60);
-    page.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
-    const Color back = Rgb(0, 0, 255);
-    page.canvas.SetBackColor(back);
-    const int h = page.canvas.LineHeight();
-    Rect r{2, 2, 50, 50};
-    page.canvas.DrawText("x", &r, kTextSingleLine);
-    EXPECT_EQ(page.surface.Pixel(49, 2), back);
-    EXPECT_EQ(page.surface.Pixel(49, 2 + h - 1), back);
-    EXPECT_EQ(page.surface.Pixel(49, 2 + h), kWhite);
+// Opaque text fills its box: TextOut's, each line's strip across the rectangle, or the whole
+// rectangle when the line is centred in it.
+TEST(DrawText, OpaqueFillsTheTextBoxEachLineStripOrTheWholeCentredRect) {
+    Page out(120, 60, true);
+    out.canvas.TextOut(5, 5, "ab");
+    const int w = out.canvas.TextWidth("ab"), h = out.canvas.LineHeight();
+    EXPECT_EQ(InkBounds(out.surface), (Rect{5, 5, 5 + w, 5 + h}));
 
-    Page centred(60, 60);
-    centred.canvas.SetBackgroundMode(BackgroundMode::kOpaque);
-    centred.canvas.SetBackColor(back);
+    Page strip(60, 60, true), centred(60, 60, true);
+    Rect r{2, 2, 50, 50};
+    strip.canvas.DrawText("x", &r, kTextSingleLine);
+    EXPECT_EQ(strip.surface.Pixel(49, 2), kBlue);
+    EXPECT_EQ(strip.surface.Pixel(49, 2 + h - 1), kBlue);
+    EXPECT_EQ(strip.surface.Pixel(49, 2 + h), kWhite);
     centred.canvas.DrawText("x", &r, kTextSingleLine | kTextVCenter);
-    EXPECT_EQ(centred.surface.Pixel(2, 2), back);
-    EXPECT_EQ(centred.surface.Pixel(49, 49), back);
+    EXPECT_EQ(centred.surface.Pixel(2, 2), kBlue);
+    EXPECT_EQ(centred.surface.Pixel(49, 49), kBlue);
     EXPECT_EQ(centred.surface.Pixel(50, 49), kWhite);
 }
 

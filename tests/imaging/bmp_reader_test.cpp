@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "bmp_builder.h"
@@ -60,69 +62,54 @@ TEST_F(BmpReaderTest, RefusesWhatItCannotConvert) {
     EXPECT_EQ(reader.Open("\\missing.bmp", nullptr, nullptr, nullptr), 0);
 }
 
-TEST_F(BmpReaderTest, AcceptsTheThreeHeaderForms) {
-    for (int infoSize : {12, 40, 64}) {
-        BmpLayout s;
-        s.infoSize = infoSize;
-        s.width = 2;
-        s.height = 1;
-        s.depth = 8;
-        s.pixels = {3, 200, 0, 0};
-        WriteBytes("\\x.bmp", BuildBmp(s));
-        BmpReader reader;
-        int w = 0, h = 0, d = 0;
-        ASSERT_EQ(reader.Open("\\x.bmp", &w, &h, &d), 1) << infoSize;
-        EXPECT_EQ(w, 2);
-        EXPECT_EQ(h, 1);
-        EXPECT_EQ(d, 8);
-        ASSERT_EQ(reader.ReadPalette(256), 1);
-        uint8_t row[8] = {};
-        EXPECT_EQ(reader.ReadRow(row), 1);
-        const uint8_t expected[6] = {3, 0x11, 0x22, 200, 0x11, 0x22};
-        EXPECT_EQ(std::vector<uint8_t>(row, row + 6), std::vector<uint8_t>(expected, expected + 6))
-            << infoSize;
+// Bytes as hex pairs, so a row and the sentinel after it read as one value.
+std::string Hex(const uint8_t* bytes, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, i ? " %02X" : "%02X", bytes[i]);
+        out += pair;
     }
+    return out;
 }
 
-TEST_F(BmpReaderTest, RowsOfEveryDepth) {
+// Palette entries the builder writes are (index, 0x11, 0x22) unless given.
+TEST_F(BmpReaderTest, RowsOfEveryDepthAndHeaderForm) {
     struct Case {
-        const char* name;
-        int depth, width;
+        int infoSize, depth, width;
         std::vector<uint8_t> pixels;  // one stored row
         uint32_t rawLength;
-        std::vector<uint8_t> expected;  // bytes written, then the untouched sentinel
+        const char* expected;  // bytes written, then the untouched sentinel
     } cases[] = {
-        {"8-bit width 3",
-         8,
-         3,
-         {0, 1, 2, 0},
-         4,
-         {0, 0x11, 0x22, 1, 0x11, 0x22, 2, 0x11, 0x22, 0xEE}},
-        {"4-bit 0x1F", 4, 2, {0x1F, 0, 0, 0}, 4, {1, 0x11, 0x22, 15, 0x11, 0x22, 0xEE}},
-        {"1-bit", 1, 3, {0xA0, 0, 0, 0}, 4, {1, 0x11, 0x22, 0, 0x11, 0x22, 1, 0x11, 0x22, 0xEE}},
-        {"24-bit width 5",
-         24,
-         5,
-         std::vector<uint8_t>(16, 7),
-         16,
-         {7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 0xEE}},
+        {12, 8, 2, {3, 200, 0, 0}, 4, "03 11 22 C8 11 22 EE"},
+        {40, 8, 2, {3, 200, 0, 0}, 4, "03 11 22 C8 11 22 EE"},
+        {64, 8, 2, {3, 200, 0, 0}, 4, "03 11 22 C8 11 22 EE"},
+        {40, 8, 3, {0, 1, 2, 0}, 4, "00 11 22 01 11 22 02 11 22 EE"},
+        {40, 4, 2, {0x1F, 0, 0, 0}, 4, "01 11 22 0F 11 22 EE"},
+        {40, 1, 3, {0xA0, 0, 0, 0}, 4, "01 11 22 00 11 22 01 11 22 EE"},
+        {40, 24, 5, std::vector<uint8_t>(16, 7), 16,
+         "07 07 07 07 07 07 07 07 07 07 07 07 07 07 07 07 EE"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.infoSize) + " " + std::to_string(c.depth));
         BmpLayout s;
+        s.infoSize = c.infoSize;
         s.width = c.width;
         s.depth = c.depth;
         s.pixels = c.pixels;
         WriteBytes("\\x.bmp", BuildBmp(s));
         BmpReader reader;
-        ASSERT_EQ(reader.Open("\\x.bmp", nullptr, nullptr, nullptr), 1) << c.name;
-        EXPECT_EQ(reader.RawRowLength(), c.rawLength) << c.name;
+        int w = 0, h = 0, d = 0;
+        ASSERT_EQ(reader.Open("\\x.bmp", &w, &h, &d), 1);
+        EXPECT_EQ(testing::Dims(w, h) + "x" + std::to_string(d),
+                  testing::Dims(c.width, 1) + "x" + std::to_string(c.depth));
+        EXPECT_EQ(reader.RawRowLength(), c.rawLength);
         if (c.depth <= 8) {
-            reader.ReadPalette(1 << c.depth);
+            ASSERT_EQ(reader.ReadPalette(256), 1);
         }
         std::vector<uint8_t> row(40, 0xEE);
-        EXPECT_EQ(reader.ReadRow(row.data()), 1) << c.name;
-        row.resize(c.expected.size());
-        EXPECT_EQ(row, c.expected) << c.name;
+        EXPECT_EQ(reader.ReadRow(row.data()), 1);
+        EXPECT_EQ(Hex(row.data(), (std::strlen(c.expected) + 1) / 3), c.expected);
     }
 }
 
@@ -144,16 +131,15 @@ TEST_F(BmpReaderTest, HonoursColourCountCorePaletteAndPixelOffset) {
     BmpLayout gap = shortPalette;  // unused bytes between the palette and the pixels
     gap.gap = 7;
     Case cases[] = {{"short palette", shortPalette}, {"core palette", core}, {"gap", gap}};
-    const std::vector<uint8_t> expected = {40, 50, 60, 10, 20, 30, 0, 0, 0};
     for (const Case& c : cases) {
         WriteBytes("\\x.bmp", BuildBmp(c.layout));
         BmpReader reader;
         ASSERT_EQ(reader.Open("\\x.bmp", nullptr, nullptr, nullptr), 1) << c.name;
         reader.ReadPalette(256);
-        std::vector<uint8_t> row(12, 0xEE);
-        reader.ReadRow(row.data());
-        row.resize(9);
-        EXPECT_EQ(row, expected) << c.name;
+        uint8_t row[12];
+        std::memset(row, 0xEE, sizeof row);
+        reader.ReadRow(row);
+        EXPECT_EQ(Hex(row, 10), "28 32 3C 0A 14 1E 00 00 00 EE") << c.name;
     }
 }
 
@@ -168,11 +154,12 @@ TEST_F(BmpReaderTest, ShortFileLeavesTheMissingRowsBlack) {
     WriteBytes("\\x.bmp", bytes);
     BmpReader reader;
     ASSERT_EQ(reader.Open("\\x.bmp", nullptr, nullptr, nullptr), 1);
-    std::vector<uint8_t> row(8, 0xEE);
-    EXPECT_EQ(reader.ReadRow(row.data()), 1);
-    EXPECT_EQ(reader.ReadRow(row.data()), 1);
-    EXPECT_EQ(reader.ReadRow(row.data()), 0);
-    EXPECT_EQ(row, std::vector<uint8_t>(8, 0));
+    uint8_t row[8];
+    std::memset(row, 0xEE, sizeof row);
+    EXPECT_EQ(reader.ReadRow(row), 1);
+    EXPECT_EQ(reader.ReadRow(row), 1);
+    EXPECT_EQ(reader.ReadRow(row), 0);
+    EXPECT_EQ(Hex(row, 8), "00 00 00 00 00 00 00 00");
 
     s.depth = 8;
     s.pixels.assign(12, 1);
@@ -181,13 +168,11 @@ TEST_F(BmpReaderTest, ShortFileLeavesTheMissingRowsBlack) {
     WriteBytes("\\y.bmp", bytes);
     ASSERT_EQ(reader.Open("\\y.bmp", nullptr, nullptr, nullptr), 1);
     reader.ReadPalette(256);
-    std::vector<uint8_t> pixels(8, 0xEE);
-    EXPECT_EQ(reader.ReadRow(pixels.data()), 1);
-    EXPECT_EQ(reader.ReadRow(pixels.data()), 0);
-    EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 6),
-              std::vector<uint8_t>({1, 0x11, 0x22, 1, 0x11, 0x22}));
-    EXPECT_EQ(reader.ReadRow(pixels.data()), 0);
-    EXPECT_EQ(std::vector<uint8_t>(pixels.begin(), pixels.begin() + 6), std::vector<uint8_t>(6, 0));
+    EXPECT_EQ(reader.ReadRow(row), 1);
+    EXPECT_EQ(reader.ReadRow(row), 0);
+    EXPECT_EQ(Hex(row, 6), "01 11 22 01 11 22");
+    EXPECT_EQ(reader.ReadRow(row), 0);
+    EXPECT_EQ(Hex(row, 6), "00 00 00 00 00 00");
 }
 
 }  // namespace

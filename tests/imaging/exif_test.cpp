@@ -83,14 +83,14 @@ TEST(ExifReader, HostileOrOddFilesGiveUprightAndNeverReadOutside) {
     const std::string good = Tiff(true, {{0x0112, 3, 1, 6}});
     ASSERT_EQ(Orientation(JpegWithTiff(good)), 6);
     // Values outside 1-8, the wrong type or count.
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 0}}))), 1);
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 9}}))), 1);
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 4, 1, 6}}))), 1);
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 2, 6}}))), 1);
+    for (Entry bad :
+         {Entry{0x0112, 3, 1, 0}, {0x0112, 3, 1, 9}, {0x0112, 4, 1, 6}, {0x0112, 3, 2, 6}}) {
+        EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {bad}))), 1) << bad.type << bad.value;
+    }
     // Directory offsets into the header, past the end, or at the very end.
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 6}}, 4))), 1);
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 6}}, 0xFFFFFFF0u))), 1);
-    EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 6}}, 29))), 1);
+    for (uint32_t offset : {4u, 0xFFFFFFF0u, 29u}) {
+        EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 6}}, offset))), 1) << offset;
+    }
     // A count of 65535 entries with one present: the one present is still found, nothing
     // beyond is read (the sanitizers watch).
     EXPECT_EQ(Orientation(JpegWithTiff(Tiff(true, {{0x0112, 3, 1, 6}}, 8, 65535))), 6);
@@ -153,10 +153,8 @@ class CameraPictures : public testing::DeviceRootTest {
             ImageBuffer image;
             int w = 0, h = 0;
             ASSERT_EQ(load(Install(name), &image, &w, &h), 1) << name;
-            ASSERT_EQ(image.Width(), upright.Width()) << name;
-            ASSERT_EQ(image.Height(), upright.Height()) << name;
-            EXPECT_EQ(w, uw) << name;
-            EXPECT_EQ(h, uh) << name;
+            ASSERT_EQ(testing::Dims(image), testing::Dims(upright)) << name;
+            EXPECT_EQ(testing::Dims(w, h), testing::Dims(uw, uh)) << name;
             // Decoding a turned file reduces it differently, so the pixels are close rather
             // than equal; but the upright picture must match better than any of its mirror
             // images or its half turn.
@@ -212,15 +210,13 @@ TEST_F(CameraPictures, TheFileSizeIsTheCamerasAndAutoRotateOffShowsTheFileAsStor
     ImageBuffer image;
     int w = 0, h = 0;
     ASSERT_EQ(LoadImageFile(Install("Landscape_6.jpg"), &image, 0, 0, context, &w, &h), 1);
-    EXPECT_EQ(w, 1800);
-    EXPECT_EQ(h, 1200);
+    EXPECT_EQ(testing::Dims(w, h), "1800x1200");
     EXPECT_GT(image.Width(), image.Height());
 
     context.autoRotate = 0;
     ImageBuffer stored;
     ASSERT_EQ(LoadImageFile(Install("Landscape_6.jpg"), &stored, 0, 0, context, &w, &h), 1);
-    EXPECT_EQ(w, 1200);
-    EXPECT_EQ(h, 1800);
+    EXPECT_EQ(testing::Dims(w, h), "1200x1800");
     EXPECT_LT(stored.Width(), stored.Height());
     // A mirrored one as stored differs clearly from the upright picture.
     ImageBuffer mirrored, upright;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 #include "test_support.h"
@@ -25,50 +26,44 @@ TEST(RowStrideTest, RoundsRowsUpToFourBytes) {
     }
 }
 
+// Every field: size, width x height, planes, depth, compression, image bytes, pixels per
+// metre across and down, colours used and important.
 TEST(MakeBitmapHeaderTest, FillsEveryField) {
     struct Case {
         int width, height, depth, dpi;
-        uint32_t sizeImage;
-        int32_t perMetre;
-        uint32_t colours;
-    } cases[] = {{176, 220, 24, 72, 116160, 2834, 0},
-                 {9, 3, 1, 72, 12, 2834, 2},
-                 {2, 2, 24, 96, 16, 3779, 0}};
+        const char* fields;
+    } cases[] = {{176, 220, 24, 72, "40 176x220 1 24 0 116160 2834x2834 0 0"},
+                 {9, 3, 1, 72, "40 9x3 1 1 0 12 2834x2834 2 0"},
+                 {2, 2, 24, 96, "40 2x2 1 24 0 16 3779x3779 0 0"}};
     for (const Case& c : cases) {
         BitmapInfoHeader h;
         MakeBitmapHeader(&h, c.width, c.height, c.depth, c.dpi, c.dpi);
-        EXPECT_EQ(h.biSize, 40u);
-        EXPECT_EQ(h.biWidth, c.width);
-        EXPECT_EQ(h.biHeight, c.height);
-        EXPECT_EQ(h.biPlanes, 1);
-        EXPECT_EQ(h.biBitCount, c.depth);
-        EXPECT_EQ(h.biCompression, 0u);
-        EXPECT_EQ(h.biSizeImage, c.sizeImage);
-        EXPECT_EQ(h.biXPelsPerMeter, c.perMetre);
-        EXPECT_EQ(h.biYPelsPerMeter, c.perMetre);
-        EXPECT_EQ(h.biClrUsed, c.colours);
-        EXPECT_EQ(h.biClrImportant, 0u);
+        std::ostringstream fields;
+        fields << h.biSize << " " << h.biWidth << "x" << h.biHeight << " " << h.biPlanes << " "
+               << h.biBitCount << " " << h.biCompression << " " << h.biSizeImage << " "
+               << h.biXPelsPerMeter << "x" << h.biYPelsPerMeter << " " << h.biClrUsed << " "
+               << h.biClrImportant;
+        EXPECT_EQ(fields.str(), c.fields);
     }
 }
 
+// Block, stride and image bytes, resolution, palette entries and where the rows start: the
+// header (40 bytes) and palette come first.
 TEST(ImageBufferTest, CreateAllocatesOneZeroedBlock) {
-    ImageBuffer image;
+    const auto layout = [](const ImageBuffer& image) {
+        return std::to_string(image.BlockSize()) + " " + std::to_string(image.Stride()) + " " +
+               std::to_string(image.ImageSize()) + " " + std::to_string(image.DpiX()) + " " +
+               std::to_string(image.PaletteCount()) + " " +
+               std::to_string(image.Bits() - image.Info());
+    };
+    ImageBuffer image, mono;
     EXPECT_TRUE(image.Empty());
     MakePicture(&image, 176, 220);
-    EXPECT_EQ(image.BlockSize(), 40u + 116160u);
-    EXPECT_EQ(image.Stride(), 528u);
-    EXPECT_EQ(image.ImageSize(), 116160u);
-    EXPECT_EQ(image.DpiX(), 72);
-    EXPECT_EQ(image.PaletteCount(), 0);
-    EXPECT_EQ(image.Bits(), image.Info() + 40);
+    EXPECT_EQ(layout(image), "116200 528 116160 72 0 40");
     std::vector<uint8_t> zero(image.ImageSize(), 0);
     EXPECT_EQ(std::memcmp(image.Bits(), zero.data(), zero.size()), 0);
-
-    ImageBuffer mono;
     MakePicture(&mono, 9, 2, 1);
-    EXPECT_EQ(mono.PaletteCount(), 2);
-    EXPECT_EQ(mono.Bits(), mono.Info() + 48);
-    EXPECT_EQ(mono.BlockSize(), 40u + 8u + 8u);
+    EXPECT_EQ(layout(mono), "56 4 8 72 2 48");
 }
 
 TEST(ImageBufferTest, CreateRefusesWhatItCannotHold) {
@@ -97,7 +92,8 @@ std::unique_ptr<uint8_t[]> PackedBlock(int width, int height, int32_t perMetre, 
     return block;
 }
 
-TEST(ImageBufferTest, AttachReadsResolutionAndChecksTheBlock) {
+// Attach reads the resolution and checks the block's size; Detach hands the block on.
+TEST(ImageBufferTest, AttachAndDetach) {
     struct Case {
         int32_t perMetre;
         int dpi;
@@ -106,13 +102,19 @@ TEST(ImageBufferTest, AttachReadsResolutionAndChecksTheBlock) {
         size_t bytes = 0;
         auto block = PackedBlock(3, 2, c.perMetre, &bytes);
         const uint8_t* raw = block.get();
-        ImageBuffer image;
+        ImageBuffer image, owner;
         ASSERT_EQ(image.Attach(std::move(block), bytes), 1);
-        EXPECT_EQ(image.DpiX(), c.dpi);
-        EXPECT_EQ(image.DpiY(), c.dpi);
+        EXPECT_EQ(testing::Dims(image.DpiX(), image.DpiY()), testing::Dims(c.dpi, c.dpi));
         EXPECT_EQ(image.Info(), raw);
-        EXPECT_EQ(image.Width(), 3);
-        EXPECT_EQ(image.Height(), 2);
+        EXPECT_EQ(testing::Dims(image), "3x2");
+        image.RowPtr(0)[0] = 77;
+        block = image.Detach();
+        EXPECT_TRUE(image.Empty());
+        EXPECT_EQ(image.Bits(), nullptr);
+        EXPECT_EQ(block.get(), raw);
+        image.Release();  // nothing left to free
+        ASSERT_EQ(owner.Attach(std::move(block), bytes), 1);
+        EXPECT_EQ(owner.RowPtr(0)[0], 77);
     }
     size_t bytes = 0;
     auto shortBlock = PackedBlock(3, 2, 2835, &bytes);
@@ -121,44 +123,36 @@ TEST(ImageBufferTest, AttachReadsResolutionAndChecksTheBlock) {
     EXPECT_TRUE(image.Empty());
 }
 
-TEST(ImageBufferTest, DetachHandsTheBlockOn) {
-    ImageBuffer image;
-    MakePicture(&image, 2, 2);
-    image.RowPtr(0)[0] = 77;
-    const uint8_t* raw = image.Info();
-    const size_t bytes = image.BlockSize();
-    std::unique_ptr<uint8_t[]> block = image.Detach();
-    EXPECT_TRUE(image.Empty());
-    EXPECT_EQ(image.Bits(), nullptr);
-    EXPECT_EQ(block.get(), raw);
-    image.Release();  // nothing left to free
-    ImageBuffer owner;
-    ASSERT_EQ(owner.Attach(std::move(block), bytes), 1);
-    EXPECT_EQ(owner.RowPtr(0)[0], 77);
-}
-
-TEST(ImageBufferTest, RowsAreStoredBottomUp) {
+// Rows are stored bottom up; columns walk down, or up when reversed; runs on rows outside the
+// picture are refused and change nothing.
+TEST(ImageBufferTest, RowsColumnsAndRunsOutside) {
     ImageBuffer image;
     MakePicture(&image, 2, 3);
-    const uint8_t row[8] = {1, 2, 3, 4, 5, 6, 0, 0};
-    image.SetRow(0, row);
-    EXPECT_EQ(std::memcmp(image.Bits() + 2 * image.Stride(), row, 8), 0);
-    uint8_t back[8] = {};
-    image.GetRow(0, back);
-    EXPECT_EQ(std::memcmp(back, row, 8), 0);
-}
-
-TEST(ImageBufferTest, PixelRunsOutsideTheRowsAreRefused) {
-    ImageBuffer image;
-    MakePicture(&image, 4, 3);
-    uint8_t run[12] = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+    uint8_t run[9] = {9, 9, 9, 9, 9, 9, 9, 9, 9};
     for (int y : {-1, 3}) {
-        EXPECT_EQ(image.GetPixels(0, 3, y, run), 0);
+        EXPECT_EQ(image.GetPixels(0, 1, y, run), 0);
         EXPECT_EQ(run[0], 9);
-        EXPECT_EQ(image.SetPixels(0, 3, y, run, false, false, 0, 0, 0), 0);
+        EXPECT_EQ(image.SetPixels(0, 1, y, run, false, false, 0, 0, 0), 0);
     }
     std::vector<uint8_t> zero(image.ImageSize(), 0);
     EXPECT_EQ(std::memcmp(image.Bits(), zero.data(), zero.size()), 0);
+
+    const uint8_t row[8] = {1, 2, 3, 4, 5, 6, 0, 0};
+    image.SetRow(0, row);
+    EXPECT_EQ(std::memcmp(image.Bits() + 2 * image.Stride(), row, 8), 0);
+    uint8_t back[9] = {};
+    image.GetRow(0, back);
+    EXPECT_EQ(std::memcmp(back, row, 8), 0);
+
+    const uint8_t column[9] = {1, 1, 1, 2, 2, 2, 3, 3, 3};
+    image.SetColumn(1, 0, 2, column, false, false, 0, 0, 0);
+    EXPECT_EQ(PixelAt(image, 1, 0), 0x010101u);
+    EXPECT_EQ(PixelAt(image, 1, 2), 0x030303u);
+    image.SetColumn(0, 0, 2, column, true, false, 0, 0, 0);
+    EXPECT_EQ(PixelAt(image, 0, 0), 0x030303u);
+    EXPECT_EQ(PixelAt(image, 0, 2), 0x010101u);
+    image.GetColumn(1, 0, 2, back);
+    EXPECT_EQ(std::memcmp(back, column, 9), 0);
 }
 
 TEST(ImageBufferTest, SetPixelsModes) {
@@ -178,6 +172,11 @@ TEST(ImageBufferTest, SetPixelsModes) {
         {"mask paints white only", white, nearWhite, false, true, 0x112233, 0x0A0B0C},
         {"mask and reverse", white, nearWhite, true, true, 0x0A0B0C, 0x112233},
     };
+    // FillPixels takes 0x00BBGGRR and writes blue, green, red, stopping after the count.
+    uint8_t filled[7] = {0, 0, 0, 0, 0, 0, 99};
+    FillPixels(filled, 0x00112233, 2);
+    EXPECT_EQ(std::vector<uint8_t>(filled, filled + 7),
+              std::vector<uint8_t>({0x11, 0x22, 0x33, 0x11, 0x22, 0x33, 99}));
     for (const Case& c : cases) {
         ImageBuffer image;
         MakePicture(&image, 2, 1);
@@ -189,28 +188,6 @@ TEST(ImageBufferTest, SetPixelsModes) {
         EXPECT_EQ(PixelAt(image, 0, 0), c.expectFirst) << c.name;
         EXPECT_EQ(PixelAt(image, 1, 0), c.expectSecond) << c.name;
     }
-}
-
-TEST(ImageBufferTest, FillPixelsWritesBlueGreenRed) {
-    uint8_t out[7] = {0, 0, 0, 0, 0, 0, 99};
-    FillPixels(out, 0x00112233, 2);
-    const uint8_t expect[7] = {0x11, 0x22, 0x33, 0x11, 0x22, 0x33, 99};
-    EXPECT_EQ(std::memcmp(out, expect, 7), 0);
-}
-
-TEST(ImageBufferTest, ColumnsWalkDownOrUp) {
-    ImageBuffer image;
-    MakePicture(&image, 2, 3);
-    const uint8_t column[9] = {1, 1, 1, 2, 2, 2, 3, 3, 3};
-    image.SetColumn(1, 0, 2, column, false, false, 0, 0, 0);
-    EXPECT_EQ(PixelAt(image, 1, 0), 0x010101u);
-    EXPECT_EQ(PixelAt(image, 1, 2), 0x030303u);
-    image.SetColumn(0, 0, 2, column, true, false, 0, 0, 0);
-    EXPECT_EQ(PixelAt(image, 0, 0), 0x030303u);
-    EXPECT_EQ(PixelAt(image, 0, 2), 0x010101u);
-    uint8_t back[9] = {};
-    image.GetColumn(1, 0, 2, back);
-    EXPECT_EQ(std::memcmp(back, column, 9), 0);
 }
 
 TEST(ImageBufferTest, CopyRectDeliversBottomUpRowsWithoutOverrun) {

@@ -13,60 +13,66 @@
 namespace imaging {
 namespace {
 
-using testing::FillGradient;
+using testing::Dims;
 using testing::MakePicture;
 
 TEST(FitTest, FitsWithoutEnlarging) {
     struct Case {
-        int w, h, boxW, boxH, fitW, fitH;
+        int w, h, boxW, boxH;
+        const char* fit;
     } cases[] = {
-        {640, 480, 80, 60, 80, 60},      {640, 480, 80, 80, 80, 60}, {100, 30, 80, 80, 80, 24},
-        {30, 100, 80, 80, 24, 80},       {60, 40, 80, 80, 60, 40},   {400, 300, 352, 440, 352, 264},
-        {300, 400, 440, 352, 264, 352},  {1000, 1, 80, 80, 80, 1},   {1, 1000, 80, 80, 1, 80},
-        {800, 1005, 176, 220, 175, 220},  // fitted to the width it would be 221 high
+        {640, 480, 80, 60, "80x60"},
+        {640, 480, 80, 80, "80x60"},
+        {100, 30, 80, 80, "80x24"},
+        {30, 100, 80, 80, "24x80"},
+        {60, 40, 80, 80, "60x40"},
+        {1000, 1, 80, 80, "80x1"},
+        {400, 300, 352, 440, "352x264"},
+        {300, 400, 440, 352, "264x352"},
+        {1, 1000, 80, 80, "1x80"},
+        {800, 1005, 176, 220, "175x220"},  // fitted to the width it would be 221 high
     };
     for (const Case& c : cases) {
         int w = 0, h = 0;
         FitSize(c.w, c.h, c.boxW, c.boxH, &w, &h);
-        EXPECT_EQ(w, c.fitW) << c.w << "x" << c.h << " in " << c.boxW << "x" << c.boxH;
-        EXPECT_EQ(h, c.fitH) << c.w << "x" << c.h << " in " << c.boxW << "x" << c.boxH;
+        EXPECT_EQ(Dims(w, h), c.fit) << Dims(c.w, c.h) << " in " << Dims(c.boxW, c.boxH);
     }
 }
 
 TEST(FitTest, CoverBoxGrowsTheBoxSoThePictureCoversIt) {
     struct Case {
-        int w, h, boxW, boxH, coverW, coverH;
+        int w, h;
+        const char* cover;  // of a 40 x 40 box
     } cases[] = {
-        {640, 480, 40, 40, 53, 40},  // rdiv(640 x 40, 480) = 53
-        {480, 640, 40, 40, 40, 53},  {640, 100, 40, 40, 256, 40},
-        {100, 640, 40, 40, 40, 256}, {30, 30, 40, 40, 40, 40},  // within the box: unchanged
-        {60, 20, 40, 40, 120, 40},
+        {640, 480, "53x40"},  // rdiv(640 x 40, 480) = 53
+        {480, 640, "40x53"},  {640, 100, "256x40"},
+        {100, 640, "40x256"}, {30, 30, "40x40"},  // within the box: unchanged
+        {60, 20, "120x40"},
     };
     for (const Case& c : cases) {
-        int w = c.boxW, h = c.boxH;
+        int w = 40, h = 40;
         CoverBox(c.w, c.h, &w, &h);
-        EXPECT_EQ(w, c.coverW) << c.w << "x" << c.h;
-        EXPECT_EQ(h, c.coverH) << c.w << "x" << c.h;
+        EXPECT_EQ(Dims(w, h), c.cover) << Dims(c.w, c.h);
     }
 }
 
-// Rows of one pixel whose value is the row's number (mod 256); counts the rows read.
+// Rows whose blue is the row's number (mod 256) and green the column's; counts the rows read.
+// With `rows`, it runs dry after that many, as a short BMP file does.
 class CountingRows : public RowSource {
   public:
-    explicit CountingRows(int width) : width_(width) {}
+    explicit CountingRows(int width, int rows = 1 << 30) : width_(width), rows_(rows) {}
     int NextRow(uint8_t* row) override {
         for (int x = 0; x < width_; ++x) {
             row[3 * x] = static_cast<uint8_t>(read_ % 256);
             row[3 * x + 1] = static_cast<uint8_t>(x);
             row[3 * x + 2] = 0;
         }
-        ++read_;
-        return 1;
+        return ++read_ < rows_ ? 1 : 0;
     }
     int read_ = 0;
 
   private:
-    int width_;
+    int width_, rows_;
 };
 
 TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
@@ -92,19 +98,6 @@ TEST(StoreDecodedRowsTest, AveragesRowsAndStopsAfterTheLastLine) {
     }
 }
 
-// A source that runs dry after `rows` rows, as a short BMP file does.
-class ShortRows : public CountingRows {
-  public:
-    ShortRows(int width, int rows) : CountingRows(width), rows_(rows) {}
-    int NextRow(uint8_t* row) override {
-        CountingRows::NextRow(row);
-        return read_ < rows_ ? 1 : 0;
-    }
-
-  private:
-    int rows_;
-};
-
 TEST(StoreDecodedRowsTest, EndedDataLeavesTheRemainingLinesBlack) {
     struct Case {
         int sourceHeight, lines, rows;
@@ -117,10 +110,7 @@ TEST(StoreDecodedRowsTest, EndedDataLeavesTheRemainingLinesBlack) {
     for (const Case& c : cases) {
         ImageBuffer image;
         MakePicture(&image, 1, c.lines);
-        for (int y = 0; y < c.lines; ++y) {
-            image.RowPtr(y)[0] = 0;
-        }
-        ShortRows rows(1, c.rows);
+        CountingRows rows(1, c.rows);
         ASSERT_EQ(StoreDecodedRows(&image, 1, c.sourceHeight, 1, 0, rows), 1);
         EXPECT_EQ(rows.read_, c.rows) << c.sourceHeight;
         EXPECT_EQ(image.RowPtr(c.lastWritten)[0], c.lastValue % 256) << c.sourceHeight;
@@ -143,111 +133,77 @@ TEST(StoreDecodedRowsTest, ScalesRowsToTheLineLength) {
     EXPECT_EQ(image.RowPtr(0)[4], 2);  // (2 + 3) / 2
 }
 
-// Orientation while storing equals storing upright and turning afterwards, for either row
-// order of the source and with or without scaling.
-TEST(StoreDecodedRowsTest, OrientationMatchesRotated) {
-    struct Case {
-        int sourceWidth, sourceHeight, width, height;
-        int topDown;
-    } cases[] = {{3, 2, 3, 2, 1}, {3, 2, 3, 2, 0}, {9, 7, 4, 3, 1}, {9, 7, 4, 3, 0}};
-    for (const Case& c : cases) {
-        ImageBuffer upright;
-        MakePicture(&upright, c.width, c.height);
-        CountingRows a(c.sourceWidth);
-        StoreDecodedRows(&upright, c.sourceWidth, c.sourceHeight, c.topDown, 0, a);
-        for (int orientation : {1, 2}) {
-            ImageBuffer turned;
-            MakePicture(&turned, c.height, c.width);
-            CountingRows b(c.sourceWidth);
-            StoreDecodedRows(&turned, c.sourceWidth, c.sourceHeight, c.topDown, orientation, b);
-            auto expected = upright.Rotated(orientation == 1 ? -90 : 90);
-            EXPECT_TRUE(testing::SamePixels(turned, *expected))
-                << c.sourceWidth << "x" << c.sourceHeight << " top-down " << c.topDown
-                << " orientation " << orientation;
-        }
-    }
-}
-
 class LoaderTest : public testing::DeviceRootTest {
   protected:
-    void WriteGradient(const std::string& path, int width, int height, bool bmp) {
-        ImageBuffer image;
-        MakePicture(&image, width, height);
-        FillGradient(&image);
-        ASSERT_EQ(bmp ? WriteBmp24(path, image) : WriteJpegFile(path, image), 1);
-    }
     ImagingContext context_;
 };
 
+// A BMP at its own size keeps its pixels.
 TEST_F(LoaderTest, ViewSizes) {
     struct Case {
-        const char* name;
         int width, height;
         bool bmp;
         int level, orientation;
-        int pictureWidth, pictureHeight;
+        const char* picture;
     } cases[] = {
-        {"JPEG level 0", 1600, 1200, false, 0, 0, 200, 150},
-        {"JPEG level 1", 1600, 1200, false, 1, 0, 400, 300},
-        {"JPEG turned", 1600, 1200, false, 0, 1, 300, 400},  // box 220 x 176: 2/8 covers
-        {"BMP too wide", 400, 300, true, 0, 0, 352, 264},
-        {"BMP turned", 400, 300, true, 0, 1, 300, 400},
-        {"BMP small", 100, 50, true, 0, 0, 100, 50},
-        {"BMP level 2", 1200, 300, true, 2, 0, 1056, 264},
+        {1600, 1200, false, 0, 0, "200x150"},
+        {1600, 1200, false, 1, 0, "400x300"},
+        {1600, 1200, false, 0, 1, "300x400"},  // box 220 x 176: 2/8 covers
+        {400, 300, true, 0, 0, "352x264"},
+        {400, 300, true, 0, 1, "300x400"},
+        {100, 50, true, 0, 0, "100x50"},
+        {13, 7, true, 0, 0, "13x7"},
+        {1200, 300, true, 2, 0, "1056x264"},
         // A camera picture whose 1/8 is wider than twice the box: reduced like the BMP.
-        {"JPEG camera level 0", 3200, 2400, false, 0, 0, 352, 264},
-        {"JPEG camera level 1", 3200, 2400, false, 1, 0, 400, 300},
-        {"JPEG camera level 2", 3200, 2400, false, 2, 0, 800, 600},
-        {"JPEG camera turned", 3200, 2400, false, 0, 1, 300, 400},  // 1/8 fits 440 x 352
+        {3200, 2400, false, 0, 0, "352x264"},
+        {3200, 2400, false, 1, 0, "400x300"},
+        {3200, 2400, false, 2, 0, "800x600"},
+        {3200, 2400, false, 0, 1, "300x400"},  // 1/8 fits 440 x 352
     };
     for (const Case& c : cases) {
         const std::string path = c.bmp ? "\\v.bmp" : "\\v.jpg";
+        SCOPED_TRACE(path + " " + Dims(c.width, c.height) + " level " + std::to_string(c.level) +
+                     " turn " + std::to_string(c.orientation));
         WriteGradient(path, c.width, c.height, c.bmp);
         context_.loadSizeLevel = c.level;
         context_.orientation = c.orientation;
-        ImageBuffer image;
+        ImageBuffer image, original;
         int fw = 0, fh = 0;
-        ASSERT_EQ(LoadImageFile(path, &image, 0, 0, context_, &fw, &fh), 1) << c.name;
-        EXPECT_EQ(fw, c.width) << c.name;
-        EXPECT_EQ(fh, c.height) << c.name;
-        EXPECT_EQ(image.Width(), c.pictureWidth) << c.name;
-        EXPECT_EQ(image.Height(), c.pictureHeight) << c.name;
-    }
-}
-
-TEST_F(LoaderTest, ViewOrientationMatchesRotated) {
-    for (bool bmp : {false, true}) {
-        const std::string path = bmp ? "\\o.bmp" : "\\o.jpg";
-        // A square screen asks for the same decode size in either orientation; the BMP is
-        // reduced while it is stored, the JPEG decoded at 4/8.
-        context_.screenWidth = context_.screenHeight = 200;
-        WriteGradient(path, 500, 300, bmp);
-        ImageBuffer upright;
-        context_.orientation = 0;
-        ASSERT_EQ(LoadImageFile(path, &upright, 0, 0, context_), 1);
-        for (int orientation : {1, 2}) {
-            context_.orientation = orientation;
-            ImageBuffer turned;
-            ASSERT_EQ(LoadImageFile(path, &turned, 0, 0, context_), 1);
-            auto expected = upright.Rotated(orientation == 1 ? -90 : 90);
-            EXPECT_TRUE(testing::SamePixels(turned, *expected))
-                << path << " orientation " << orientation;
-            // The stored orientation is kept when asked (the Home Screen background).
-            ImageBuffer kept;
-            ASSERT_EQ(LoadImageFile(path, &kept, 0, 1, context_), 1);
-            EXPECT_TRUE(testing::SamePixels(kept, upright)) << path;
+        ASSERT_EQ(LoadImageFile(path, &image, 0, 0, context_, &fw, &fh), 1);
+        EXPECT_EQ(Dims(fw, fh), Dims(c.width, c.height));
+        EXPECT_EQ(Dims(image), c.picture);
+        testing::MakeGradient(&original, c.width, c.height);
+        if (c.bmp && Dims(image) == Dims(original)) {
+            EXPECT_TRUE(testing::SamePixels(image, original));
         }
     }
 }
 
-TEST_F(LoaderTest, SmallBmpKeepsItsPixels) {
-    ImageBuffer original;
-    MakePicture(&original, 13, 7);
-    FillGradient(&original);
-    ASSERT_EQ(WriteBmp24("\\s.bmp", original), 1);
-    ImageBuffer loaded;
-    ASSERT_EQ(LoadImageFile("\\s.bmp", &loaded, 0, 0, context_), 1);
-    EXPECT_TRUE(testing::SamePixels(loaded, original));
+// Turning while the rows are stored equals loading upright and turning afterwards, for either
+// row order (a BMP is stored bottom up, a JPEG decoded top down), reduced while stored or not.
+// A square screen asks for the same decode size in either orientation; the JPEG of 500 x 300
+// is decoded at 4/8.
+TEST_F(LoaderTest, ViewOrientationMatchesRotated) {
+    context_.screenWidth = context_.screenHeight = 200;
+    for (const std::string path : {"\\o.jpg", "\\o.bmp"}) {
+        for (auto [width, height] : {std::pair{500, 300}, {13, 7}}) {
+            SCOPED_TRACE(path + " " + Dims(width, height));
+            WriteGradient(path, width, height, path.back() == 'p');
+            ImageBuffer upright;
+            context_.orientation = 0;
+            ASSERT_EQ(LoadImageFile(path, &upright, 0, 0, context_), 1);
+            for (int orientation : {1, 2}) {
+                context_.orientation = orientation;
+                ImageBuffer turned, kept;
+                ASSERT_EQ(LoadImageFile(path, &turned, 0, 0, context_), 1);
+                auto expected = upright.Rotated(orientation == 1 ? -90 : 90);
+                EXPECT_TRUE(testing::SamePixels(turned, *expected)) << orientation;
+                // The stored orientation is kept when asked (the Home Screen background).
+                ASSERT_EQ(LoadImageFile(path, &kept, 0, 1, context_), 1);
+                EXPECT_TRUE(testing::SamePixels(kept, upright));
+            }
+        }
+    }
 }
 
 TEST_F(LoaderTest, FittedLoadForTheSlideShowLeavesTheOutSizesAlone) {
@@ -255,10 +211,8 @@ TEST_F(LoaderTest, FittedLoadForTheSlideShowLeavesTheOutSizesAlone) {
     ImageBuffer image;
     int fw = -7, fh = -7;
     ASSERT_EQ(LoadImageFile("\\f.jpg", &image, 1, 0, context_, &fw, &fh), 1);
-    EXPECT_EQ(image.Width(), 176);
-    EXPECT_EQ(image.Height(), 132);
-    EXPECT_EQ(fw, -7);
-    EXPECT_EQ(fh, -7);
+    EXPECT_EQ(Dims(image), "176x132");
+    EXPECT_EQ(Dims(fw, fh), "-7x-7");
 }
 
 // "Maximum Thumbnail View" covers the box instead of fitting into it; on a wide picture the
@@ -279,39 +233,34 @@ TEST_F(LoaderTest, Thumbnails) {
     struct Case {
         const char* path;
         int boxWidth, boxHeight, thumbMaxView;
-        int thumbWidth, thumbHeight, fileWidth, fileHeight;
+        const char* thumb;  // "none" when it cannot be loaded
+        const char* file;
     } cases[] = {
-        {"\\t.jpg", 80, 80, 0, 80, 60, 640, 480},
-        {"\\t.bmp", 80, 80, 0, 80, 60, 640, 480},
-        {"\\t.jpg", 40, 40, 1, 53, 40, 640, 480},
-        {"\\t.bmp", 40, 40, 1, 53, 40, 640, 480},
-        {"\\t.gif", 80, 80, 0, 78, 52, 300, 200},
-        {"\\t.txt", 80, 80, 0, 0, 0, 0, 0},
-        {"\\none.jpg", 80, 80, 0, 0, 0, 0, 0},
+        {"\\t.jpg", 80, 80, 0, "80x60", "640x480"},
+        {"\\t.bmp", 80, 80, 0, "80x60", "640x480"},
+        {"\\t.jpg", 40, 40, 1, "53x40", "640x480"},
+        {"\\t.bmp", 40, 40, 1, "53x40", "640x480"},
+        {"\\t.gif", 80, 80, 0, "78x52", "300x200"},
+        {"\\t.txt", 80, 80, 0, "none", "0x0"},
+        {"\\none.jpg", 80, 80, 0, "none", "0x0"},
         // Box 80 x 66: covered, it becomes (rdiv(2000 x 66, 300), 66) = (440, 66).
-        {"\\w.jpg", 80, 66, 1, 440, 66, 2000, 300},
-        {"\\w.bmp", 80, 66, 1, 440, 66, 2000, 300},
+        {"\\w.jpg", 80, 66, 1, "440x66", "2000x300"},
+        {"\\w.bmp", 80, 66, 1, "440x66", "2000x300"},
         // Fitted: 80 x rdiv(300 x 80, 2000) = 80 x 12.
-        {"\\w.jpg", 80, 66, 0, 80, 12, 2000, 300},
-        {"\\w.bmp", 80, 66, 0, 80, 12, 2000, 300},
+        {"\\w.jpg", 80, 66, 0, "80x12", "2000x300"},
+        {"\\w.bmp", 80, 66, 0, "80x12", "2000x300"},
         // Tall: the box becomes (80, rdiv(2000 x 80, 300)) = (80, 533); the decoder's 5/8
         // (188 x 1250) fitted into it is 80 x rdiv(1250 x 80, 188) = 80 x 532.
-        {"\\h.jpg", 80, 66, 1, 80, 532, 300, 2000},
+        {"\\h.jpg", 80, 66, 1, "80x532", "300x2000"},
     };
     for (const Case& c : cases) {
         context_.thumbMaxView = c.thumbMaxView;
         int width = c.boxWidth, height = c.boxHeight;
         std::unique_ptr<plat::Bitmap> bitmap =
             LoadThumbnailBitmap(c.path, context_, &width, &height);
-        EXPECT_EQ(width, c.fileWidth) << c.path;
-        EXPECT_EQ(height, c.fileHeight) << c.path;
-        if (c.thumbWidth == 0) {
-            EXPECT_EQ(bitmap, nullptr) << c.path;
-            continue;
-        }
-        ASSERT_NE(bitmap, nullptr) << c.path;
-        EXPECT_EQ(bitmap->Width(), c.thumbWidth) << c.path << " " << c.thumbMaxView;
-        EXPECT_EQ(bitmap->Height(), c.thumbHeight) << c.path << " " << c.thumbMaxView;
+        EXPECT_EQ(Dims(width, height), c.file) << c.path;
+        EXPECT_EQ(bitmap ? Dims(bitmap->Width(), bitmap->Height()) : "none", c.thumb)
+            << c.path << " " << c.thumbMaxView;
     }
     // A white GIF stays white when reduced.
     context_.thumbMaxView = 0;

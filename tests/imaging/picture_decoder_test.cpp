@@ -30,6 +30,26 @@ uint32_t BitmapPixel(const plat::Bitmap& bitmap, int x, int y) {
     return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
 }
 
+// The picture's rows as letters, separated by "|": k black, r g b full red, green, blue,
+// R G B red, green, blue at 200, ? anything else.
+std::string Letters(const plat::Bitmap& bitmap) {
+    const std::pair<uint32_t, char> names[] = {{0x000000, 'k'}, {0xFF0000, 'r'}, {0x00FF00, 'g'},
+                                               {0x0000FF, 'b'}, {0xC80000, 'R'}, {0x00C800, 'G'},
+                                               {0x0000C8, 'B'}};
+    std::string out;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        out += y ? "|" : "";
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            char letter = '?';
+            for (const auto& [colour, name] : names) {
+                letter = BitmapPixel(bitmap, x, y) == colour ? name : letter;
+            }
+            out += letter;
+        }
+    }
+    return out;
+}
+
 TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
     GifLayout s = FourColours(4, 3);
     s.background = 2;                                       // green
@@ -38,15 +58,8 @@ TEST_F(PictureDecoderTest, FirstFrameIsDrawnAtItsPlaceOnTheBackground) {
     int width = 0, height = 0;
     std::unique_ptr<plat::Bitmap> bitmap = DecodeToBitmap("\\f.gif", &width, &height);
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(width, 4);
-    EXPECT_EQ(height, 3);
-    const uint32_t g = 0x00FF00, r = 0xFF0000, b = 0x0000FF;
-    const uint32_t expected[3][4] = {{g, g, g, g}, {g, r, b, g}, {g, g, r, g}};
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(BitmapPixel(*bitmap, x, y), expected[y][x]) << x << "," << y;
-        }
-    }
+    EXPECT_EQ(testing::Dims(width, height), "4x3");
+    EXPECT_EQ(Letters(*bitmap), "gggg|grbg|ggrg");
 }
 
 // A picture stored as tiles, each with a palette of its own and no delay between them, is one
@@ -65,32 +78,20 @@ TEST_F(PictureDecoderTest, TilesBeforeTheFirstDelayMakeTheFirstPicture) {
     };
     s.frame = tile(0, {200, 0, 0}, 0);
     s.moreFrames = {tile(2, {0, 0, 200}, 5), tile(4, {0, 200, 0}, 0)};
-    WriteBytes("\\t.gif", BuildGif(s));
-    auto bitmap = DecodeToBitmap("\\t.gif", nullptr, nullptr);
-    ASSERT_NE(bitmap, nullptr);
-    const uint32_t expected[6] = {0xC80000, 0xC80000, 0x0000C8, 0x0000C8, 0, 0};
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 6; ++x) {
-            EXPECT_EQ(BitmapPixel(*bitmap, x, y), expected[x]) << x << "," << y;
-        }
-    }
-    // A first image that stays a while is the whole first picture.
-    s.frame.delay = 5;
-    WriteBytes("\\d.gif", BuildGif(s));
-    bitmap = DecodeToBitmap("\\d.gif", nullptr, nullptr);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(BitmapPixel(*bitmap, 0, 0), 0xC80000u);
-    EXPECT_EQ(BitmapPixel(*bitmap, 2, 0), 0u);
-    // A last tile cut short ends the picture with what was read before it.
+    const std::string tiles = BuildGif(s);
+    s.frame.delay = 5;  // a first image that stays a while is the whole first picture
+    const std::string delayed = BuildGif(s);
     s.frame.delay = 0;
     s.moreFrames[0].delay = 0;
-    std::string cut = BuildGif(s);
+    std::string cut = BuildGif(s);  // a last tile cut short: what was read before it
     cut.resize(cut.size() - 6);
-    WriteBytes("\\c.gif", cut);
-    bitmap = DecodeToBitmap("\\c.gif", nullptr, nullptr);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(BitmapPixel(*bitmap, 1, 1), 0xC80000u);
-    EXPECT_EQ(BitmapPixel(*bitmap, 3, 1), 0x0000C8u);
+    for (auto [bytes, letters] :
+         {std::pair{tiles, "RRBBkk|RRBBkk"}, {delayed, "RRkkkk|RRkkkk"}, {cut, "RRBBkk|RRBBkk"}}) {
+        WriteBytes("\\t.gif", bytes);
+        auto bitmap = DecodeToBitmap("\\t.gif", nullptr, nullptr);
+        ASSERT_NE(bitmap, nullptr) << letters;
+        EXPECT_EQ(Letters(*bitmap), letters);
+    }
 }
 
 TEST_F(PictureDecoderTest, InterlacedRowsLandInPlace) {
@@ -140,8 +141,7 @@ TEST_F(PictureDecoderTest, HostileAndBrokenFilesFailQuietly) {
         ImageBuffer image;
         int w = -1, h = -1;
         EXPECT_EQ(LoadDecodedPicture("\\h.gif", &image, 0, &w, &h), 0) << c.name;
-        EXPECT_EQ(w, 0);
-        EXPECT_EQ(h, 0);
+        EXPECT_EQ(testing::Dims(w, h), "0x0") << c.name;
     }
     PictureDecoder decoder;
     EXPECT_EQ(decoder.DecodeFile("\\missing.gif"), 0);
@@ -151,28 +151,26 @@ TEST_F(PictureDecoderTest, HostileAndBrokenFilesFailQuietly) {
     EXPECT_EQ(DecodeToBitmap("\\g.gif", &maxWidth, &maxHeight), nullptr);
 }
 
-TEST_F(PictureDecoderTest, PackedThumbnailSizes) {
+TEST_F(PictureDecoderTest, PackedThumbnailSizesAndRows) {
     struct Case {
-        int width, height, boxWidth, boxHeight, packedWidth, packedHeight;
+        int width, height, boxWidth, boxHeight;
+        const char* packed;
     } cases[] = {
-        {300, 200, 80, 80, 78, 52},   // percent min(26, 40) = 26
-        {60, 40, 80, 80, 60, 40},     // within the box: copied
-        {200, 40, 198, 80, 198, 40},  // percent 99: rows scaled, not averaged
-        {10000, 1, 80, 80, 1, 1},     // percent 0: one pixel, not nothing
-        {50, 50, 0, 0, 50, 50},       // no box
+        {300, 200, 80, 80, "78x52"},   // percent min(26, 40) = 26
+        {60, 40, 80, 80, "60x40"},     // within the box: copied
+        {200, 40, 198, 80, "198x40"},  // percent 99: rows scaled, not averaged
+        {10000, 1, 80, 80, "1x1"},     // percent 0: one pixel, not nothing
+        {50, 50, 0, 0, "50x50"},       // no box
     };
     for (const Case& c : cases) {
         auto bitmap = plat::Bitmap::Create(c.width, c.height);
         ASSERT_NE(bitmap, nullptr);
         ImageBuffer packed;
         ASSERT_EQ(BitmapToPackedDib(*bitmap, c.boxWidth, c.boxHeight, &packed), 1);
-        EXPECT_EQ(packed.Width(), c.packedWidth) << c.width << "x" << c.height;
-        EXPECT_EQ(packed.Height(), c.packedHeight) << c.width << "x" << c.height;
+        EXPECT_EQ(testing::Dims(packed), c.packed) << testing::Dims(c.width, c.height);
         EXPECT_EQ(packed.DpiX(), 72);
     }
-}
 
-TEST_F(PictureDecoderTest, PackedThumbnailAveragesStoredRows) {
     auto bitmap = plat::Bitmap::Create(4, 4);
     const uint8_t stored[4] = {10, 20, 30, 40};  // memory order: the bottom row first
     for (int k = 0; k < 4; ++k) {
@@ -180,7 +178,8 @@ TEST_F(PictureDecoderTest, PackedThumbnailAveragesStoredRows) {
     }
     ImageBuffer packed;
     ASSERT_EQ(BitmapToPackedDib(*bitmap, 2, 2, &packed), 1);
-    // e starts at 2: the first row alone, then rows 1 and 2 averaged; row 3 is never read.
+    // Stored rows averaged: e starts at 2: the first row alone, then rows 1 and 2 averaged;
+    // row 3 is never read.
     EXPECT_EQ(packed.Bits()[0], 10);
     EXPECT_EQ(packed.Bits()[packed.Stride()], 25);
 }
@@ -192,8 +191,7 @@ TEST_F(PictureDecoderTest, ViewLoadTurnsLikeRotated) {
     ImageBuffer upright;
     int w = 0, h = 0;
     ASSERT_EQ(LoadDecodedPicture("\\o.gif", &upright, 0, &w, &h), 1);
-    EXPECT_EQ(w, 3);
-    EXPECT_EQ(h, 2);
+    EXPECT_EQ(testing::Dims(w, h), "3x2");
     EXPECT_EQ(PixelAt(upright, 1, 0), 0xFF0000u);
     EXPECT_EQ(PixelAt(upright, 0, 1), 0x0000FFu);
     struct Case {

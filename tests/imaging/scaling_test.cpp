@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "test_support.h"
@@ -61,50 +62,43 @@ TEST(ScaleRowTest, ExamplesOfEnlargingAndReducing) {
 
 TEST(ScaleRowTest, ChannelsAreScaledIndependently) {
     const uint8_t src[6] = {0, 100, 200, 90, 100, 0};  // two pixels, channels differ
-    uint8_t out[12];
-    ScaleRowPlain(src, out, 2, 4);
-    const uint8_t expected[12] = {0, 100, 200, 30, 100, 134, 60, 100, 67, 90, 100, 0};
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_EQ(out[i], expected[i]) << i;
-    }
+    std::vector<uint8_t> out(12);
+    ScaleRowPlain(src, out.data(), 2, 4);
+    EXPECT_EQ(out, std::vector<uint8_t>({0, 100, 200, 30, 100, 134, 60, 100, 67, 90, 100, 0}));
 }
 
-void FillRow(ImageBuffer* image, int y, uint8_t value) {
-    std::fill(image->RowPtr(y), image->RowPtr(y) + 3 * image->Width(), value);
-}
-
-TEST(ResampleTest, TwoRowsEnlargedToFourInterpolateThirds) {
+// Flat grey rows of `levels` resampled into a black picture: each pixel as 0xRRGGBB, rows
+// separated by "|".
+std::string ResampleGreyRows(const std::vector<uint8_t>& levels, int width, int targetWidth,
+                             int targetHeight, int drawWidth, int drawHeight, bool fullRows) {
     ImageBuffer source, target;
-    MakePicture(&source, 2, 2);
-    FillRow(&source, 0, 0);
-    FillRow(&source, 1, 90);
-    MakePicture(&target, 2, 4);
+    MakePicture(&source, width, static_cast<int>(levels.size()));
+    for (int y = 0; y < source.Height(); ++y) {
+        std::fill(source.RowPtr(y), source.RowPtr(y) + 3 * width, levels[y]);
+    }
+    MakePicture(&target, targetWidth, targetHeight);
     Resampler resampler;
     resampler.SetSource(source);
     resampler.SetDestination(target);
     resampler.SetBackground(0, 0, 0);
-    ASSERT_EQ(resampler.Resample(0, 0, 0, 0, true), 1);
-    const uint32_t expected[4] = {0x000000, 0x1E1E1E, 0x3C3C3C, 0x5A5A5A};
-    for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(PixelAt(target, 0, y), expected[y]) << y;
-        EXPECT_EQ(PixelAt(target, 1, y), expected[y]) << y;
+    EXPECT_EQ(resampler.Resample(drawWidth, drawHeight, 0, 0, fullRows), 1);
+    std::string out;
+    for (int y = 0; y < targetHeight; ++y) {
+        for (int x = 0; x < targetWidth; ++x) {
+            char pixel[8];
+            std::snprintf(pixel, sizeof pixel, "%06X", PixelAt(target, x, y));
+            out += (x ? " " : y ? "|" : "") + std::string(pixel);
+        }
     }
+    return out;
 }
 
-TEST(ResampleTest, ReducingAveragesRows) {
-    ImageBuffer source, target;
-    MakePicture(&source, 4, 4);
-    const uint8_t values[4] = {10, 20, 30, 40};
-    for (int y = 0; y < 4; ++y) {
-        FillRow(&source, y, values[y]);
-    }
-    MakePicture(&target, 2, 2);
-    Resampler resampler;
-    resampler.SetSource(source);
-    resampler.SetDestination(target);
-    ASSERT_EQ(resampler.Resample(2, 2, 0, 0, false), 1);
-    EXPECT_EQ(PixelAt(target, 0, 0), 0x0F0F0Fu);
-    EXPECT_EQ(PixelAt(target, 1, 1), 0x232323u);
+// Two rows enlarged to four interpolate in thirds; four reduced to two average pairs.
+TEST(ResampleTest, RowsEnlargedInterpolateAndReducedAverage) {
+    EXPECT_EQ(ResampleGreyRows({0, 90}, 2, 2, 4, 0, 0, true),
+              "000000 000000|1E1E1E 1E1E1E|3C3C3C 3C3C3C|5A5A5A 5A5A5A");
+    EXPECT_EQ(ResampleGreyRows({10, 20, 30, 40}, 4, 2, 2, 2, 2, false),
+              "0F0F0F 0F0F0F|232323 232323");
 }
 
 TEST(ResampleTest, MarginsWithAndWithoutFullRows) {
@@ -139,9 +133,7 @@ TEST(ResampleTest, MarginsWithAndWithoutFullRows) {
 TEST(ResampleTest, PicturesReachingPastTheDestinationAreClipped) {
     ImageBuffer source, target;
     MakePicture(&source, 4, 4);
-    for (int y = 0; y < 4; ++y) {
-        FillRow(&source, y, 200);
-    }
+    std::fill(source.Bits(), source.Bits() + source.ImageSize(), 200);
     MakePicture(&target, 3, 3);
     Resampler resampler;
     resampler.SetSource(source);

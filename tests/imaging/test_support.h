@@ -12,34 +12,11 @@
 #include <vector>
 
 #include "imaging/image_buffer.h"
+#include "imaging/picture_writers.h"
 #include "platform/os/device_fs.h"
+#include "tests/support/headless.h"
 
 namespace imaging::testing {
-
-// Each test runs against a fresh device root in a temporary host folder.
-class DeviceRootTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velloran-imaging-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        plat::DeviceFs::SetRoot(root_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-    void WriteBytes(const std::string& devicePath, const std::string& bytes) {
-        ASSERT_TRUE(plat::DeviceFs::WriteAtomic(devicePath, bytes));
-    }
-    std::string ReadBytes(const std::string& devicePath) {
-        std::string bytes;
-        plat::DeviceFs::ReadAll(devicePath, &bytes);
-        return bytes;
-    }
-    std::string root_;
-};
 
 inline void MakePicture(ImageBuffer* image, int width, int height, int depth = 24) {
     BitmapInfoHeader header;
@@ -49,7 +26,8 @@ inline void MakePicture(ImageBuffer* image, int width, int height, int depth = 2
 
 // A colourful picture whose pixels change smoothly, so that decoders and scalers can be
 // compared within a tolerance.
-inline void FillGradient(ImageBuffer* image) {
+inline void MakeGradient(ImageBuffer* image, int width, int height) {
+    MakePicture(image, width, height);
     for (int y = 0; y < image->Height(); ++y) {
         uint8_t* p = image->RowPtr(y);
         for (int x = 0; x < image->Width(); ++x, p += 3) {
@@ -78,11 +56,29 @@ inline int MaxDifference(const ImageBuffer& a, const ImageBuffer& b) {
 }
 
 inline bool SamePixels(const ImageBuffer& a, const ImageBuffer& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    return MaxDifference(a, b) == 0;
+    return a.Width() == b.Width() && a.Height() == b.Height() && MaxDifference(a, b) == 0;
 }
+
+// Each test runs against a fresh device root in a temporary host folder.
+class DeviceRootTest : public ::testing::Test {
+  protected:
+    void SetUp() override { plat::DeviceFs::SetRoot(device_.Root()); }
+    void WriteBytes(const std::string& devicePath, const std::string& bytes) {
+        ASSERT_TRUE(plat::DeviceFs::WriteAtomic(devicePath, bytes));
+    }
+    // A gradient picture written as a 24-bit BMP or a JPEG.
+    void WriteGradient(const std::string& devicePath, int width, int height, bool bmp = false) {
+        ImageBuffer image;
+        MakeGradient(&image, width, height);
+        ASSERT_EQ(bmp ? WriteBmp24(devicePath, image) : WriteJpegFile(devicePath, image), 1);
+    }
+    std::string ReadBytes(const std::string& devicePath) {
+        std::string bytes;
+        plat::DeviceFs::ReadAll(devicePath, &bytes);
+        return bytes;
+    }
+    testing_support::TempDevice device_;
+};
 
 inline std::string ReadHostFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -93,19 +89,15 @@ inline std::string ReadHostFile(const std::filesystem::path& path) {
 
 // The public decoder test suites carried in the repository (tests/data).
 inline std::string TestDataDir() {
-#ifdef VELLORAN_TEST_DATA
     return VELLORAN_TEST_DATA;
-#else
-    return "";
-#endif
 }
 
-inline std::string SharedDir() {
-#ifdef VELLORAN_SHARED_DIR
-    return VELLORAN_SHARED_DIR;
-#else
-    return "";
-#endif
+// "WxH", so one expectation covers both sides of a size.
+inline std::string Dims(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+inline std::string Dims(const ImageBuffer& image) {
+    return Dims(image.Width(), image.Height());
 }
 
 }  // namespace imaging::testing

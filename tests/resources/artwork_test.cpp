@@ -26,51 +26,50 @@ uint32_t ReadLe32(const std::string& s, size_t at) {
     return v;
 }
 
-TEST(Artwork, IconsHaveTheirSizesAndTransparentBackgrounds) {
-    struct Want {
+// Icons have their sizes, something opaque and a transparent corner; bitmaps their sizes and
+// rows padded to four bytes; other ids give nothing.
+TEST(Artwork, IconsAndBitmapsHaveTheirSizesAndUnknownIdsGiveNothing) {
+    const struct {
         int id;
-        int width;
-        int height;
+        const char* icon;  // "WxH", or "" for none
+        const char* bitmap;
+    } cases[] = {
+        {5001, "32x32", ""}, {5002, "32x32", ""}, {5003, "12x12", ""},  {5004, "32x32", ""},
+        {5005, "32x32", ""}, {5006, "32x32", ""}, {5007, "16x16", ""},  {4511, "", "32x32"},
+        {4512, "", "32x32"}, {4513, "", "32x32"}, {6001, "", "128x15"}, {6002, "", "32x32"},
+        {0, "", ""},         {4016, "", ""},      {4510, "", ""},       {4514, "", ""},
+        {5000, "", ""},      {5008, "", ""},      {6003, "", ""},
     };
-    for (const Want& w :
-         {Want{5001, 32, 32}, Want{5002, 32, 32}, Want{5003, 12, 12}, Want{5004, 32, 32},
-          Want{5005, 32, 32}, Want{5006, 32, 32}, Want{5007, 16, 16}}) {
-        SCOPED_TRACE(w.id);
-        const plat::Icon icon = res::LoadIconResource(w.id);
-        EXPECT_EQ(icon.width, w.width);
-        EXPECT_EQ(icon.height, w.height);
-        ASSERT_EQ(icon.pixels.size(), static_cast<size_t>(w.width) * w.height);
-        const auto opaque = std::count_if(icon.pixels.begin(), icon.pixels.end(),
-                                          [](uint32_t p) { return (p >> 24) == 0xFF; });
-        EXPECT_GT(opaque, 0);
-        EXPECT_EQ(icon.pixels[0] >> 24, 0u) << "top-left corner should be transparent";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const plat::Icon icon = res::LoadIconResource(c.id);
+        const auto bitmap = res::LoadBitmapResource(c.id);
+        EXPECT_EQ(icon.width ? std::to_string(icon.width) + "x" + std::to_string(icon.height) : "",
+                  c.icon);
+        EXPECT_EQ(
+            bitmap ? std::to_string(bitmap->Width()) + "x" + std::to_string(bitmap->Height()) : "",
+            c.bitmap);
+        ASSERT_EQ(icon.pixels.size(), static_cast<size_t>(icon.width) * icon.height);
+        if (bitmap) {
+            EXPECT_EQ(bitmap->ByteSize(),
+                      static_cast<size_t>(plat::DibStride(bitmap->Width())) * bitmap->Height());
+        }
+        if (icon.width) {
+            EXPECT_GT(std::count_if(icon.pixels.begin(), icon.pixels.end(),
+                                    [](uint32_t p) { return (p >> 24) == 0xFF; }),
+                      0);
+            EXPECT_EQ(icon.pixels[0] >> 24, 0u) << "top-left corner should be transparent";
+        }
     }
-}
-
-TEST(Artwork, FileTypeIconsDiffer) {
+    // The file type icons differ.
     const auto bmp = res::LoadIconResource(5004).pixels;
     const auto gif = res::LoadIconResource(5005).pixels;
     const auto jpg = res::LoadIconResource(5006).pixels;
     EXPECT_NE(bmp, gif);
     EXPECT_NE(gif, jpg);
     EXPECT_NE(bmp, jpg);
-}
-
-TEST(Artwork, BitmapsHaveTheirSizes) {
-    struct Want {
-        int id;
-        int width;
-        int height;
-    };
-    for (const Want& w : {Want{4511, 32, 32}, Want{4512, 32, 32}, Want{4513, 32, 32},
-                          Want{6001, 128, 15}, Want{6002, 32, 32}}) {
-        SCOPED_TRACE(w.id);
-        const auto bmp = res::LoadBitmapResource(w.id);
-        ASSERT_NE(bmp, nullptr);
-        EXPECT_EQ(bmp->Width(), w.width);
-        EXPECT_EQ(bmp->Height(), w.height);
-        EXPECT_EQ(bmp->ByteSize(), static_cast<size_t>(plat::DibStride(w.width)) * w.height);
-    }
+    EXPECT_TRUE(res::LoadWaveResource(5001).empty());
+    EXPECT_TRUE(res::LoadWaveResource(0).empty());
 }
 
 // The tree keys out white: every 16 x 15 image must have something to show, keep white
@@ -144,18 +143,6 @@ TEST(Artwork, ChimeIsAShortValidWave) {
     EXPECT_GT(peak, 4000) << "audible";
     EXPECT_LT(peak, 32767) << "not clipped";
     EXPECT_LT(std::abs(static_cast<int>(samples.back())), 200) << "ends on silence";
-}
-
-TEST(Artwork, UnknownIdsGiveNothing) {
-    for (int id : {0, 4016, 4510, 4514, 5000, 5008, 6003}) {
-        SCOPED_TRACE(id);
-        const plat::Icon icon = res::LoadIconResource(id);
-        EXPECT_EQ(icon.width, 0);
-        EXPECT_TRUE(icon.pixels.empty());
-        EXPECT_EQ(res::LoadBitmapResource(id), nullptr);
-    }
-    EXPECT_TRUE(res::LoadWaveResource(5001).empty());
-    EXPECT_TRUE(res::LoadWaveResource(0).empty());
 }
 
 }  // namespace
