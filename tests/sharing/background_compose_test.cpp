@@ -34,6 +34,15 @@ uint32_t Source(int x, int y, uint8_t tag = 7) {
            (static_cast<uint32_t>(tag) << 16);
 }
 
+// The default 176 x 180 canvas with Coordinates(width, height) composed onto it by `compose`.
+std::unique_ptr<imaging::ImageBuffer> Composed(int (*compose)(const imaging::ImageBuffer&,
+                                                              imaging::ImageBuffer*),
+                                               int width, int height) {
+    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
+    EXPECT_EQ(compose(*Coordinates(width, height), canvas.get()), 1);
+    return canvas;
+}
+
 }  // namespace
 
 TEST(BackgroundCanvas, IsFilledWithTheColourAndRefusesImpossibleSizes) {
@@ -49,63 +58,47 @@ TEST(BackgroundCanvas, IsFilledWithTheColourAndRefusesImpossibleSizes) {
     EXPECT_EQ(MakeBackgroundCanvas(176, 40000, kFace), nullptr);
 }
 
-TEST(ComposeCenter, ASmallerPictureIsFramedWithTheOddPixelOnTheRightAndBottom) {
-    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
-    const auto picture = Coordinates(51, 31);
-    ASSERT_EQ(ComposeCenter(*picture, canvas.get()), 1);
+// A smaller picture is framed with the odd pixel on the right and at the bottom; a larger one
+// shows its middle unscaled; a wider but shorter one mixes both rules.
+TEST(ComposeCenter, FramesASmallerPictureAndCutsALargerOneToItsMiddle) {
     // 125 spare columns: 62 on the left, 63 on the right; 149 spare rows: 74 above, 75 below.
-    EXPECT_EQ(At(*canvas, 61, 90), kFace);
-    EXPECT_EQ(At(*canvas, 62, 74), Source(0, 0));
-    EXPECT_EQ(At(*canvas, 112, 104), Source(50, 30));
-    EXPECT_EQ(At(*canvas, 113, 90), kFace);
-    EXPECT_EQ(At(*canvas, 80, 73), kFace);
-    EXPECT_EQ(At(*canvas, 80, 105), kFace);
-    EXPECT_EQ(At(*canvas, 80, 90), Source(18, 16));
-}
-
-TEST(ComposeCenter, ALargerPictureShowsItsMiddleUnscaled) {
-    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
+    const auto small = Composed(ComposeCenter, 51, 31);
+    EXPECT_EQ(At(*small, 61, 90), kFace);
+    EXPECT_EQ(At(*small, 62, 74), Source(0, 0));
+    EXPECT_EQ(At(*small, 112, 104), Source(50, 30));
+    EXPECT_EQ(At(*small, 113, 90), kFace);
+    EXPECT_EQ(At(*small, 80, 73), kFace);
+    EXPECT_EQ(At(*small, 80, 105), kFace);
+    EXPECT_EQ(At(*small, 80, 90), Source(18, 16));
     // 201 x 191: 25 columns too many, 12 cut on the left; 11 rows too many, 5 cut on top.
-    const auto picture = Coordinates(201, 191);
-    ASSERT_EQ(ComposeCenter(*picture, canvas.get()), 1);
-    EXPECT_EQ(At(*canvas, 0, 0), Source(12, 5));
-    EXPECT_EQ(At(*canvas, 175, 179), Source(187, 184));
-    EXPECT_EQ(At(*canvas, 100, 50), Source(112, 55));
+    const auto large = Composed(ComposeCenter, 201, 191);
+    EXPECT_EQ(At(*large, 0, 0), Source(12, 5));
+    EXPECT_EQ(At(*large, 175, 179), Source(187, 184));
+    EXPECT_EQ(At(*large, 100, 50), Source(112, 55));
+    const auto wide = Composed(ComposeCenter, 180, 20);
+    EXPECT_EQ(At(*wide, 0, 80), Source(2, 0));
+    EXPECT_EQ(At(*wide, 175, 99), Source(177, 19));
+    EXPECT_EQ(At(*wide, 0, 79), kFace);
+    EXPECT_EQ(At(*wide, 0, 100), kFace);
 }
 
-TEST(ComposeCenter, WiderButShorterMixesBothRules) {
-    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
-    const auto picture = Coordinates(180, 20);
-    ASSERT_EQ(ComposeCenter(*picture, canvas.get()), 1);
-    EXPECT_EQ(At(*canvas, 0, 80), Source(2, 0));
-    EXPECT_EQ(At(*canvas, 175, 99), Source(177, 19));
-    EXPECT_EQ(At(*canvas, 0, 79), kFace);
-    EXPECT_EQ(At(*canvas, 0, 100), kFace);
-}
-
-TEST(ComposeTile, AFiftyRowPictureRepeatsRowsThenStartsOverAndTheLastTileIsCut) {
-    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
-    const auto picture = Coordinates(30, 50);
-    ASSERT_EQ(ComposeTile(*picture, canvas.get()), 1);
+// A fifty-row picture repeats its rows, then starts over, and the last tile is cut; a picture
+// larger than the canvas is cut at the right and bottom.
+TEST(ComposeTile, RepeatsThePictureAndCutsTheLastTile) {
+    const auto tiled = Composed(ComposeTile, 30, 50);
     // Rows 0-49, 0-49, 0-49, then 0-29.
     const int rows[][2] = {{0, 0},    {49, 49}, {50, 0},   {99, 49}, {100, 0},
                            {149, 49}, {150, 0}, {179, 29}, {120, 20}};
-    for (const auto& [canvasRow, pictureRow] : rows) {
-        EXPECT_EQ(At(*canvas, 0, canvasRow), Source(0, pictureRow)) << "row " << canvasRow;
-    }
+    for (const auto& [canvasRow, pictureRow] : rows)
+        EXPECT_EQ(At(*tiled, 0, canvasRow), Source(0, pictureRow)) << "row " << canvasRow;
     // Columns every 30 pixels; the sixth tile keeps only 26 of its 30 columns.
-    EXPECT_EQ(At(*canvas, 29, 10), Source(29, 10));
-    EXPECT_EQ(At(*canvas, 30, 10), Source(0, 10));
-    EXPECT_EQ(At(*canvas, 150, 10), Source(0, 10));
-    EXPECT_EQ(At(*canvas, 175, 10), Source(25, 10));
-}
-
-TEST(ComposeTile, APictureLargerThanTheCanvasIsCutAtTheRightAndBottom) {
-    auto canvas = MakeBackgroundCanvas(176, 180, kFace);
-    const auto picture = Coordinates(200, 200);
-    ASSERT_EQ(ComposeTile(*picture, canvas.get()), 1);
-    EXPECT_EQ(At(*canvas, 0, 0), Source(0, 0));
-    EXPECT_EQ(At(*canvas, 175, 179), Source(175, 179));
+    EXPECT_EQ(At(*tiled, 29, 10), Source(29, 10));
+    EXPECT_EQ(At(*tiled, 30, 10), Source(0, 10));
+    EXPECT_EQ(At(*tiled, 150, 10), Source(0, 10));
+    EXPECT_EQ(At(*tiled, 175, 10), Source(25, 10));
+    const auto large = Composed(ComposeTile, 200, 200);
+    EXPECT_EQ(At(*large, 0, 0), Source(0, 0));
+    EXPECT_EQ(At(*large, 175, 179), Source(175, 179));
 }
 
 TEST(ComposeFit, StretchesTheWholePictureOverTheWholeCanvas) {

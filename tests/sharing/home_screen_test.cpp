@@ -2,17 +2,20 @@
 // settings-change broadcast, the messages, the failures, and the Home Screen that shows it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "imaging/loaders.h"
 #include "platform/os/device_fs.h"
+#include "tests/sharing/fake_obex_peer.h"
 #include "tests/sharing/sharing_support.h"
 
 using sharing_tests::MakeDevice;
+using testing_support::Pick;
 using testing_support::Png;
-using testing_support::ReadPng;
-using testing_support::RunHeadless;
+using testing_support::RunChecked;
 using testing_support::SolidBmp;
+using testing_support::TakenShot;
 using testing_support::TempDevice;
 
 namespace {
@@ -23,16 +26,10 @@ const std::string kScreen1 = kFolder + "\\MyScreen1.jpg";
 
 // The BgImage line of the device registry, or "" when there is none.
 std::string BgImageLine(const TempDevice& device) {
-    const std::string reg = device.ReadFile("\\Windows\\registry.reg");
+    const std::string reg = device.ReadSettings();
     const size_t key = reg.find("[HKEY_CURRENT_USER\\ControlPanel\\Home]");
-    if (key == std::string::npos) {
-        return "";
-    }
-    const size_t line = reg.find("\"BgImage\"=", key);
-    if (line == std::string::npos) {
-        return "";
-    }
-    return reg.substr(line, reg.find('\n', line) - line);
+    const size_t line = key == std::string::npos ? key : reg.find("\"BgImage\"=", key);
+    return line == std::string::npos ? "" : reg.substr(line, reg.find('\n', line) - line);
 }
 
 // A saved background decoded again, its pixels as 0xRRGGBB (JPEG: within a small tolerance).
@@ -51,120 +48,96 @@ uint32_t At(const imaging::ImageBuffer& image, int x, int y) {
 bool Near(uint32_t a, uint32_t b, int tolerance = 12) {
     for (int shift = 0; shift <= 16; shift += 8) {
         const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (d > tolerance || d < -tolerance) {
+        if (d > tolerance || d < -tolerance)
             return false;
-        }
     }
     return true;
 }
 
 constexpr uint32_t kFaceRgb = 0xD4D0C8;
+const std::string kLine1 = "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen1.jpg\"";
 
 }  // namespace
 
-TEST(HomeScreenBackground, CenterWritesMyScreen1PointsTheRegistryAtItAndTellsTheDesktop) {
+// The settings alternate between MyScreen1.jpg and MyScreen.jpg, each time pointing the
+// registry at the new file, telling the desktop and removing the other file; Default empties
+// the value and keeps the file. A save that fails is silent and leaves the current background.
+TEST(HomeScreenBackground, CenterFitTileAndDefaultAlternateTheFilesAndTellTheDesktop) {
     TempDevice device;
     MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
-    const auto run = RunHeadless(device, "cmd:40023");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["messageBox"]["text"].text, "Set 'Home Screen' background image OK !");
-    EXPECT_EQ(run.state["messageBox"]["icon"].text, "information");
-    ASSERT_EQ(run.state["settingChanges"].Size(), 1u);
-    EXPECT_EQ(run.state["settingChanges"][0]["message"].Int(), 0x1A);
-    EXPECT_EQ(run.state["settingChanges"][0]["wParam"].Int(), 242);
-    EXPECT_EQ(BgImageLine(device),
-              "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen1.jpg\"");
+    RunChecked(device, "cmd:40023 @center SoftLeft");
+    EXPECT_EQ(Pick(device.TakenState("center"),
+                   "messageBox.text messageBox.icon settingChanges settingChanges.0.message "
+                   "settingChanges.0.wParam"),
+              "Set 'Home Screen' background image OK ! information [1] 26 242");
+    EXPECT_EQ(BgImageLine(device), kLine1);
     EXPECT_FALSE(device.Exists(kScreen));
-
     imaging::ImageBuffer saved;
     ASSERT_TRUE(Decode(device, kScreen1, &saved));
     EXPECT_EQ(saved.Width(), 176);
     EXPECT_EQ(saved.Height(), 180);
     // The picture sits at (63, 75)-(112, 104), framed by the button face.
-    EXPECT_TRUE(Near(At(saved, 88, 90), 0xDC1414)) << std::hex << At(saved, 88, 90);
-    EXPECT_TRUE(Near(At(saved, 65, 77), 0xDC1414));
-    EXPECT_TRUE(Near(At(saved, 110, 102), 0xDC1414));
-    EXPECT_TRUE(Near(At(saved, 59, 90), kFaceRgb)) << std::hex << At(saved, 59, 90);
-    EXPECT_TRUE(Near(At(saved, 116, 90), kFaceRgb));
-    EXPECT_TRUE(Near(At(saved, 88, 71), kFaceRgb));
-    EXPECT_TRUE(Near(At(saved, 88, 108), kFaceRgb));
-    EXPECT_TRUE(Near(At(saved, 2, 2), kFaceRgb));
-}
+    for (auto [x, y] : {std::pair{88, 90}, {65, 77}, {110, 102}})
+        EXPECT_TRUE(Near(At(saved, x, y), 0xDC1414)) << x << "," << y;
+    for (auto [x, y] : {std::pair{59, 90}, {116, 90}, {88, 71}, {88, 108}, {2, 2}})
+        EXPECT_TRUE(Near(At(saved, x, y), kFaceRgb)) << x << "," << y;
 
-TEST(HomeScreenBackground, TwoSettingsAlternateAndLeaveOnlyMyScreen) {
-    TempDevice device;
-    MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
-    // OK closes the first message; Fit to Screen then writes the other file.
-    const auto run = RunHeadless(device, "cmd:40023 SoftLeft cmd:40024 SoftLeft");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_TRUE(device.Exists(kScreen));
+    // The next target is MyScreen.jpg; a folder where its temporary file goes makes it fail.
+    const std::string current = device.ReadFile(kScreen1);
+    device.MakeFolder(kScreen + ".xxx");
+    RunChecked(device, "cmd:40024 @failed");
+    EXPECT_EQ(Pick(device.TakenState("failed"), "messageBox settingChanges"), "null [0]");
+    EXPECT_FALSE(device.Exists(kScreen));
+    EXPECT_EQ(device.ReadFile(kScreen1), current);
+    EXPECT_EQ(BgImageLine(device), kLine1);
+    std::filesystem::remove(device.Host(kScreen + ".xxx"));
+
+    // Fit to Screen stretches over everything: no frame left.
+    RunChecked(device, "cmd:40024 @fit SoftLeft");
+    EXPECT_EQ(Pick(device.TakenState("fit"), "settingChanges"), "[1]");
     EXPECT_FALSE(device.Exists(kScreen1));
     EXPECT_EQ(BgImageLine(device), "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen.jpg\"");
-    EXPECT_EQ(run.state["settingChanges"].Size(), 2u);
-    imaging::ImageBuffer saved;
     ASSERT_TRUE(Decode(device, kScreen, &saved));
-    // Stretched over everything: no frame left.
     EXPECT_TRUE(Near(At(saved, 1, 1), 0xDC1414));
     EXPECT_TRUE(Near(At(saved, 174, 178), 0xDC1414));
 
-    // A third setting goes back to MyScreen1.jpg.
-    RunHeadless(device, "cmd:40025 SoftLeft");
-    EXPECT_TRUE(device.Exists(kScreen1));
-    EXPECT_FALSE(device.Exists(kScreen));
-}
-
-TEST(HomeScreenBackground, DefaultEmptiesTheValueAndKeepsTheFile) {
-    TempDevice device;
-    MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
-    RunHeadless(device, "cmd:40025 SoftLeft");
-    ASSERT_TRUE(device.Exists(kScreen1));
-    const auto run = RunHeadless(device, "cmd:40026");
-    EXPECT_EQ(run.state["messageBox"]["text"].text, "Restore 'Home Screen' background image OK !");
+    // Tile goes back to MyScreen1.jpg; Default keeps it.
+    RunChecked(device, "cmd:40025 SoftLeft cmd:40026 @restored");
+    EXPECT_EQ(Pick(device.TakenState("restored"),
+                   "messageBox.text settingChanges settingChanges.1.wParam"),
+              "Restore 'Home Screen' background image OK ! [2] 242");
     EXPECT_EQ(BgImageLine(device), "\"BgImage\"=\"\"");
     EXPECT_TRUE(device.Exists(kScreen1));
-    ASSERT_EQ(run.state["settingChanges"].Size(), 1u);
-    EXPECT_EQ(run.state["settingChanges"][0]["wParam"].Int(), 242);
+    EXPECT_FALSE(device.Exists(kScreen));
 }
 
 TEST(HomeScreenBackground, APictureThatCannotBeDecodedSaysSoAndChangesNothing) {
     TempDevice device;
     MakeDevice(device, "\\P", {{"broken.jpg", std::string("\xFF\xD8\xFF\xE0 not a picture", 19)}});
-    const auto run = RunHeadless(device, "cmd:40023");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["messageBox"]["text"].text, "Fail to set 'Home Screen' background image !");
-    EXPECT_EQ(run.state["messageBox"]["icon"].text, "error");
-    EXPECT_EQ(run.state["settingChanges"].Size(), 0u);
+    const auto run = RunChecked(device, "cmd:40023");
+    EXPECT_EQ(Pick(run.state, "messageBox.text messageBox.icon settingChanges"),
+              "Fail to set 'Home Screen' background image ! error [0]");
     EXPECT_EQ(BgImageLine(device), "");
     EXPECT_FALSE(device.Exists(kScreen));
     EXPECT_FALSE(device.Exists(kScreen1));
 }
 
-TEST(HomeScreenBackground, AFailedSaveIsSilentAndLeavesTheCurrentBackgroundInForce) {
-    TempDevice device;
-    MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
-    RunHeadless(device, "cmd:40023 SoftLeft");
-    ASSERT_TRUE(device.Exists(kScreen1));
-    const std::string current = device.ReadFile(kScreen1);
-    // The next target is MyScreen.jpg; a folder where its temporary file goes makes the save fail.
-    device.MakeFolder(kScreen + ".xxx");
-    const auto run = RunHeadless(device, "cmd:40024");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_TRUE(run.state["messageBox"].IsNull());
-    EXPECT_EQ(run.state["settingChanges"].Size(), 0u);
-    EXPECT_FALSE(device.Exists(kScreen));
-    EXPECT_EQ(device.ReadFile(kScreen1), current);
-    EXPECT_EQ(BgImageLine(device),
-              "\"BgImage\"=\"\\\\Program Files\\\\Velloran\\\\MyScreen1.jpg\"");
-}
-
-TEST(HomeScreenBackground, AFolderUnderTheCursorOnlyBeepsForAllFourCommands) {
+// With a folder under the cursor the sharing commands do nothing; only the four Home Screen
+// ones beep.
+TEST(SharingCommands, AFolderUnderTheCursorStartsNothingAndOnlyTheHomeScreenOnesBeep) {
     TempDevice device;
     MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
     device.MakeFolder("\\P\\Sub");
-    const auto run = RunHeadless(device, "cmd:40023 cmd:40024 cmd:40025 cmd:40026");
-    EXPECT_EQ(run.state["beeps"].Int(), 4);
-    EXPECT_TRUE(run.state["messageBox"].IsNull());
-    EXPECT_EQ(run.state["settingChanges"].Size(), 0u);
+    testing_support::FakeObexPeer peer(testing_support::FakeObexPeer::Mode::kAccept);
+    const auto run =
+        RunChecked(device,
+                   "cmd:40047 cmd:40048 cmd:40049 cmd:40050 cmd:40051 wait:3000 @quiet "
+                   "cmd:40023 cmd:40024 cmd:40025 cmd:40026",
+                   {"--ir-peer", peer.PeerArg("Tablet")});
+    const char* nothing = "beeps recorder messageBox processes dialog settingChanges";
+    EXPECT_EQ(Pick(device.TakenState("quiet"), nothing), "0 null null [0] null [0]");
+    EXPECT_EQ(Pick(run.state, nothing), "4 null null [0] null [0]");
+    EXPECT_EQ(peer.Connections(), 0);
     EXPECT_EQ(BgImageLine(device), "");
 }
 
@@ -172,19 +145,11 @@ TEST(HomeScreen, HomeShowsTheBackgroundAndItsSoftkeyBringsTheProgramBack) {
     TempDevice device;
     MakeDevice(device, "\\P", {{"red.bmp", SolidBmp(50, 30, 220, 20, 20)}});
     // First the default background; then a setting, and the Home Screen shows it.
-    const std::string before = device.Root() + ".before.png";
-    const std::string after = device.Root() + ".after.png";
-    const auto run = RunHeadless(device, "Home shot:" + before +
-                                             " SoftLeft cmd:40023 SoftLeft Home shot:" + after +
-                                             " state:" + device.Root() + ".home.json SoftLeft");
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_TRUE(run.state["homeScreen"].IsNull());
-    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
-
-    Png plain;
-    Png shown;
-    ASSERT_TRUE(ReadPng(before, &plain));
-    ASSERT_TRUE(ReadPng(after, &shown));
+    const auto run =
+        RunChecked(device, "Home !before SoftLeft cmd:40023 SoftLeft Home !after SoftLeft");
+    EXPECT_EQ(Pick(run.state, "homeScreen viewMode"), "null Thumbnail");
+    const Png plain = TakenShot(device, "before");
+    const Png shown = TakenShot(device, "after");
     // Below the 20-pixel title strip: the picture's middle, framed by the button face.
     EXPECT_FALSE(Near(plain.At(88, 110), 0xDC1414));
     EXPECT_TRUE(Near(shown.At(88, 110), 0xDC1414)) << std::hex << shown.At(88, 110);

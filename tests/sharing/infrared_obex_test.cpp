@@ -36,9 +36,8 @@ TEST(ObexPackets, BodyPacketsCarryTheirLengthsInBothFields) {
 TEST(ObexResponses, AResponseIsWholeOnlyWithEveryByteItsLengthAnnounces) {
     obex::Response r;
     const Bytes connect = {0xA0, 0x00, 0x07, 0x10, 0x00, 0x04, 0x00, 0x90};
-    for (size_t n = 0; n < 7; ++n) {
+    for (size_t n = 0; n < 7; ++n)
         EXPECT_EQ(obex::ReadResponse(connect.data(), n, true, &r), obex::Framing::kIncomplete) << n;
-    }
     // The byte after it belongs to the next response.
     ASSERT_EQ(obex::ReadResponse(connect.data(), connect.size(), true, &r),
               obex::Framing::kComplete);

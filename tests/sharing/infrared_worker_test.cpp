@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 #include "platform/os/device_fs.h"
 #include "platform/os/ir_link.h"
@@ -26,20 +27,14 @@ namespace {
 class Recorder : public InfraredStatusSink {
   public:
     void Status(const std::string& text) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        texts_.push_back(text);
+        std::lock_guard<std::mutex> lock(mutex);
+        texts.push_back(text);
     }
-    void TransferComplete() override { complete_ = true; }
-    std::vector<std::string> Texts() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return texts_;
-    }
-    bool Complete() const { return complete_; }
+    void TransferComplete() override { complete = true; }
 
-  private:
-    std::mutex mutex_;
-    std::vector<std::string> texts_;
-    std::atomic<bool> complete_{false};
+    std::mutex mutex;
+    std::vector<std::string> texts;
+    std::atomic<bool> complete{false};
 };
 
 struct Outcome {
@@ -48,20 +43,11 @@ struct Outcome {
     uint64_t endMs = 0;  // virtual time when the worker ended
 };
 
-Packet Bytes(std::initializer_list<int> values) {
-    Packet p;
-    for (int v : values) {
-        p.push_back(static_cast<uint8_t>(v));
-    }
-    return p;
-}
-
 // A file's bytes that differ from packet to packet.
 std::string Pattern(size_t size) {
     std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
+    for (size_t i = 0; i < size; ++i)
         s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
     return s;
 }
 
@@ -94,19 +80,18 @@ class InfraredWorker : public testing::Test {
         plat::SetIrPeers(peers);
     }
 
-    // Runs the worker to its end, moving the virtual clock (from 0) to each sleep's end.
-    Outcome Send(const std::string& name, const std::string* contents) {
+    // Sends \a.jpg (with these contents, or missing) and runs the worker to its end, moving
+    // the virtual clock (from 0) to each sleep's end.
+    Outcome Send(const std::optional<std::string>& contents) {
         plat::WorkerClock::UseVirtualTime(true, 0);
-        const std::string path = "\\" + name;
-        if (contents) {
-            device_.WriteFile(path, *contents);
-        }
+        if (contents)
+            device_.WriteFile("\\a.jpg", *contents);
         Recorder recorder;
         plat::WakeSignal wake;
         auto link = plat::OpenIrLink(wake);
         auto ticket = std::make_unique<plat::WorkerClock::Ticket>();
         std::atomic<bool> ended{false};
-        const InfraredSendRequest request{path, name};
+        const InfraredSendRequest request{"\\a.jpg", "a.jpg"};
         std::thread worker([&] {
             InfraredSendWorker(request, link.get(), wake, ticket.get(), &recorder);
             ended = true;
@@ -123,7 +108,7 @@ class InfraredWorker : public testing::Test {
         }
         worker.join();
         EXPECT_TRUE(ended);
-        return Outcome{recorder.Texts(), recorder.Complete(), now};
+        return Outcome{recorder.texts, recorder.complete, now};
     }
 
     TempDevice device_;
@@ -135,54 +120,41 @@ const std::string kFound = "Device 'peer' is found !";
 // carries 1024 bytes at most and shrinks to fit the peer's maximum packet (obex_tcp announces
 // 1024 and refuses larger packets); the last is marked, empty when the file ends on a full one.
 TEST_F(InfraredWorker, TransfersSendEveryBodyWithProgressUpTo100) {
-    struct Case {
-        const char* name;
+    const struct {
         uint16_t maxPacket;
         size_t size;
-        std::vector<std::pair<size_t, size_t>> bodies;  // (from, count); the last is the end
-        std::vector<std::string> progress;
+        std::vector<size_t> bodies;
+        std::vector<int> progress;
     } cases[] = {
-        {"1500 bytes",
-         2048,
-         1500,
-         {{0, 1024}, {1024, 476}},
-         {"68% completed...", "100% completed..."}},
-        {"2048 bytes",
-         2048,
-         2048,
-         {{0, 1024}, {1024, 1024}, {2048, 0}},
-         {"50% completed...", "100% completed..."}},
-        {"empty", 2048, 0, {{0, 0}}, {}},
-        {"2048 bytes, 1024-byte packets",
-         1024,
-         2048,
-         {{0, 1018}, {1018, 1018}, {2036, 12}},
-         {"49% completed...", "99% completed...", "100% completed..."}},
+        {2048, 1500, {1024, 476}, {68, 100}},
+        {2048, 2048, {1024, 1024, 0}, {50, 100}},
+        {2048, 0, {0}, {}},
+        {1024, 2048, {1018, 1018, 12}, {49, 99, 100}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " bytes, packets of " + std::to_string(c.maxPacket));
         FakeObexPeer peer(FakeObexPeer::Mode::kAccept, c.maxPacket);
         Peers({peer.PeerArg("peer")});
         const std::string data = Pattern(c.size);
-        const Outcome out = Send("a.jpg", &data);
+        const Outcome out = Send(data);
         std::vector<std::string> texts = {"Finding receiving device...", kFound,
                                           "Connecting to device...", "File is about to send..."};
-        texts.insert(texts.end(), c.progress.begin(), c.progress.end());
+        for (int percent : c.progress)
+            texts.push_back(std::to_string(percent) + "% completed...");
         texts.push_back("File is transmitted successfully !");
-        EXPECT_EQ(out.texts, texts) << c.name;
-        EXPECT_TRUE(out.complete) << c.name;
+        EXPECT_EQ(out.texts, texts);
+        EXPECT_TRUE(out.complete);
         std::vector<Packet> expected = {kConnect, kNameAJpg};
-        for (size_t i = 0; i < c.bodies.size(); ++i) {
-            expected.push_back(
-                Body(data, c.bodies[i].first, c.bodies[i].second, i + 1 == c.bodies.size()));
-        }
+        size_t from = 0;
+        for (size_t i = 0; i < c.bodies.size(); from += c.bodies[i++])
+            expected.push_back(Body(data, from, c.bodies[i], i + 1 == c.bodies.size()));
         expected.push_back(kDisconnect);
         const std::vector<Packet> got = peer.Requests();
-        EXPECT_EQ(got, expected) << c.name;
-        for (const Packet& p : got) {
-            EXPECT_LE(p.size(), c.maxPacket) << c.name;
-        }
+        EXPECT_EQ(got, expected);
+        for (const Packet& p : got)
+            EXPECT_LE(p.size(), c.maxPacket);
         // Found, then half a second before the directory query; no other sleep.
-        EXPECT_EQ(out.endMs, 500u) << c.name;
+        EXPECT_EQ(out.endMs, 500u);
     }
 }
 
@@ -192,8 +164,7 @@ TEST_F(InfraredWorker, GarbageAnswersAreReceiveFailures) {
         Packet answer;
         const char* text;
     } cases[] = {
-        {"an impossible length field", Bytes({0xA0, 0x00, 0x01, 0xFF}),
-         "Receive failed. Error code : 0"},
+        {"an impossible length field", {0xA0, 0x00, 0x01, 0xFF}, "Receive failed. Error code : 0"},
         // Text that announces a long response, then the peer hangs up.
         {"text", Packet{'H', 'T', 'T', 'P', '/', '1', '.', '0', ' ', '4', '0', '0'},
          "Receive failed. Error code : 104"},
@@ -202,8 +173,7 @@ TEST_F(InfraredWorker, GarbageAnswersAreReceiveFailures) {
         FakeObexPeer peer(FakeObexPeer::Mode::kGarbage);
         peer.SetGarbage(c.answer);
         Peers({peer.PeerArg("peer")});
-        const std::string data = Pattern(10);
-        const Outcome out = Send("a.jpg", &data);
+        const Outcome out = Send(Pattern(10));
         EXPECT_EQ(out.texts.back(), c.text) << c.name;
         EXPECT_FALSE(out.complete) << c.name;
         EXPECT_EQ(peer.Requests().size(), 1u) << c.name;
@@ -213,8 +183,7 @@ TEST_F(InfraredWorker, GarbageAnswersAreReceiveFailures) {
 TEST_F(InfraredWorker, PeerHangingUpMidFileIsAFailureNotASuccess) {
     FakeObexPeer peer(FakeObexPeer::Mode::kHangUpMidFile);
     Peers({peer.PeerArg("peer")});
-    const std::string data = Pattern(5000);
-    const Outcome out = Send("a.jpg", &data);
+    const Outcome out = Send(Pattern(5000));
     EXPECT_FALSE(out.complete);
     ASSERT_FALSE(out.texts.empty());
     const std::string& last = out.texts.back();
@@ -230,8 +199,7 @@ TEST_F(InfraredWorker, FirstDeviceInRangeIsUsedAndTheOthersGetNothing) {
     FakeObexPeer first(FakeObexPeer::Mode::kAccept);
     FakeObexPeer second(FakeObexPeer::Mode::kAccept);
     Peers({nobody.PeerArg("gone"), first.PeerArg("first"), second.PeerArg("second")});
-    const std::string data = Pattern(100);
-    const Outcome out = Send("a.jpg", &data);
+    const Outcome out = Send(Pattern(100));
     EXPECT_TRUE(out.complete);
     ASSERT_GE(out.texts.size(), 2u);
     EXPECT_EQ(out.texts[1], "Device 'first' is found !");
@@ -242,13 +210,25 @@ TEST_F(InfraredWorker, FirstDeviceInRangeIsUsedAndTheOthersGetNothing) {
 TEST_F(InfraredWorker, FileGoneBeforeItsBodyIsAFailureWithAGoodbye) {
     FakeObexPeer peer(FakeObexPeer::Mode::kAccept);
     Peers({peer.PeerArg("peer")});
-    const Outcome out = Send("a.jpg", nullptr);
+    const Outcome out = Send(std::nullopt);
     EXPECT_EQ(out.texts.back(), "File cannot be opened. Error code : 2");
     EXPECT_FALSE(out.complete);
     const std::vector<Packet> got = peer.Requests();
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1], kNameAJpg);
     EXPECT_EQ(got[2], kDisconnect);
+}
+
+// What --ir-peer takes: NAME=HOST:PORT, a name of at most 22 bytes, a port from 1 to 65535,
+// an IPv6 address in brackets.
+TEST(InfraredPeers, OnlyWellFormedPeersAreTaken) {
+    plat::IrPeer peer;
+    for (const char* bad : {"foo", "A=host:99999", "A=host:0", "=host:650", "A=:650",
+                            "A=host:", "A=host:65x", "A=::1:650", "NameLongerThanTwentyTwoB=h:1"}) {
+        EXPECT_FALSE(plat::ParseIrPeer(bad, &peer)) << bad;
+    }
+    for (const char* good : {"A=host:1", "Phone 2=localhost:65535", "v6=[::1]:650"})
+        EXPECT_TRUE(plat::ParseIrPeer(good, &peer)) << good;
 }
 
 }  // namespace

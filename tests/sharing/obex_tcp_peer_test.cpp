@@ -10,12 +10,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 #include "tests/support/headless.h"
 
-using testing_support::Json;
+using testing_support::Pick;
 using testing_support::RunHeadless;
 using testing_support::TempDevice;
 
@@ -39,10 +40,19 @@ bool Port650Listening() {
             std::istringstream fields(line);
             std::string slot, local, remote, state;
             fields >> slot >> local >> remote >> state;
-            if (local.size() > 5 && local.substr(local.size() - 5) == ":028A" && state == "0A") {
+            if (local.size() > 5 && local.substr(local.size() - 5) == ":028A" && state == "0A")
                 return true;
-            }
         }
+    }
+    return false;
+}
+
+// Polls `done` for up to five seconds.
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
 }
@@ -54,9 +64,8 @@ class ObexTcpServer {
         std::fflush(nullptr);  // the child must not write out our buffered output again
         pid_ = ::fork();
         if (pid_ == 0) {
-            if (::chdir(folder.c_str()) != 0) {
+            if (::chdir(folder.c_str()) != 0)
                 ::_exit(126);
-            }
             std::FILE* out = std::freopen((folder + ".log").c_str(), "w", stdout);
             (void)out;
             ::dup2(STDOUT_FILENO, STDERR_FILENO);
@@ -70,22 +79,11 @@ class ObexTcpServer {
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    bool WaitListening() const {
-        for (int i = 0; i < 500 && !Port650Listening(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return Port650Listening();
-    }
+    bool WaitListening() const { return WaitFor(Port650Listening); }
     // Waits for the server to end after its one connection.
     bool WaitEnded() {
-        for (int i = 0; i < 500; ++i) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-                ended_ = true;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        ended_ = WaitFor([this] { return ::waitpid(pid_, nullptr, WNOHANG) == pid_; });
+        return ended_;
     }
 
   private:
@@ -95,28 +93,24 @@ class ObexTcpServer {
 
 std::string Pattern(size_t size) {
     std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
+    for (size_t i = 0; i < size; ++i)
         s[i] = static_cast<char>((i * 13 + i / 256) & 0xFF);
-    }
     return s;
 }
 
 TEST(ObexTcpPeer, FilesArriveByteForByteWithTheSuccessTextOkAndTheSound) {
-    if (::access(kObexTcp, X_OK) != 0) {
+    if (::access(kObexTcp, X_OK) != 0)
         GTEST_SKIP() << "obex_tcp (Debian package openobex-apps) is not installed";
-    }
-    if (Port650Listening()) {
+    if (Port650Listening())
         GTEST_SKIP() << "port 650 is taken by another program";
-    }
     std::vector<std::pair<std::string, std::string>> files = {
         {"p1500.jpg", Pattern(1500)},
         {"p2048.jpg", Pattern(2048)},
     };
     const std::string jpeg =
         Slurp(std::string(VELLORAN_SHARED_DIR) + "/testdata/libjpeg-turbo-testimages/testorig.jpg");
-    if (!jpeg.empty()) {
+    if (!jpeg.empty())
         files.emplace_back("testorig.jpg", jpeg);
-    }
     for (const auto& [name, bytes] : files) {
         TempDevice device;
         device.SkipSampleInstall();
@@ -129,17 +123,11 @@ TEST(ObexTcpPeer, FilesArriveByteForByteWithTheSuccessTextOkAndTheSound) {
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         EXPECT_TRUE(server.WaitEnded()) << name;
         EXPECT_EQ(Slurp(inbox + "/" + name), bytes) << name << "\n" << Slurp(inbox + ".log");
-        std::string status;
-        for (const Json& c : run.state["dialog"]["controls"].items) {
-            if (c["id"].Int() == 2046) {
-                status = c["text"].text;
-            }
-        }
-        EXPECT_EQ(status, "File is transmitted successfully !") << name;
-        ASSERT_EQ(run.state["softkeys"].Size(), 1u);
-        EXPECT_EQ(run.state["softkeys"][0]["label"].text, "OK");
-        ASSERT_EQ(run.state["sounds"].Size(), 1u);
-        EXPECT_EQ(run.state["sounds"][0]["file"].text, "4016");
+        EXPECT_EQ(testing_support::DialogControl(run.state, 2046)["text"].text,
+                  "File is transmitted successfully !")
+            << name;
+        EXPECT_EQ(Pick(run.state, "softkeys softkeys.0.label sounds sounds.0.file"),
+                  "[1] OK [1] 4016");
         std::filesystem::remove_all(inbox);
         std::filesystem::remove(inbox + ".log");
     }

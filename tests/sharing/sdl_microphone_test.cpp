@@ -30,9 +30,8 @@ class SdlMicHost : public testing_support::ScriptHost {
             const size_t before = samples->size();
             microphone.Read(samples);
             delivered += samples->size() - before;
-            if (delivered < expected) {
+            if (delivered < expected)
                 SDL_Delay(1);
-            }
         }
     }
     void CloseMicrophone() override { microphone.Close(); }
@@ -41,6 +40,23 @@ class SdlMicHost : public testing_support::ScriptHost {
     size_t expected = 0;
     size_t delivered = 0;
 };
+
+// Runs the recorder on \note.wav of `device` with `host`, whose queued actions press the keys.
+void RunRecorder(const testing_support::TempDevice& device, testing_support::ScriptHost* host) {
+    plat::DeviceFs::SetRoot(device.Root());
+    plat::WindowSystem& ws = plat::WindowSystem::Get();
+    ws.Init(host, 176, 220);
+    plat::Shell::Init();
+    plat::VoiceRecorderRequest request;
+    request.fileName = "\\note.wav";
+    EXPECT_EQ(plat::RunVoiceRecorder(request), 1);
+    EXPECT_TRUE(host->actions.empty());
+    ws.Shutdown();
+}
+
+void Press(unsigned key) {
+    plat::WindowSystem::Get().PostKey(key, true);
+}
 
 class SdlDiskMicrophone : public ::testing::Test {
   protected:
@@ -74,30 +90,19 @@ class SdlDiskMicrophone : public ::testing::Test {
 }  // namespace
 
 TEST_F(SdlDiskMicrophone, TheRecorderWritesTheCapturedSamplesAs8kMonoPcm) {
-    plat::DeviceFs::SetRoot(device_.Root());
     SdlMicHost host;
     host.expected = input_.size();
-    plat::WindowSystem& ws = plat::WindowSystem::Get();
-    ws.Init(&host, 176, 220);
-    plat::Shell::Init();
     // Record, let a tick pass, stop, done.
-    host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT1, true); });
-    host.actions.push_back([&host] { host.now += 150; });
-    host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT1, true); });
-    host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT2, true); });
-    plat::VoiceRecorderRequest request;
-    request.fileName = "\\note.wav";
-    EXPECT_EQ(plat::RunVoiceRecorder(request), 1);
-    ws.Shutdown();
-
+    host.actions = {[] { Press(plat::VK_TSOFT1); }, [&host] { host.now += 150; },
+                    [] { Press(plat::VK_TSOFT1); }, [] { Press(plat::VK_TSOFT2); }};
+    RunRecorder(device_, &host);
     plat::DecodedSound note;
     ASSERT_TRUE(plat::DecodeWave(device_.ReadFile("\\note.wav"), &note));
     EXPECT_EQ(note.rate, 8000);
     EXPECT_EQ(note.channels, 1);
     ASSERT_GE(note.samples.size(), input_.size());
-    for (size_t i = 0; i < input_.size(); ++i) {
+    for (size_t i = 0; i < input_.size(); ++i)
         ASSERT_EQ(note.samples[i], input_[i]) << "sample " << i;
-    }
 }
 
 TEST_F(SdlDiskMicrophone, OpensAtTheAskedRateAndClosesCleanly) {
@@ -114,24 +119,16 @@ TEST_F(SdlDiskMicrophone, OpensAtTheAskedRateAndClosesCleanly) {
 
 TEST(VoiceRecorderWithoutMicrophone, SaysSoAndWritesNothing) {
     testing_support::TempDevice device;
-    plat::DeviceFs::SetRoot(device.Root());
     testing_support::ScriptHost host;  // a host without a capture device
-    plat::WindowSystem& ws = plat::WindowSystem::Get();
-    ws.Init(&host, 176, 220);
-    plat::Shell::Init();
     std::string said;
-    host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT1, true); });
-    host.actions.push_back([&said] {
-        if (const plat::MessageBoxInfo* box = plat::OpenMessageBox()) {
-            said = box->text;
-        }
-        plat::WindowSystem::Get().PostKey(plat::VK_RETURN, true);
-    });
-    host.actions.push_back([] { plat::WindowSystem::Get().PostKey(plat::VK_TSOFT2, true); });
-    plat::VoiceRecorderRequest request;
-    request.fileName = "\\note.wav";
-    EXPECT_EQ(plat::RunVoiceRecorder(request), 1);
-    ws.Shutdown();
+    host.actions = {[] { Press(plat::VK_TSOFT1); },
+                    [&said] {
+                        if (const plat::MessageBoxInfo* box = plat::OpenMessageBox())
+                            said = box->text;
+                        Press(plat::VK_RETURN);
+                    },
+                    [] { Press(plat::VK_TSOFT2); }};
+    RunRecorder(device, &host);
     EXPECT_EQ(said, "No microphone is available, so nothing can be recorded.");
     EXPECT_FALSE(device.Exists("\\note.wav"));
     EXPECT_FALSE(device.Exists("\\note.wav.xxx"));

@@ -19,25 +19,17 @@ inline void MakeDevice(const testing_support::TempDevice& device, const std::str
                        std::initializer_list<std::pair<std::string, std::string>> files) {
     device.SkipSampleInstall();
     device.MakeFolder(folder);
-    for (const auto& [name, bytes] : files) {
+    for (const auto& [name, bytes] : files)
         device.WriteFile(folder + "\\" + name, bytes);
-    }
-    std::string escaped;
-    for (char c : folder) {
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    }
-    device.WriteFile("\\Windows\\registry.reg",
-                     "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tarrowby Systems "
-                     "Inc.\\velloran\\MainSection]\n\"WorkDirectory\"=\"" +
-                         escaped + "\"\n\"HomeDirectory\"=\"" + escaped + "\"\n");
+    device.WriteSettings(
+        {{"MainSection", "WorkDirectory", folder}, {"MainSection", "HomeDirectory", folder}});
 }
 
 // A recognisable sound: a rising saw so that every sample differs from its neighbours.
 inline std::vector<int16_t> Saw(size_t count, int step = 37) {
     std::vector<int16_t> samples(count);
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i)
         samples[i] = static_cast<int16_t>(static_cast<int>(i * step % 20000) - 10000);
-    }
     return samples;
 }
 
@@ -55,9 +47,8 @@ inline bool WriteHostWave(const std::string& hostPath, const std::vector<int16_t
     info.channels = channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* f = sf_open(hostPath.c_str(), SFM_WRITE, &info);
-    if (!f) {
+    if (!f)
         return false;
-    }
     const sf_count_t frames = static_cast<sf_count_t>(interleaved.size()) / channels;
     const bool ok = sf_writef_short(f, interleaved.data(), frames) == frames;
     return sf_close(f) == 0 && ok;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -22,13 +23,14 @@ using sharing_tests::MakeDevice;
 using sharing_tests::MonoWave;
 using sharing_tests::Saw;
 using sharing_tests::WriteHostWave;
+using testing_support::Pick;
+using testing_support::RunChecked;
 using testing_support::RunHeadless;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
 
 namespace {
 
-const std::string kPicture = "\\P\\a b.jpg";
 const std::string kNote = "\\P\\a b.jpg.wav";
 
 std::vector<std::string> Mic(const std::string& hostPath) {
@@ -43,26 +45,18 @@ plat::DecodedSound ReadNote(const TempDevice& device, const std::string& path) {
 
 uint32_t Le(const std::string& b, size_t at, int bytes) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) {
+    for (int i = bytes - 1; i >= 0; --i)
         v = (v << 8) | static_cast<uint8_t>(b[at + i]);
-    }
     return v;
 }
 
-// Whether the host file system of the test folder keeps user extended attributes.
-bool HostHasUserAttributes(const TempDevice& device) {
-    const std::string probe = device.Root() + "/.xattr-probe";
-    device.WriteFile("\\.xattr-probe", "x");
-    const bool ok = ::setxattr(probe.c_str(), "user.probe", "1", 1, 0) == 0;
-    std::remove(probe.c_str());
-    return ok;
-}
-
+// Whether a file carries the hidden mark; true as well on a host file system without user
+// extended attributes, where none can be kept.
 bool HiddenOnHost(const TempDevice& device, const std::string& devicePath) {
     char value[4] = {};
-    return ::getxattr(device.Host(devicePath).c_str(), plat::kHiddenAttributeName, value,
-                      sizeof value) == 1 &&
-           value[0] == '1';
+    const ssize_t n = ::getxattr(device.Host(devicePath).c_str(), plat::kHiddenAttributeName, value,
+                                 sizeof value);
+    return n < 0 ? errno == ENOTSUP : std::string(value, static_cast<size_t>(n)) == "1";
 }
 
 }  // namespace
@@ -73,32 +67,25 @@ TEST(RecordVoiceNote, WithoutANoteRecordsOneSecondOfTheMicrophoneAsAHidden8kMono
     const std::vector<int16_t> mic = Saw(16000);
     const std::string micPath = device.Root() + ".mic.wav";
     ASSERT_TRUE(WriteHostWave(micPath, mic, 8000, 1));
-
     const auto run =
-        RunHeadless(device, "cmd:40047 SoftLeft wait:1000 SoftLeft SoftRight", false, Mic(micPath));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+        RunChecked(device, "cmd:40047 SoftLeft wait:1000 SoftLeft SoftRight", Mic(micPath));
     // No question was asked: the only box would have stayed in the way of the recorder.
-    EXPECT_TRUE(run.state["messageBox"].IsNull());
-    EXPECT_TRUE(run.state["recorder"].IsNull());
-    EXPECT_TRUE(run.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
+    EXPECT_EQ(Pick(run.state, "messageBox recorder fileList.entries.0.hasVoiceNote"),
+              "null null true");
     EXPECT_FALSE(device.Exists(kNote + ".xxx"));
 
     const std::string bytes = device.ReadFile(kNote);
     ASSERT_GE(bytes.size(), 44u);
-    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
-    EXPECT_EQ(bytes.substr(8, 4), "WAVE");
-    EXPECT_EQ(Le(bytes, 20, 2), 1u);     // PCM
-    EXPECT_EQ(Le(bytes, 22, 2), 1u);     // mono
-    EXPECT_EQ(Le(bytes, 24, 4), 8000u);  // 8,000 Hz
-    EXPECT_EQ(Le(bytes, 34, 2), 16u);    // 16-bit
+    EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 4), "RIFFWAVE");
+    // PCM, mono, 8,000 Hz, 16-bit.
+    EXPECT_EQ((std::vector<uint32_t>{Le(bytes, 20, 2), Le(bytes, 22, 2), Le(bytes, 24, 4),
+                                     Le(bytes, 34, 2)}),
+              (std::vector<uint32_t>{1, 1, 8000, 16}));
     const plat::DecodedSound note = ReadNote(device, kNote);
     ASSERT_EQ(note.samples.size(), 8000u);
-    for (size_t i = 0; i < note.samples.size(); ++i) {
+    for (size_t i = 0; i < note.samples.size(); ++i)
         ASSERT_NEAR(note.samples[i], mic[i], 1) << "sample " << i;
-    }
-    if (HostHasUserAttributes(device)) {
-        EXPECT_TRUE(HiddenOnHost(device, kNote));
-    }
+    EXPECT_TRUE(HiddenOnHost(device, kNote));
 }
 
 TEST(RecordVoiceNote, AStereo22kMicrophoneIsMixedAndResampledAndSilenceFollowsItsEnd) {
@@ -108,16 +95,12 @@ TEST(RecordVoiceNote, AStereo22kMicrophoneIsMixedAndResampledAndSilenceFollowsIt
     std::vector<int16_t> stereo(11025 * 2);
     for (size_t i = 0; i < stereo.size() / 2; ++i) {
         const auto v = static_cast<int16_t>(20000 * std::sin(2 * M_PI * 500.0 * i / 22050.0));
-        stereo[2 * i] = v;
-        stereo[2 * i + 1] = v;
+        stereo[2 * i] = stereo[2 * i + 1] = v;
     }
     const std::string micPath = device.Root() + ".mic.wav";
     ASSERT_TRUE(WriteHostWave(micPath, stereo, 22050, 2));
-
+    RunChecked(device, "cmd:40047 SoftLeft wait:400 wait:600 SoftLeft SoftRight", Mic(micPath));
     // The note of a.jpeg is a.jpeg.wav, never a.wav.
-    const auto run = RunHeadless(device, "cmd:40047 SoftLeft wait:400 wait:600 SoftLeft SoftRight",
-                                 false, Mic(micPath));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_FALSE(device.Exists("\\P\\a.wav"));
     const plat::DecodedSound note = ReadNote(device, "\\P\\a.jpeg.wav");
     EXPECT_EQ(note.rate, 8000);
@@ -125,48 +108,35 @@ TEST(RecordVoiceNote, AStereo22kMicrophoneIsMixedAndResampledAndSilenceFollowsIt
     ASSERT_EQ(note.samples.size(), 8000u);
     int firstHalfPeak = 0;
     int lastQuarterPeak = 0;
-    for (size_t i = 0; i < 3800; ++i) {
-        firstHalfPeak = std::max(firstHalfPeak, std::abs(static_cast<int>(note.samples[i])));
-    }
-    for (size_t i = 6000; i < 8000; ++i) {
-        lastQuarterPeak = std::max(lastQuarterPeak, std::abs(static_cast<int>(note.samples[i])));
+    for (size_t i = 0; i < 8000; ++i) {
+        int& peak = i < 3800 ? firstHalfPeak : lastQuarterPeak;
+        if (i < 3800 || i >= 6000)
+            peak = std::max(peak, std::abs(static_cast<int>(note.samples[i])));
     }
     EXPECT_GT(firstHalfPeak, 15000);
     EXPECT_EQ(lastQuarterPeak, 0);
 }
 
-// A temporary left over from an earlier recording is never taken for the new one.
+// Over an old note: No keeps it; Yes then Done (or Back) without recording keeps it too, and
+// a temporary left over from an earlier recording is never taken for the new one.
 TEST(RecordVoiceNote, OverAnOldNoteNoKeepsItAndYesThenDoneWithoutRecordingKeepsItToo) {
     TempDevice device;
     const std::string old = MonoWave(Saw(800));
     MakeDevice(device, "\\P", {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}, {"a b.jpg.wav", old}});
-
-    const auto asked = RunHeadless(device, "cmd:40047");
-    ASSERT_EQ(asked.exitCode, 0) << asked.stderrText;
-    EXPECT_EQ(asked.state["messageBox"]["text"].text,
-              "The sound of 'a b.jpg' already exist ! \nDo you want to replace it ?");
-    EXPECT_EQ(asked.state["messageBox"]["buttons"].text, "yesno");
-
-    // No: the recorder never opens.
-    const auto no = RunHeadless(device, "cmd:40047 SoftRight");
-    EXPECT_TRUE(no.state["recorder"].IsNull());
-    EXPECT_EQ(device.ReadFile(kNote), old);
-
-    // Yes, then Done at once: the old note stays, the flag stays.
-    const auto opened = RunHeadless(device, "cmd:40047 SoftLeft");
-    EXPECT_EQ(opened.state["recorder"]["title"].text, "Record Sound");
-    EXPECT_EQ(opened.state["recorder"]["fileName"].text, kNote + ".xxx");
     device.WriteFile(kNote + ".xxx", "half a recording");
-    const auto done = RunHeadless(device, "cmd:40047 SoftLeft SoftRight");
-    EXPECT_TRUE(done.state["recorder"].IsNull());
+    RunChecked(device,
+               "cmd:40047 @asked SoftRight @no cmd:40047 SoftLeft @opened SoftRight @done "
+               "cmd:40047 SoftLeft Back @back");
+    EXPECT_EQ(Pick(device.TakenState("asked"), "messageBox.text messageBox.buttons"),
+              "The sound of 'a b.jpg' already exist ! \nDo you want to replace it ? yesno");
+    EXPECT_EQ(Pick(device.TakenState("no"), "recorder"), "null");
+    EXPECT_EQ(Pick(device.TakenState("opened"), "recorder.title recorder.fileName"),
+              "Record Sound " + kNote + ".xxx");
+    EXPECT_EQ(Pick(device.TakenState("done"), "recorder fileList.entries.0.hasVoiceNote"),
+              "null true");
+    EXPECT_EQ(Pick(device.TakenState("back"), "recorder"), "null");
     EXPECT_EQ(device.ReadFile(kNote), old);
-    EXPECT_TRUE(done.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
     EXPECT_FALSE(device.Exists(kNote + ".xxx"));
-
-    // Back closes the recorder as Done does.
-    const auto back = RunHeadless(device, "cmd:40047 SoftLeft Back");
-    EXPECT_TRUE(back.state["recorder"].IsNull());
-    EXPECT_EQ(device.ReadFile(kNote), old);
 }
 
 TEST(RecordVoiceNote, YesAndARecordingReplacesTheOldNote) {
@@ -176,65 +146,49 @@ TEST(RecordVoiceNote, YesAndARecordingReplacesTheOldNote) {
     const std::string micPath = device.Root() + ".mic.wav";
     ASSERT_TRUE(WriteHostWave(micPath, Saw(8000, 91), 8000, 1));
     // Enter acts as the left softkey; Done while recording stops and keeps the take.
-    const auto run =
-        RunHeadless(device, "cmd:40047 SoftLeft Enter wait:500 SoftRight", false, Mic(micPath));
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    RunChecked(device, "cmd:40047 SoftLeft Enter wait:500 SoftRight", Mic(micPath));
     const plat::DecodedSound note = ReadNote(device, kNote);
     ASSERT_EQ(note.samples.size(), 4000u);
     EXPECT_NEAR(note.samples[100], Saw(8000, 91)[100], 1);
     EXPECT_FALSE(device.Exists(kNote + ".xxx"));
 }
 
-TEST(RecordVoiceNote, AFolderUnderTheCursorOpensNothing) {
-    TempDevice device;
-    MakeDevice(device, "\\P", {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}});
-    device.MakeFolder("\\P\\Sub");
-    const auto run = RunHeadless(device, "cmd:40047 cmd:40048 cmd:40049");
-    EXPECT_TRUE(run.state["recorder"].IsNull());
-    EXPECT_TRUE(run.state["messageBox"].IsNull());
-    EXPECT_EQ(run.state["beeps"].Int(), 0);
-}
-
-TEST(PlayVoiceNote, PlaysAtOnceIsRecordedAndClosesWhenTheSoundEnds) {
+// Play plays at once and closes when the sound ends or on Stop. Delete asks with the file name
+// (No keeps the note: it still plays), and Yes clears the flag even when the note is already
+// gone. Playing a missing note beeps and clears the flag; a broken one says so.
+TEST(PlayAndDeleteVoiceNote, PlayStopDeleteMissingAndBrokenNotes) {
     TempDevice device;
     MakeDevice(device, "\\P",
-               {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}, {"a b.jpg.wav", MonoWave(Saw(8000))}});
-    const auto playing = RunHeadless(device, "cmd:40048 wait:300");
-    ASSERT_EQ(playing.exitCode, 0) << playing.stderrText;
-    EXPECT_EQ(playing.state["recorder"]["title"].text, "Play Sound");
-    EXPECT_EQ(playing.state["recorder"]["style"].Int(), 0x134);
-    EXPECT_TRUE(playing.state["recorder"]["playing"].boolean);
-    EXPECT_GE(playing.state["recorder"]["elapsedMs"].Int(), 200);
-    ASSERT_EQ(playing.state["sounds"].Size(), 1u);
-    EXPECT_EQ(playing.state["sounds"][0]["file"].text, kNote);
-
-    const auto ended = RunHeadless(device, "cmd:40048 wait:1200");
-    EXPECT_TRUE(ended.state["recorder"].IsNull());
-    EXPECT_TRUE(ended.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
-    EXPECT_EQ(ended.state["sounds"].Size(), 1u);
-
-    // "Stop" ends it early and closes it.
-    const auto stopped = RunHeadless(device, "cmd:40048 wait:100 SoftLeft");
-    EXPECT_TRUE(stopped.state["recorder"].IsNull());
-}
-
-TEST(PlayVoiceNote, AMissingNoteBeepsAndClearsTheFlagABrokenOneSaysSo) {
-    TempDevice device;
-    MakeDevice(device, "\\P",
-               {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}, {"a b.jpg.wav", MonoWave(Saw(800))}});
-    // The note goes (Delete Sound, Yes); playing then finds none.
-    const auto missing = RunHeadless(device, "cmd:40049 SoftLeft cmd:40048");
-    ASSERT_EQ(missing.exitCode, 0) << missing.stderrText;
-    EXPECT_EQ(missing.state["beeps"].Int(), 1);
-    EXPECT_TRUE(missing.state["recorder"].IsNull());
-    EXPECT_FALSE(missing.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
-
-    device.WriteFile(kNote, "RIFF\x10\0\0\0WAVEjunk junk junk");
-    const auto broken = RunHeadless(device, "cmd:40048");
-    ASSERT_EQ(broken.exitCode, 0) << broken.stderrText;
-    EXPECT_EQ(broken.state["messageBox"]["text"].text, "This sound cannot be played.");
-    EXPECT_EQ(broken.state["sounds"].Size(), 0u);
-    EXPECT_TRUE(device.Exists(kNote));
+               {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)},
+                {"a b.jpg.wav", MonoWave(Saw(8000))},
+                {"c.jpg", SolidBmp(20, 20, 0, 0, 200)},
+                {"c.jpg.wav", std::string("RIFF\x10\0\0\0WAVEjunk junk junk", 26)}});
+    RunChecked(
+        device,
+        "cmd:40048 wait:300 @playing wait:900 @ended cmd:40048 wait:100 SoftLeft "
+        "@stopped cmd:40049 @asked SoftRight @kept cmd:40048 wait:100 SoftLeft cmd:40049 SoftLeft "
+        "@deleted "
+        "cmd:40049 @again SoftLeft @gone cmd:40048 @missing Right cmd:40048 @broken");
+    const testing_support::Json playing = device.TakenState("playing");
+    EXPECT_EQ(Pick(playing, "recorder.title recorder.style recorder.playing sounds sounds.0.file"),
+              "Play Sound 308 true [1] " + kNote);
+    EXPECT_GE(playing["recorder"]["elapsedMs"].Int(), 200);
+    EXPECT_EQ(Pick(device.TakenState("ended"), "recorder fileList.entries.0.hasVoiceNote sounds"),
+              "null true [1]");
+    EXPECT_EQ(Pick(device.TakenState("stopped"), "recorder sounds"), "null [2]");
+    const std::string question = "Do you want to delete the sound of 'a b.jpg' ?";
+    EXPECT_EQ(Pick(device.TakenState("asked"), "messageBox.text"), question);
+    EXPECT_EQ(Pick(device.TakenState("kept"), "messageBox fileList.entries.0.hasVoiceNote"),
+              "null true");
+    EXPECT_EQ(Pick(device.TakenState("deleted"), "fileList.entries.0.hasVoiceNote"), "false");
+    EXPECT_EQ(Pick(device.TakenState("again"), "messageBox.text"), question);
+    EXPECT_EQ(Pick(device.TakenState("gone"), "beeps fileList.entries.0.hasVoiceNote"), "0 false");
+    EXPECT_EQ(Pick(device.TakenState("missing"), "beeps recorder fileList.entries.0.hasVoiceNote"),
+              "1 null false");
+    EXPECT_EQ(Pick(device.TakenState("broken"), "messageBox.text sounds"),
+              "This sound cannot be played. [3]");
+    EXPECT_FALSE(device.Exists(kNote));
+    EXPECT_TRUE(device.Exists("\\P\\c.jpg.wav"));
 }
 
 // The note goes on the host while the program runs, so the listing still marks its picture:
@@ -255,25 +209,6 @@ TEST(PlayVoiceNote, ANoteDeletedOnTheHostSinceTheListingLosesItsMark) {
     PlayVoiceNote(&app);
     EXPECT_FALSE(app.fileList->GetEntry(0)->hasVoiceNote);
     EXPECT_EQ(plat::WindowSystem::Get().BeepCount(), beeps + 1);
-}
-
-TEST(DeleteVoiceNote, AsksWithTheFileNameAndClearsTheFlagEvenWhenTheNoteIsAlreadyGone) {
-    TempDevice device;
-    MakeDevice(device, "\\P",
-               {{"a b.jpg", SolidBmp(20, 20, 200, 0, 0)}, {"a b.jpg.wav", MonoWave(Saw(800))}});
-    const auto asked = RunHeadless(device, "cmd:40049");
-    EXPECT_EQ(asked.state["messageBox"]["text"].text,
-              "Do you want to delete the sound of 'a b.jpg' ?");
-    EXPECT_TRUE(device.Exists(kNote));  // the host answered No
-
-    // Yes deletes; asking again with the note gone still asks, and Yes neither beeps nor fails.
-    const auto again = RunHeadless(device, "cmd:40049 SoftLeft cmd:40049");
-    EXPECT_FALSE(device.Exists(kNote));
-    EXPECT_EQ(again.state["messageBox"]["text"].text,
-              "Do you want to delete the sound of 'a b.jpg' ?");
-    const auto gone = RunHeadless(device, "cmd:40049 SoftLeft");
-    EXPECT_EQ(gone.state["beeps"].Int(), 0);
-    EXPECT_FALSE(gone.state["fileList"]["entries"][0]["hasVoiceNote"].boolean);
 }
 
 TEST(HeadlessMicrophone, AFileThatIsNoSoundIsAUsageError) {

@@ -24,9 +24,8 @@ std::unique_ptr<imaging::ImageBuffer> SolidPicture(int width, int height, plat::
     imaging::BitmapInfoHeader header;
     imaging::MakeBitmapHeader(&header, width, height, 24, 72, 72);
     EXPECT_EQ(image->Create(header), 1);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         imaging::FillPixels(image->RowPtr(y), colour, width);
-    }
     return image;
 }
 
@@ -62,7 +61,12 @@ int OneCaptionLine() {
     return tm.height + tm.internalLeading + tm.externalLeading;
 }
 
+// A player with a show started (Wipe (Downwards) at Fast, one second, unless given).
 struct Engine {
+    explicit Engine(int effect = kWipeDown, int speed = 5, SyncMode mode = kDelayTime,
+                    int delay = 1, int orientation = 0) {
+        EXPECT_EQ(player.StartShow(effect, speed, mode, delay, orientation), 1);
+    }
     ImagePainter painter;
     SlideShowPlayer player{nullptr, &painter, W, H};
 };
@@ -71,8 +75,7 @@ struct Engine {
 
 TEST(SlideTiming, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
     for (auto [speed, frames] : {std::pair{3, 8}, std::pair{4, 6}, std::pair{5, 4}}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, speed, kDelayTime, 3, 0), 1);
+        Engine e(kWipeDown, speed, kDelayTime, 3);
         EXPECT_EQ(e.player.stepCount, frames);
         EXPECT_EQ(e.player.tickInterval, 250);
         EXPECT_EQ(e.player.holdTicks, 12);
@@ -80,16 +83,14 @@ TEST(SlideTiming, SpeedGivesFramesAndDelayGivesHoldTicksOnlyInDelayTime) {
         EXPECT_TRUE(e.player.running);
     }
     for (SyncMode mode : {kDirectionKey, kWaveFile}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 7, 0), 1);
+        Engine e(kWipeDown, 5, mode, 7);
         EXPECT_EQ(e.player.holdTicks, 0);
     }
 }
 
 TEST(SlideTiming, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
     for (int effect = 0; effect <= kRandomEffect; ++effect) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(effect, 5, kDelayTime, 1, 0), 1);
+        Engine e(effect);
         const bool wanted = effect == kDoorOpen || effect == kTransparent || effect == kZoomIn ||
                             effect == kRandomEffect;
         EXPECT_EQ(e.player.OldFrame() != nullptr, wanted) << effect;
@@ -102,8 +103,7 @@ TEST(SlideTiming, OnlyEffectsThatDrawTheOutgoingFrameGetOne) {
 }
 
 TEST(SlideTiming, CodesBeyond1010WipeToTheRight) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(1011, 5, kDelayTime, 1, 0), 1);
+    Engine e(1011);
     EXPECT_EQ(e.player.effect, kWipeRight);
     EXPECT_EQ(e.player.Effect().code, kWipeRight);
     EXPECT_FALSE(e.player.randomEffect);
@@ -120,21 +120,17 @@ TEST(SlideFit, PicturesAreFittedWithoutEnlargingAndCentredOnBlack) {
                           Case{800, 600, 176, 132, 0, 44}, Case{600, 1000, 132, 220, 22, 0},
                           Case{175, 221, 174, 220, 1, 0}, Case{101, 99, 101, 99, 38, 61}}) {
         Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
         const auto picture = SolidPicture(c.w, c.h, kPictureColour);
         e.player.PrepareFrame(*picture, "p.jpg");
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-        EXPECT_EQ(e.player.fittedWidth, c.fw);
-        EXPECT_EQ(e.player.fittedHeight, c.fh);
-        EXPECT_EQ(e.player.pictureLeft, c.left);
-        EXPECT_EQ(e.player.pictureTop, c.top);
+        const SlideShowPlayer& p = e.player;
+        EXPECT_EQ(std::vector<int>({p.fittedWidth, p.fittedHeight, p.pictureLeft, p.pictureTop}),
+                  std::vector<int>({c.fw, c.fh, c.left, c.top}));
         // The frame holds the picture there and nowhere else, black around it.
         const Box box = FindColour(e.player, kPictureColour);
-        EXPECT_EQ(box.left, c.left);
-        EXPECT_EQ(box.top, c.top);
-        EXPECT_EQ(box.right, c.left + c.fw - 1);
-        EXPECT_EQ(box.bottom, c.top + c.fh - 1);
-        EXPECT_EQ(box.count, c.fw * c.fh);
+        EXPECT_EQ(
+            std::vector<int>({box.left, box.top, box.right, box.bottom, box.count}),
+            std::vector<int>({c.left, c.top, c.left + c.fw - 1, c.top + c.fh - 1, c.fw * c.fh}));
         if (c.top > 0) {
             EXPECT_EQ(FramePixel(e.player, c.left, c.top - 1), plat::Rgb(0, 0, 0));
         }
@@ -142,8 +138,7 @@ TEST(SlideFit, PicturesAreFittedWithoutEnlargingAndCentredOnBlack) {
 }
 
 TEST(SlideFit, TheFrameShownLastBecomesTheOutgoingFrame) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kTransparent, 5, kDelayTime, 1, 0), 1);
+    Engine e(kTransparent);
     const auto first = SolidPicture(W, H, plat::Rgb(200, 0, 0));
     const auto second = SolidPicture(W, H, plat::Rgb(0, 200, 0));
     e.player.PrepareFrame(*first, "1");
@@ -154,107 +149,56 @@ TEST(SlideFit, TheFrameShownLastBecomesTheOutgoingFrame) {
     EXPECT_EQ(FramePixel(e.player, 5, 5), plat::Rgb(0, 200, 0));
 }
 
-namespace {
-
-struct CaptionCase {
-    int orientation;
-    bool shadow;
-};
-
-class SlideCaptions : public ::testing::TestWithParam<CaptionCase> {};
-
-}  // namespace
-
-TEST_P(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
-    const CaptionCase c = GetParam();
+// In each orientation the caption runs along the picture's bottom edge; a shadowed caption's
+// shadow lies 2 pixels right and 2 below as the viewer sees it.
+TEST(SlideCaptions, RunAlongThePicturesBottomEdgeWithTheShadowBelowRight) {
     constexpr plat::Color kShadow = plat::Rgb(255, 0, 255);
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, c.orientation), 1);
-    e.player.SetCaptionStyle(true, c.shadow, kShadow);
     const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "Harbour.jpg");
-    const Box text = FindColour(e.player, kYellow);
-    ASSERT_GT(text.count, 20) << "the name is drawn";
-    // The caption lies within one line of the edge that is the picture's bottom; the text of
-    // a shadowed caption sits two pixels further in.
-    const int line = OneCaptionLine() + (c.shadow ? 2 : 0);
-    switch (c.orientation) {
-        case 0:
-            EXPECT_GE(text.top, H - line);
-            EXPECT_GT(text.right - text.left, text.bottom - text.top) << "reads across";
-            break;
-        case 1:
-            EXPECT_LT(text.right, line);
-            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads downwards";
-            break;
-        default:
-            EXPECT_GE(text.left, W - line);
-            EXPECT_GT(text.bottom - text.top, text.right - text.left) << "reads upwards";
-            break;
-    }
-    const Box shadow = FindColour(e.player, kShadow);
-    if (!c.shadow) {
-        EXPECT_EQ(shadow.count, 0);
-        return;
-    }
-    ASSERT_GT(shadow.count, 0);
-    // Every text pixel has its shadow pixel 2 right and 2 below as the viewer sees it (unless
-    // text covers it).
-    const int dx = c.orientation == 0 ? 2 : c.orientation == 1 ? -2 : 2;
-    const int dy = c.orientation == 0 ? 2 : c.orientation == 1 ? 2 : -2;
-    int missing = 0;
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            if (FramePixel(e.player, x, y) != kYellow)
+    for (int orientation = 0; orientation < 3; ++orientation) {
+        for (bool shadowed : {false, true}) {
+            SCOPED_TRACE("orientation " + std::to_string(orientation) +
+                         (shadowed ? " with" : " without") + " shadow");
+            Engine e(kWipeDown, 5, kDelayTime, 1, orientation);
+            e.player.SetCaptionStyle(true, shadowed, kShadow);
+            e.player.PrepareFrame(*picture, "Harbour.jpg");
+            const Box text = FindColour(e.player, kYellow);
+            ASSERT_GT(text.count, 20) << "the name is drawn";
+            // Within one line of the edge that is the picture's bottom; the text of a shadowed
+            // caption sits two pixels further in.
+            const int line = OneCaptionLine() + (shadowed ? 2 : 0);
+            const int across = text.right - text.left, down = text.bottom - text.top;
+            if (orientation == 0) {
+                EXPECT_GE(text.top, H - line);
+                EXPECT_GT(across, down) << "reads across";
+            } else {
+                EXPECT_TRUE(orientation == 1 ? text.right < line : text.left >= W - line);
+                EXPECT_GT(down, across) << "reads downwards or upwards";
+            }
+            const Box shadow = FindColour(e.player, kShadow);
+            EXPECT_EQ(shadow.count > 0, shadowed);
+            if (!shadowed)
                 continue;
-            const int sx = x + dx, sy = y + dy;
-            if (sx < 0 || sy < 0 || sx >= W || sy >= H)
-                continue;
-            const plat::Color under = FramePixel(e.player, sx, sy);
-            if (under != kShadow && under != kYellow)
-                ++missing;
+            // Every text pixel has its shadow pixel beside it (unless text covers it).
+            const int dx = orientation == 1 ? -2 : 2, dy = orientation == 2 ? -2 : 2;
+            int missing = 0;
+            for (int y = 0; y < H; ++y) {
+                for (int x = 0; x < W; ++x) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (FramePixel(e.player, x, y) != kYellow || sx < 0 || sy < 0 || sx >= W ||
+                        sy >= H)
+                        continue;
+                    const plat::Color under = FramePixel(e.player, sx, sy);
+                    missing += under != kShadow && under != kYellow;
+                }
+            }
+            EXPECT_EQ(missing, 0);
         }
     }
-    EXPECT_EQ(missing, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(ThreeOrientations, SlideCaptions,
-                         ::testing::Values(CaptionCase{0, false}, CaptionCase{0, true},
-                                           CaptionCase{1, false}, CaptionCase{1, true},
-                                           CaptionCase{2, false}, CaptionCase{2, true}));
-
-TEST(SlideCaption, LongNameWrapsAndGrowsUpwardsShortNameIsOneLineHigh) {
-    const int line = OneCaptionLine();
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
-    e.player.SetCaptionStyle(true, false, 0);
-    const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "A");
-    const Box one = FindColour(e.player, kYellow);
-    ASSERT_GT(one.count, 0);
-    EXPECT_GE(one.top, H - line);
-    e.player.PrepareFrame(*picture,
-                          "a long name of a picture taken on the harbour wall at dusk.jpg");
-    const Box many = FindColour(e.player, kYellow);
-    EXPECT_LT(many.top, H - line) << "wrapped onto a second line above the first";
-    EXPECT_GE(many.top, H - 4 * line);
-}
-
-TEST(SlideCaption, OffMeansNoCaptionAndTheSettingIsKept) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
-    e.player.SetCaptionStyle(false, true, kYellow);
-    EXPECT_FALSE(e.player.captionEnabled);
-    const auto picture = SolidPicture(W, H, kPictureColour);
-    e.player.PrepareFrame(*picture, "Harbour.jpg");
-    EXPECT_EQ(FindColour(e.player, kYellow).count, 0);
-    EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
 }
 
 TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     std::srand(4242);
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kRandomEffect, 5, kDelayTime, 1, 0), 1);
+    Engine e(kRandomEffect);
     EXPECT_TRUE(e.player.randomEffect);
     const auto picture = SolidPicture(40, 40, kPictureColour);
     std::vector<int> effects{e.player.effect};
@@ -287,24 +231,20 @@ TEST(SlideRandomEffect, EachPictureDrawsAnEffectThatRarelyRepeats) {
     EXPECT_LT(repeats, 15) << "a repeat needs two equal draws in a row";
 }
 
-TEST(SlideKeys, TimedModesStopOnAnyKey) {
+// In the timed modes any key stops the show (Right does not skip). In "Direction Key" mode a
+// direction key moves; during a transition keys wait, the last one winning, and nothing stops;
+// afterwards another key stops the show.
+TEST(SlideKeys, TimedModesStopOnAnyKeyDirectionKeyModeMovesQueuesOrStops) {
     for (SyncMode mode : {kDelayTime, kWaveFile}) {
-        Engine e;
-        ASSERT_EQ(e.player.StartShow(kWipeDown, 5, mode, 1, 0), 1);
+        Engine e(kWipeDown, 5, mode);
         e.player.OnKeyDown(plat::VK_RIGHT);
         EXPECT_TRUE(e.player.stopRequested);
-        EXPECT_EQ(e.player.advanceKey, 0u) << "Right does not skip";
+        EXPECT_EQ(e.player.advanceKey, 0u);
     }
-}
-
-TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
-    Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDirectionKey, 1, 0), 1);
+    Engine e(kWipeDown, 5, kDirectionKey);
     e.player.OnKeyDown(plat::VK_UP);
     EXPECT_EQ(e.player.advanceKey, plat::VK_UP);
     EXPECT_FALSE(e.player.stopRequested);
-
-    // During a transition keys wait; the last one wins, and nothing stops.
     e.player.advanceKey = 0;
     e.player.timerActive = true;
     e.player.OnKeyDown(plat::VK_DOWN);
@@ -312,7 +252,6 @@ TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
     EXPECT_EQ(e.player.queuedKey, plat::VK_RETURN);
     EXPECT_EQ(e.player.advanceKey, 0u);
     EXPECT_FALSE(e.player.stopRequested);
-
     e.player.timerActive = false;
     e.player.OnKeyDown('5');
     EXPECT_TRUE(e.player.stopRequested);
@@ -320,39 +259,50 @@ TEST(SlideKeys, DirectionKeyModeMovesOrQueuesOrStops) {
 
 namespace {
 
-// The longest run of yellow pixels down each column of the incoming frame.
-std::vector<int> YellowRunsPerColumn(SlideShowPlayer& player) {
-    std::vector<int> runs(W, 0);
+// How many columns of the incoming frame hold a run of at least `length` yellow pixels.
+int ColumnsWithYellowRunsOf(SlideShowPlayer& player, int length) {
+    int columns = 0;
     for (int x = 0; x < W; ++x) {
-        int run = 0;
+        int run = 0, longest = 0;
         for (int y = 0; y < H; ++y) {
             run = FramePixel(player, x, y) == kYellow ? run + 1 : 0;
-            runs[x] = std::max(runs[x], run);
+            longest = std::max(longest, run);
         }
+        columns += longest >= length ? 1 : 0;
     }
-    return runs;
-}
-
-int ColumnsWithRunsOf(const std::vector<int>& runs, int length) {
-    int n = 0;
-    for (int r : runs)
-        n += r >= length ? 1 : 0;
-    return n;
+    return columns;
 }
 
 }  // namespace
 
-// The caption is a draft-quality text: every stroke of every letter is a whole pixel, so thin
-// stems of the smoothed face do not vanish from the mask ("land" must not read "laro").
-TEST(SlideCaption, EveryStrokeOfTheNameIsInTheMask) {
+// A short name is one line high; a long one wraps and grows upwards. The caption is a
+// draft-quality text: every stroke of every letter is a whole pixel, so thin stems of the
+// smoothed face do not vanish from the mask ("land" must not read "laro"). Off means no
+// caption, and the setting is kept.
+TEST(SlideCaption, WrapsUpwardsKeepsEveryStrokeAndCanBeTurnedOff) {
+    const int line = OneCaptionLine();
     Engine e;
-    ASSERT_EQ(e.player.StartShow(kWipeDown, 5, kDelayTime, 1, 0), 1);
     e.player.SetCaptionStyle(true, false, 0);
     const auto picture = SolidPicture(W, H, kPictureColour);
-    // The stem of a "d" rises from the baseline to the top of the ascenders: 8 pixels.
+    e.player.PrepareFrame(*picture, "A");
+    const Box one = FindColour(e.player, kYellow);
+    ASSERT_GT(one.count, 0);
+    EXPECT_GE(one.top, H - line);
+    e.player.PrepareFrame(*picture,
+                          "a long name of a picture taken on the harbour wall at dusk.jpg");
+    const Box many = FindColour(e.player, kYellow);
+    EXPECT_LT(many.top, H - line) << "wrapped onto a second line above the first";
+    EXPECT_GE(many.top, H - 4 * line);
+    // The stem of a "d" rises from the baseline to the top of the ascenders: 8 pixels; a "u"
+    // has two stems, each from the x-height to the baseline.
     e.player.PrepareFrame(*picture, "d");
-    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 8), 1);
-    // A "u" has two stems, each from the x-height to the baseline.
+    EXPECT_EQ(ColumnsWithYellowRunsOf(e.player, 8), 1);
     e.player.PrepareFrame(*picture, "u");
-    EXPECT_EQ(ColumnsWithRunsOf(YellowRunsPerColumn(e.player), 4), 2);
+    EXPECT_EQ(ColumnsWithYellowRunsOf(e.player, 4), 2);
+
+    e.player.SetCaptionStyle(false, true, kYellow);
+    EXPECT_FALSE(e.player.captionEnabled);
+    e.player.PrepareFrame(*picture, "Harbour.jpg");
+    EXPECT_EQ(FindColour(e.player, kYellow).count, 0);
+    EXPECT_EQ(FindColour(e.player, kPictureColour).count, W * H);
 }

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +16,8 @@
 #include "platform/os/device_fs.h"
 #include "platform/window/window_system.h"
 #include "resources/artwork.h"
+#include "tests/support/headless.h"
+#include "tests/support/script_host.h"
 
 namespace {
 
@@ -73,12 +74,8 @@ struct Coding {
 class SlideCodings : public ::testing::TestWithParam<Coding> {};
 
 // A host that keeps what it was given.
-class RecordingHost : public plat::Host {
+class RecordingHost : public testing_support::ScriptHost {
   public:
-    uint64_t NowMs() override { return now; }
-    void WaitForEvents(int64_t) override {}
-    void PollEvents() override {}
-    void Present(const plat::Surface&, bool) override {}
     void PlaySamples(const std::vector<int16_t>& interleaved, int r, int c, bool s) override {
         samples = interleaved.size();
         rate = r;
@@ -86,28 +83,11 @@ class RecordingHost : public plat::Host {
         sync = s;
         ++calls;
     }
-    uint64_t now = 0;
     size_t samples = 0;
     int rate = 0;
     int channels = 0;
     bool sync = false;
     int calls = 0;
-};
-
-class DeviceRoot {
-  public:
-    DeviceRoot() {
-        char path[] = "/tmp/velloran-sounddev-XXXXXX";
-        root_ = ::mkdtemp(path);
-        plat::DeviceFs::SetRoot(root_);
-    }
-    ~DeviceRoot() { std::filesystem::remove_all(root_); }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
-    }
-
-  private:
-    std::string root_;
 };
 
 }  // namespace
@@ -158,9 +138,10 @@ TEST(SlideSound, RefusesWhatIsNotAWaveFile) {
 }
 
 TEST(SlideSound, PlayingAFileHandsItToTheHostAndRecordsIt) {
-    DeviceRoot device;
-    device.Write("note.wav", MakeWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 250));
-    device.Write("bad.wav", "not a sound");
+    testing_support::TempDevice device;
+    plat::DeviceFs::SetRoot(device.Root());
+    device.WriteFile("\\note.wav", MakeWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 2, 250));
+    device.WriteFile("\\bad.wav", "not a sound");
     RecordingHost host;
     plat::WindowSystem& ws = plat::WindowSystem::Get();
     ws.Init(&host, 176, 220);

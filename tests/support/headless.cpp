@@ -498,4 +498,35 @@ std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
     return out;
 }
 
+std::string Checkpoints(const TempDevice& device, const std::string& keys) {
+    std::istringstream in(keys);
+    std::string token;
+    std::string out;
+    while (in >> token) {
+        if (!out.empty())
+            out += ' ';
+        if (token.size() > 1 && token[0] == '@')
+            out += device.StateToken(token.substr(1));
+        else if (token.size() > 1 && token[0] == '!')
+            out += device.ShotToken(token.substr(1));
+        else
+            out += token;
+    }
+    return out;
+}
+
+Png TakenShot(const TempDevice& device, const std::string& tag) {
+    Png png;
+    EXPECT_TRUE(ReadPng(device.ShotPath(tag), &png)) << "no screenshot " << tag;
+    std::remove(device.ShotPath(tag).c_str());
+    return png;
+}
+
+RunResult RunChecked(const TempDevice& device, const std::string& keys,
+                     const std::vector<std::string>& extraArgs) {
+    RunResult run = RunHeadless(device, Checkpoints(device, keys), false, extraArgs);
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    return run;
+}
+
 }  // namespace testing_support

@@ -117,4 +117,14 @@ bool ReadPng(const std::string& hostPath, Png* png);
 // Writes a small 24-bit BMP of one colour (for test folders).
 std::string SolidBmp(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 
+// A key script in which "@tag" takes a state and "!tag" a screenshot under that tag, to be
+// read back with TempDevice::TakenState and TakenShot.
+std::string Checkpoints(const TempDevice& device, const std::string& keys);
+// The screenshot a script token took under `tag`; a missing one fails the test.
+Png TakenShot(const TempDevice& device, const std::string& tag);
+// RunHeadless with Checkpoints(keys), no final screenshot; a run that does not end with exit
+// code 0 fails the test.
+RunResult RunChecked(const TempDevice& device, const std::string& keys,
+                     const std::vector<std::string>& extraArgs = {});
+
 }  // namespace testing_support
