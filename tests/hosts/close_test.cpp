@@ -14,27 +14,36 @@ using testing_support::TempDevice;
 
 namespace {
 
-constexpr const char* kRegistry = "\\Windows\\registry.reg";
-constexpr const char* kSamples = "\\Program Files\\Velloran\\Samples";
+const std::string kSamples = "\\Program Files\\Velloran\\Samples";
+const std::string kFourByFour = "\"ThumbnailLayout\"=dword:00000002";
 
-// A device with two pictures and a folder in the sample folder, so every view has content.
+// A device with two pictures in the sample folder, so every view has content.
 void MakePictures(const TempDevice& device) {
     device.SkipSampleInstall();
-    device.WriteFile(std::string(kSamples) + "\\a.bmp",
-                     testing_support::SolidBmp(40, 30, 200, 0, 0));
-    device.WriteFile(std::string(kSamples) + "\\b.bmp",
-                     testing_support::SolidBmp(30, 40, 0, 200, 0));
+    device.WriteFile(kSamples + "\\a.bmp", testing_support::SolidBmp(40, 30, 200, 0, 0));
+    device.WriteFile(kSamples + "\\b.bmp", testing_support::SolidBmp(30, 40, 0, 200, 0));
 }
 
-struct CloseCase {
-    const char* state;
-    const char* keys;  // "cmd:40015" (4 x 4) first, so written settings can be recognised
+// The headless host, with SIGTERM arriving once the folder tree is open.
+class SignalHost : public HeadlessHost {
+  public:
+    using HeadlessHost::HeadlessHost;
+    void WaitForEvents(int64_t timeoutMs) override {
+        const auto& modals = plat::WindowSystem::Get().Modals();
+        if (!raised && !modals.empty() && modals.back().kind == "dialog") {
+            raised = true;
+            std::raise(SIGTERM);
+        }
+        HeadlessHost::WaitForEvents(timeoutMs);
+    }
+    bool raised = false;
 };
 
 }  // namespace
 
 TEST(Close, EveryStateEndsWithExitZeroAndTheSettingsWritten) {
-    const CloseCase cases[] = {
+    // Each script starts with "cmd:40015" (4 x 4), so written settings can be recognised.
+    const std::pair<const char*, const char*> cases[] = {
         {"grid", ""},
         {"image view", "Enter"},
         {"full screen", "Enter 5"},
@@ -58,41 +67,20 @@ TEST(Close, EveryStateEndsWithExitZeroAndTheSettingsWritten) {
         {"properties", "Enter cmd:40021"},
         {"about box", "cmd:40060"},
         {"delete question", "Enter cmd:40022"},
-        {"folder-missing message", "cmd:40059 cmd:40046"},
-    };
-    for (const CloseCase& c : cases) {
+        {"folder-missing message", "cmd:40059 cmd:40046"}};
+    for (const auto& [state, keys] : cases) {
+        SCOPED_TRACE(state);
         TempDevice device;
         MakePictures(device);
-        const auto run = RunHeadless(device, std::string("cmd:40015 ") + c.keys + " close");
-        EXPECT_EQ(run.exitCode, 0) << c.state << ": " << run.stderrText;
-        EXPECT_EQ(run.stderrText.find("velloran:"), std::string::npos) << c.state << run.stderrText;
-        const std::string reg = device.ReadFile(kRegistry);
-        EXPECT_NE(reg.find("\"ThumbnailLayout\"=dword:00000002"), std::string::npos)
-            << c.state << ":\n"
-            << reg;
+        const auto run = RunHeadless(device, std::string("cmd:40015 ") + keys + " close");
+        EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+        EXPECT_EQ(run.stderrText.find("velloran:"), std::string::npos) << run.stderrText;
+        EXPECT_NE(device.ReadSettings().find(kFourByFour), std::string::npos)
+            << device.ReadSettings();
         // A question left open is answered No: nothing was deleted.
-        EXPECT_TRUE(device.Exists(std::string(kSamples) + "\\a.bmp")) << c.state;
+        EXPECT_TRUE(device.Exists(kSamples + "\\a.bmp"));
     }
 }
-
-namespace {
-
-// The headless host, with SIGTERM arriving once the folder tree is open.
-class SignalHost : public HeadlessHost {
-  public:
-    using HeadlessHost::HeadlessHost;
-    void WaitForEvents(int64_t timeoutMs) override {
-        const auto& modals = plat::WindowSystem::Get().Modals();
-        if (!raised && !modals.empty() && modals.back().kind == "dialog") {
-            raised = true;
-            std::raise(SIGTERM);
-        }
-        HeadlessHost::WaitForEvents(timeoutMs);
-    }
-    bool raised = false;
-};
-
-}  // namespace
 
 TEST(Close, SigtermInTheFolderTreeEndsLikeAClose) {
     TempDevice device;
@@ -108,8 +96,8 @@ TEST(Close, SigtermInTheFolderTreeEndsLikeAClose) {
     SignalHost host(options);
     EXPECT_EQ(runner.Run(&host), 0);
     EXPECT_TRUE(host.raised);
-    const std::string reg = device.ReadFile(kRegistry);
-    EXPECT_NE(reg.find("\"ThumbnailLayout\"=dword:00000002"), std::string::npos) << reg;
+    const std::string reg = device.ReadSettings();
+    EXPECT_NE(reg.find(kFourByFour), std::string::npos) << reg;
     EXPECT_NE(reg.find("\"WorkDirectory\"=\"\\\\Program Files\\\\Velloran\\\\Samples\""),
               std::string::npos)
         << reg;

@@ -4,180 +4,150 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "tests/support/headless.h"
 
+using testing_support::DialogControl;
 using testing_support::Json;
+using testing_support::Pick;
 using testing_support::RunHeadless;
-using testing_support::RunProgram;
 using testing_support::SolidBmp;
 using testing_support::TempDevice;
+using Strings = std::vector<std::string>;
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // A host folder of the user's: two pictures, a sub-folder and a text file.
-class PhotoFolder {
-  public:
-    PhotoFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velloran-photos-XXXXXX").string();
-        EXPECT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        Write("beach.bmp", SolidBmp(60, 40, 0, 0, 200));
-        Write("dog.bmp", SolidBmp(40, 60, 200, 0, 0));
-        fs::create_directory(root_ + "/2024");
-        Write("2024/cat.bmp", SolidBmp(30, 30, 0, 200, 0));
-        Write("notes.txt", "not a picture");
-    }
-    ~PhotoFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
-    }
-    const std::string& Root() const { return root_; }
-    // Every entry below the folder with its size and modification time.
-    std::map<std::string, std::string> Snapshot() const {
-        std::map<std::string, std::string> out;
-        for (const auto& e : fs::recursive_directory_iterator(root_)) {
-            struct stat st {};
-            ::lstat(e.path().c_str(), &st);
-            out[e.path().string()] = std::to_string(st.st_size) + "@" +
-                                     std::to_string(st.st_mtim.tv_sec) + "." +
-                                     std::to_string(st.st_mtim.tv_nsec);
-        }
-        struct stat top {};
-        ::stat(root_.c_str(), &top);
-        out["."] = std::to_string(top.st_mtim.tv_sec) + "." + std::to_string(top.st_mtim.tv_nsec);
-        return out;
-    }
+void FillPhotos(const TempDevice& photos) {
+    photos.WriteFile("\\beach.bmp", SolidBmp(60, 40, 0, 0, 200));
+    photos.WriteFile("\\dog.bmp", SolidBmp(40, 60, 200, 0, 0));
+    photos.WriteFile("\\2024\\cat.bmp", SolidBmp(30, 30, 0, 200, 0));
+    photos.WriteFile("\\notes.txt", "not a picture");
+}
 
-  private:
-    std::string root_;
-};
+// Every entry below a host folder, and the folder itself, with size and modification time.
+std::map<std::string, std::string> Snapshot(const TempDevice& photos) {
+    std::map<std::string, std::string> out;
+    const auto stamp = [&out](const std::string& path) {
+        struct stat st {};
+        ::lstat(path.c_str(), &st);
+        out[path] = std::to_string(st.st_size) + "@" + std::to_string(st.st_mtim.tv_sec) + "." +
+                    std::to_string(st.st_mtim.tv_nsec);
+    };
+    stamp(photos.Root());
+    for (const auto& e : fs::recursive_directory_iterator(photos.Root())) {
+        stamp(e.path().string());
+    }
+    return out;
+}
 
-std::vector<std::string> Names(const Json& state) {
-    std::vector<std::string> names;
-    for (const Json& e : state["fileList"]["entries"].items) {
+Strings Names(const Json& state) {
+    Strings names;
+    for (const Json& e : state.At("fileList.entries").items) {
         names.push_back(e["name"].text);
     }
     return names;
 }
 
-std::string ControlText(const Json& state, int id) {
-    for (const Json& c : state["dialog"]["controls"].items) {
-        if (c["id"].Int() == id) {
-            return c["text"].text;
+// Whether a control of the open dialog lists an item mentioning `text`.
+bool ListsItem(const Json& state, const std::string& text) {
+    for (const Json& control : state.At("dialog.controls").items) {
+        for (const Json& item : control["items"].items) {
+            if ((item.text + item["text"].text).find(text) != std::string::npos)
+                return true;
         }
     }
-    return "";
+    return false;
 }
 
 }  // namespace
 
-TEST(PathArgument, AFolderIsTheStorageCardAndTheProgramStartsThere) {
+TEST(PathArgument, APictureOpensInTheImageViewAndBackShowsItsFolder) {
     TempDevice device;
-    PhotoFolder photos;
-    const auto before = photos.Snapshot();
-    const auto run = RunHeadless(device, "", false, {photos.Root()});
+    TempDevice photos;
+    FillPhotos(photos);
+    const auto run =
+        RunHeadless(device, device.StateToken("open") + " Back", false, {photos.Host("\\dog.bmp")});
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["viewMode"].text, "Thumbnail");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Storage Card");
-    EXPECT_EQ(Names(run.state), (std::vector<std::string>{"2024", "beach.bmp", "dog.bmp"}));
-    // The stored work folder is kept for a start without PATH, which finds the samples.
-    const auto plain = RunHeadless(device, "");
-    EXPECT_EQ(plain.state["workDirectory"].text, "\\Program Files\\Velloran\\Samples");
-    EXPECT_EQ(photos.Snapshot(), before);
+    EXPECT_EQ(Pick(device.TakenState("open"), "viewMode title workDirectory image.width"),
+              "Image (2)dog \\Storage Card 40");
+    EXPECT_EQ(Pick(run.state, "viewMode fileList.currentIndex"), "Thumbnail 2");
 }
 
-TEST(PathArgument, APictureOpensInTheImageViewInItsFolder) {
+TEST(PathArgument, AFolderIsTheStorageCardWhereTheProgramStartsAndNothingIsWrittenThere) {
     TempDevice device;
-    PhotoFolder photos;
-    const auto run = RunHeadless(device, "", false, {photos.Root() + "/dog.bmp"});
-    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    EXPECT_EQ(run.state["viewMode"].text, "Image");
-    EXPECT_EQ(run.state["title"].text, "(2)dog");
-    EXPECT_EQ(run.state["workDirectory"].text, "\\Storage Card");
-    EXPECT_EQ(run.state["image"]["width"].Int(), 40);
-    // Back goes to the grid of the card.
-    const auto back = RunHeadless(device, "Back", false, {photos.Root() + "/dog.bmp"});
-    EXPECT_EQ(back.state["viewMode"].text, "Thumbnail");
-    EXPECT_EQ(back.state["fileList"]["currentIndex"].Int(), 2);
-}
-
-TEST(PathArgument, TheTreeAndSystemInformationShowTheCardAndNothingIsWrittenThere) {
-    TempDevice device;
-    PhotoFolder photos;
-    const auto before = photos.Snapshot();
-    // Everything a visit does, short of the user's own Delete and rename.
-    for (const char* keys :
-         {"cmd:40009", "cmd:40038", "Right Right Enter 3 5 cmd:40021", "cmd:40010 wait:2500",
-          "Enter Back Back Back", "cmd:40044 cmd:40001 cmd:40059 Enter", "cmd:40039 cmd:40001",
-          "Down Enter Right"}) {
+    TempDevice photos;
+    FillPhotos(photos);
+    const auto before = Snapshot(photos);
+    // Everything a visit does, short of the user's own Delete and rename: the tree, System
+    // Information, a turned picture in full screen with its properties, a slide show; a
+    // favourite, the home folder, the options; into 2024 and back out of the card.
+    const auto visit = [&](const std::string& keys) {
         const auto run = RunHeadless(device, keys, true, {photos.Root()});
-        ASSERT_EQ(run.exitCode, 0) << keys << run.stderrText;
+        EXPECT_EQ(run.exitCode, 0) << keys << run.stderrText;
         std::remove(run.screenshot.c_str());
-        if (std::string(keys) == "cmd:40009") {
-            bool card = false;
-            for (const Json& c : run.state["dialog"]["controls"].items) {
-                for (const Json& item : c["items"].items) {
-                    card = card || item.text.find("Storage Card") != std::string::npos ||
-                           item["text"].text.find("Storage Card") != std::string::npos;
-                }
-            }
-            EXPECT_TRUE(card) << run.stateText;
-        }
-        if (std::string(keys) == "cmd:40038") {
-            // The card's figures come from the file system holding PATH: not "0.0MB".
-            EXPECT_NE(ControlText(run.state, 2011), "0.0MB");
-            EXPECT_NE(ControlText(run.state, 2011), "");
-        }
-    }
-    EXPECT_EQ(photos.Snapshot(), before);
+    };
+    visit(device.StateToken("start") + " cmd:40009 " + device.StateToken("tree") +
+          " Back cmd:40038 " + device.StateToken("info") +
+          " Back Right Right Enter 3 5 cmd:40021 Back Back Back cmd:40010 wait:2500 Back");
+    // The stored work folder is kept for a start without PATH, which finds the samples.
+    EXPECT_EQ(RunHeadless(device, "").state["workDirectory"].text,
+              "\\Program Files\\Velloran\\Samples");
+    visit("cmd:40044 cmd:40001 cmd:40059 Enter cmd:40039 cmd:40001 Down Enter Right");
+    visit("Enter Back Back Back");
+
+    const Json start = device.TakenState("start");
+    EXPECT_EQ(Pick(start, "viewMode workDirectory"), "Thumbnail \\Storage Card");
+    EXPECT_EQ(Names(start), (Strings{"2024", "beach.bmp", "dog.bmp"}));
+    EXPECT_TRUE(ListsItem(device.TakenState("tree"), "Storage Card"));
+    // The card's figures come from the file system holding PATH: not "0.0MB".
+    const std::string cardSize = DialogControl(device.TakenState("info"), 2011)["text"].text;
+    EXPECT_TRUE(cardSize != "0.0MB" && !cardSize.empty()) << cardSize;
+    EXPECT_EQ(Snapshot(photos), before);
 }
 
 TEST(PathArgument, UnusablePathsAreRefusedBeforeAnythingIsWritten) {
     TempDevice device;
-    PhotoFolder photos;
+    TempDevice photos;
+    FillPhotos(photos);
+    std::ofstream(photos.Root() + "/a\\b.bmp") << SolidBmp(4, 4, 0, 0, 0);  // no device name
     device.MakeFolder("\\Mine");
-    for (const std::string& path :
-         {photos.Root() + "/notes.txt", photos.Root() + "/missing.jpg", device.Host("\\Mine"),
-          device.Root(), fs::path(device.Root()).parent_path().string()}) {
-        const auto run = RunHeadless(device, "Right", false, {path});
-        EXPECT_EQ(run.exitCode, 2) << path;
-        EXPECT_NE(run.stderrText.find("velloran: "), std::string::npos) << path;
+    for (const std::vector<std::string>& paths :
+         std::vector<std::vector<std::string>>{{photos.Host("\\notes.txt")},
+                                               {photos.Host("\\missing.jpg")},
+                                               {device.Host("\\Mine")},
+                                               {device.Root()},
+                                               {fs::path(device.Root()).parent_path().string()},
+                                               {photos.Root(), photos.Root()},
+                                               {photos.Root() + "/a\\b.bmp"}}) {
+        const auto run = RunHeadless(device, "Right", false, paths);
+        EXPECT_EQ(run.exitCode, 2) << paths[0];
+        EXPECT_NE(run.stderrText.find("velloran: "), std::string::npos) << paths[0];
     }
     EXPECT_FALSE(device.Exists("\\Windows\\registry.reg"));
-    // Two PATHs, and a picture whose name the phone cannot hold.
-    EXPECT_EQ(RunHeadless(device, "Right", false, {photos.Root(), photos.Root()}).exitCode, 2);
-    photos.Write("a\\b.bmp", SolidBmp(4, 4, 0, 0, 0));
-    EXPECT_EQ(RunHeadless(device, "Right", false, {photos.Root() + "/a\\b.bmp"}).exitCode, 2);
 }
 
 TEST(PathArgument, LinksLeavingTheCardAndFifosAreNeitherListedNorOpened) {
     TempDevice device;
-    PhotoFolder photos;
-    PhotoFolder outside;
+    TempDevice photos;
+    TempDevice outside;
+    FillPhotos(photos);
+    FillPhotos(outside);
     // Links to a folder and to a picture outside the card, a dangling link whose target a
     // write would create outside, a link that stays inside, and a FIFO under a picture name.
-    fs::create_directory_symlink(outside.Root() + "/2024", photos.Root() + "/away");
-    fs::create_symlink(outside.Root() + "/dog.bmp", photos.Root() + "/away.bmp");
-    fs::create_symlink(outside.Root() + "/new.bmp", photos.Root() + "/dangling.bmp");
-    fs::create_symlink(photos.Root() + "/dog.bmp", photos.Root() + "/inside.bmp");
-    ASSERT_EQ(::mkfifo((photos.Root() + "/pipe.jpg").c_str(), 0644), 0);
-    const auto before = outside.Snapshot();
+    fs::create_directory_symlink(outside.Host("\\2024"), photos.Host("\\away"));
+    fs::create_symlink(outside.Host("\\dog.bmp"), photos.Host("\\away.bmp"));
+    fs::create_symlink(outside.Host("\\new.bmp"), photos.Host("\\dangling.bmp"));
+    fs::create_symlink(photos.Host("\\dog.bmp"), photos.Host("\\inside.bmp"));
+    ASSERT_EQ(::mkfifo(photos.Host("\\pipe.jpg").c_str(), 0644), 0);
+    const auto before = Snapshot(outside);
     const auto run = RunHeadless(device, "cmd:40015 Right*9 Enter", false, {photos.Root()});
     ASSERT_EQ(run.exitCode, 0) << run.stderrText;
-    const auto names = Names(run.state);
-    for (const char* hidden : {"away", "away.bmp", "dangling.bmp"}) {
-        EXPECT_EQ(std::count(names.begin(), names.end(), hidden), 0) << hidden;
-    }
-    EXPECT_EQ(std::count(names.begin(), names.end(), "inside.bmp"), 1);
-    EXPECT_EQ(outside.Snapshot(), before);
+    EXPECT_EQ(Names(run.state), (Strings{"2024", "beach.bmp", "dog.bmp", "inside.bmp"}));
+    EXPECT_EQ(Snapshot(outside), before);
 }

@@ -2,6 +2,7 @@
 // phone's strips are on the screen before the first thumbnail is decoded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,34 +20,29 @@
 using testing_support::TempDevice;
 
 TEST(WindowFit, TheAskedScaleIsLoweredUntilTheWindowFitsTheDisplay) {
-    // The default phone at scale 2 on a 1920 x 1040 desktop: as asked.
-    WindowFit f = FitWindow(176, 220, 2, 1920, 1040);
-    EXPECT_EQ(f.scale, 2);
-    EXPECT_FALSE(f.lowered);
-    EXPECT_EQ(f.width, 352);
-    EXPECT_EQ(f.height, 440);
-    // Scale 8 makes 1760 high: 4 is the largest that fits 1040 (880), width 704.
-    f = FitWindow(176, 220, 8, 1920, 1040);
-    EXPECT_EQ(f.scale, 4);
-    EXPECT_TRUE(f.lowered);
-    EXPECT_EQ(f.height, 880);
-    // Exactly filling the display still fits.
-    f = FitWindow(240, 320, 3, 720, 960);
-    EXPECT_EQ(f.scale, 3);
-    EXPECT_FALSE(f.lowered);
-    // 2000 x 2000 at scale 8 (16000 pixels square) on a 1920 x 1040 display: not even scale 1
-    // fits, so the window is the largest square inside the display.
-    f = FitWindow(2000, 2000, 8, 1920, 1040);
-    EXPECT_TRUE(f.lowered);
-    EXPECT_EQ(f.width, 1040);
-    EXPECT_EQ(f.height, 1040);
-    f = FitWindow(2000, 1000, 1, 1000, 1000);
-    EXPECT_EQ(f.width, 1000);
-    EXPECT_EQ(f.height, 500);
-    // A display of unknown size keeps the asked scale.
-    f = FitWindow(176, 220, 3, 0, 0);
-    EXPECT_EQ(f.scale, 3);
-    EXPECT_EQ(f.width, 528);
+    const struct {
+        int w, h, scale, displayW, displayH;
+        const char* fit;  // width x height at scale, and whether the scale was lowered
+    } cases[] = {
+        // The default phone at scale 2 on a 1920 x 1040 desktop: as asked.
+        {176, 220, 2, 1920, 1040, "352x440 at 2"},
+        // Scale 8 makes 1760 high: 4 is the largest that fits 1040 (880).
+        {176, 220, 8, 1920, 1040, "704x880 at 4, lowered"},
+        // Exactly filling the display still fits.
+        {240, 320, 3, 720, 960, "720x960 at 3"},
+        // Not even scale 1 fits: the largest window of the screen's shape inside the display.
+        {2000, 2000, 8, 1920, 1040, "1040x1040 at 1, lowered"},
+        {2000, 1000, 1, 1000, 1000, "1000x500 at 1, lowered"},
+        // A display of unknown size keeps the asked scale.
+        {176, 220, 3, 0, 0, "528x660 at 3"},
+    };
+    for (const auto& c : cases) {
+        const WindowFit f = FitWindow(c.w, c.h, c.scale, c.displayW, c.displayH);
+        EXPECT_EQ(std::to_string(f.width) + "x" + std::to_string(f.height) + " at " +
+                      std::to_string(f.scale) + (f.lowered ? ", lowered" : ""),
+                  c.fit)
+            << c.w << "x" << c.h << " at " << c.scale;
+    }
 }
 
 namespace {
@@ -76,14 +72,7 @@ class RecordingHost : public plat::Host {
 
 // True when rows [top, bottom) of the two screens hold the same pixels.
 bool SameRows(const plat::Surface& a, const plat::Surface& b, int top, int bottom) {
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return std::equal(a.Row(top), a.Row(bottom - 1) + a.Stride(), b.Row(top));
 }
 
 }  // namespace
@@ -127,11 +116,7 @@ TEST(SdlWindow, AnEnlargedWindowIsLetterboxedInBlack) {
     SDL_SetWindowSize(host.NativeWindow(), 500, 220);
     host.PollEvents();
     plat::Surface screen(176, 220);
-    for (int y = 0; y < 220; ++y) {
-        for (int x = 0; x < 176; ++x) {
-            screen.SetPixel(x, y, 0xFFFFFF);
-        }
-    }
+    std::fill(screen.Data(), screen.Row(219) + screen.Stride(), 0xFF);  // white
     // The hourglass first: its colours must not leak into the bars.
     host.Present(screen, true);
     host.Present(screen, false);

@@ -1,13 +1,19 @@
-// The device root as a sandbox: links, special files, names no device path can hold, the
-// mounted card, and writes that never go through an existing name.
+// The device file system: a replaced file is the old one or the new one, whole; files and
+// folders are made, renamed and removed only as asked; and the device root is a sandbox
+// (links, special files, names no device path can hold, the mounted card, writes that never
+// go through an existing name).
 #include "platform/os/device_fs.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,21 +25,22 @@ namespace {
 
 namespace fs = std::filesystem;
 using plat::DeviceFs;
+using Strings = std::vector<std::string>;
 
-std::string Slurp(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+// Results of several calls as "1"s and "0"s, so one expectation covers a run of them.
+std::string Bits(std::initializer_list<bool> results) {
+    std::string out;
+    for (const bool r : results) {
+        out += r ? '1' : '0';
+    }
+    return out;
 }
 
-void Put(const std::string& hostPath, const std::string& bytes) {
-    fs::create_directories(fs::path(hostPath).parent_path());
-    std::ofstream(hostPath, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
+// The names a device folder lists, sorted.
+Strings Names(const std::string& folder) {
     std::vector<plat::FileInfo> entries;
     EXPECT_TRUE(DeviceFs::List(folder, &entries)) << folder;
-    std::vector<std::string> names;
+    Strings names;
     for (const plat::FileInfo& e : entries) {
         names.push_back(e.name);
     }
@@ -41,32 +48,123 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+// A device file's bytes; "(unreadable)" when it cannot be read.
+std::string Read(const std::string& devicePath) {
+    std::string bytes;
+    return DeviceFs::ReadAll(devicePath, &bytes) ? bytes : "(unreadable)";
+}
+
+// The bytes of host files, "-" for one that is missing, joined by " | ".
+std::string Contents(std::initializer_list<std::string> hostPaths) {
+    std::string out;
+    for (const std::string& path : hostPaths) {
+        std::ifstream in(path, std::ios::binary);
+        out += (out.empty() ? "" : " | ") +
+               (in ? std::string(std::istreambuf_iterator<char>(in), {}) : "-");
+    }
+    return out;
+}
+
+void Put(const std::string& hostPath, const std::string& bytes) {
+    fs::create_directories(fs::path(hostPath).parent_path());
+    std::ofstream(hostPath, std::ios::binary) << bytes;
+}
+
+// WriteAtomic in a child process that may write at most `limit` bytes to any file, as on a
+// full disk; the child's exit status is the call's result.
+bool WriteWithFileSizeLimit(const std::string& devicePath, const std::string& bytes, rlim_t limit) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+        const rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        ::_exit(DeviceFs::WriteAtomic(devicePath, bytes) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A device root and, beside it, a folder outside it that nothing may touch.
 class DeviceFsSandbox : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = device_.Root();
-        outside_ = root_ + ".outside";
         fs::create_directories(outside_);
         Put(outside_ + "/secret.jpg", "outside");
     }
     void TearDown() override {
         DeviceFs::MountCard("");
         fs::remove_all(outside_);
+        fs::remove_all(root_ + ".card");
     }
     void Link(const std::string& target, const std::string& devicePath) {
-        std::string host = root_;
-        for (const char c : devicePath) {
-            host += c == '\\' ? '/' : c;
-        }
-        fs::create_directories(fs::path(host).parent_path());
-        ASSERT_EQ(::symlink(target.c_str(), host.c_str()), 0) << host;
+        device_.MakeFolder(devicePath.substr(0, devicePath.rfind('\\')));
+        ASSERT_EQ(::symlink(target.c_str(), device_.Host(devicePath).c_str()), 0) << devicePath;
     }
 
     plat_test::TempDevice device_;
-    std::string root_;
-    std::string outside_;
+    const std::string root_ = device_.Root();
+    const std::string outside_ = root_ + ".outside";
 };
+
+using AtomicWrite = DeviceFsSandbox;
+using DeviceFsFiles = DeviceFsSandbox;
+
+TEST_F(AtomicWrite, ReplacesTheWholeFileButNeverAFolderAndLeavesNoTemporary) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\Notes\\Inner"));
+    const std::string path = "\\Notes\\a.txt";
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, std::string(70000, 'o')));
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, "short"));
+    EXPECT_EQ(Read(path), "short");
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, ""));
+    EXPECT_EQ(Read(path), "");
+    // A folder, and a file in a missing folder.
+    EXPECT_EQ(
+        Bits({DeviceFs::WriteAtomic("\\Notes\\Inner", "x"), DeviceFs::IsFolder("\\Notes\\Inner"),
+              DeviceFs::WriteAtomic("\\Nowhere\\a.txt", "x"), DeviceFs::Exists("\\Nowhere")}),
+        "0100");
+    EXPECT_EQ(Names("\\Notes"), (Strings{"Inner", "a.txt"}));
+}
+
+TEST_F(AtomicWrite, AWriteThatFailsHalfwayKeepsTheOldFile) {
+    const std::string path = "\\settings.dat";
+    const std::string old(1000, 'a');
+    ASSERT_TRUE(DeviceFs::WriteAtomic(path, old));
+    // The disk fills after 4096 bytes of the 100000 to be written.
+    EXPECT_FALSE(WriteWithFileSizeLimit(path, std::string(100000, 'b'), 4096));
+    const std::string after = Read(path);
+    EXPECT_TRUE(after == old) << after.size() << " bytes, starting " << after.substr(0, 8);
+    EXPECT_EQ(Names("\\"), Strings{"settings.dat"});
+    // Within the limit the same write goes through.
+    EXPECT_TRUE(WriteWithFileSizeLimit(path, std::string(3000, 'c'), 4096));
+    EXPECT_EQ(Read(path), std::string(3000, 'c'));
+}
+
+TEST_F(DeviceFsFiles, CreateRenameAndRemoveFilesAndFolders) {
+    ASSERT_TRUE(DeviceFs::CreateFolders("\\a\\b\\c"));
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\b\\f.jpg", "1"));
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\a\\g.jpg", "2"));
+    // A folder already there, one beneath a file; a rename replacing f.jpg, one of nothing.
+    EXPECT_EQ(Bits({DeviceFs::CreateFolders("\\a\\b"), DeviceFs::CreateFolders("\\a\\b\\f.jpg\\d"),
+                    DeviceFs::Rename("\\a\\g.jpg", "\\a\\b\\f.jpg"), DeviceFs::Exists("\\a\\g.jpg"),
+                    DeviceFs::Rename("\\a\\missing", "\\a\\other")}),
+              "10100");
+    EXPECT_EQ(Read("\\a\\b\\f.jpg"), "2");
+
+    // A folder goes once it is empty, and only once; the root never goes.
+    EXPECT_EQ(
+        Bits({DeviceFs::Remove("\\a\\b"), DeviceFs::Remove("\\a\\b\\f.jpg"),
+              DeviceFs::Remove("\\a\\b\\c"), DeviceFs::Remove("\\a\\b"), DeviceFs::Remove("\\a\\b"),
+              DeviceFs::Exists("\\a\\b"), DeviceFs::Remove("\\"), DeviceFs::IsFolder("\\")}),
+        "01110001");
+
+    // Host names with a control character (the last ones below and above the blank too) have
+    // no device path, so they are not listed.
+    for (const char* name : {"x\x1F.jpg", "x\x7F.jpg", "plain.jpg"}) {
+        std::fclose(std::fopen((root_ + "/a/" + name).c_str(), "wb"));
+    }
+    EXPECT_EQ(Names("\\a"), Strings{"plain.jpg"});
+}
 
 TEST_F(DeviceFsSandbox, TemporaryNamesAreNeverFollowed) {
     // A link and a hard link planted at the temporary names of the next writes.
@@ -75,19 +173,17 @@ TEST_F(DeviceFsSandbox, TemporaryNamesAreNeverFollowed) {
     ASSERT_EQ(::link((outside_ + "/secret.jpg").c_str(), (root_ + "/agoto.got.xxx").c_str()), 0);
     Link(outside_ + "/made.jpg", "\\MyScreen.jpg.xxx");
 
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\Windows\\registry.reg", "settings"));
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\agoto.got", "favourites"));
+    EXPECT_EQ(Bits({DeviceFs::WriteAtomic("\\Windows\\registry.reg", "settings"),
+                    DeviceFs::WriteAtomic("\\agoto.got", "favourites")}),
+              "11");
     plat::FilePtr f = DeviceFs::Open("\\MyScreen.jpg.xxx", "wb");
     ASSERT_TRUE(f);
     std::fputs("jpeg", f.get());
     f.reset();
-
-    EXPECT_EQ(Slurp(outside_ + "/secret.jpg"), "outside");
-    EXPECT_FALSE(fs::exists(outside_ + "/made.jpg"));
-    EXPECT_EQ(Slurp(root_ + "/Windows/registry.reg"), "settings");
-    EXPECT_EQ(Slurp(root_ + "/agoto.got"), "favourites");
-    EXPECT_EQ(Slurp(root_ + "/MyScreen.jpg.xxx"), "jpeg");
-    EXPECT_FALSE(fs::exists(root_ + "/Windows/registry.reg.xxx"));
+    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/made.jpg",
+                        root_ + "/Windows/registry.reg", root_ + "/agoto.got",
+                        root_ + "/MyScreen.jpg.xxx", root_ + "/Windows/registry.reg.xxx"}),
+              "outside | - | settings | favourites | jpeg | -");
 }
 
 TEST_F(DeviceFsSandbox, LinksLeavingTheRootAreAbsent) {
@@ -96,23 +192,22 @@ TEST_F(DeviceFsSandbox, LinksLeavingTheRootAreAbsent) {
     Link("../" + fs::path(outside_).filename().string() + "/secret.jpg", "\\b.jpg");
     Link("Sub/../../x", "\\c.jpg");  // climbs out through a folder
     Link("loop.jpg", "\\loop.jpg");  // a loop
+    std::vector<plat::FileInfo> entries;
     for (const char* path :
          {"\\Out", "\\Out\\secret.jpg", "\\a.jpg", "\\b.jpg", "\\c.jpg", "\\loop.jpg"}) {
-        EXPECT_FALSE(DeviceFs::Exists(path)) << path;
-        EXPECT_FALSE(DeviceFs::Open(path, "rb")) << path;
-        EXPECT_FALSE(DeviceFs::Remove(path)) << path;
-        EXPECT_EQ(DeviceFs::ToHost(path), "") << path;
+        EXPECT_EQ(Bits({DeviceFs::Exists(path), DeviceFs::Open(path, "rb") != nullptr,
+                        DeviceFs::Remove(path), DeviceFs::List(path, &entries)}) +
+                      DeviceFs::ToHost(path),
+                  "0000")
+            << path;
     }
-    EXPECT_FALSE(DeviceFs::WriteAtomic("\\Out\\new.jpg", "x"));
-    EXPECT_FALSE(DeviceFs::CreateFolders("\\Out\\Made"));
-    EXPECT_FALSE(DeviceFs::Rename("\\a.jpg", "\\moved.jpg"));
-    EXPECT_FALSE(DeviceFs::RemoveTree("\\Out"));
-    std::vector<plat::FileInfo> entries;
-    EXPECT_FALSE(DeviceFs::List("\\Out", &entries));
+    EXPECT_EQ(
+        Bits({DeviceFs::WriteAtomic("\\Out\\new.jpg", "x"), DeviceFs::CreateFolders("\\Out\\Made"),
+              DeviceFs::Rename("\\a.jpg", "\\moved.jpg"), DeviceFs::RemoveTree("\\Out")}),
+        "0000");
     EXPECT_TRUE(Names("\\").empty());
-    EXPECT_EQ(Slurp(outside_ + "/secret.jpg"), "outside");
-    EXPECT_FALSE(fs::exists(outside_ + "/new.jpg"));
-    EXPECT_FALSE(fs::exists(outside_ + "/Made"));
+    EXPECT_EQ(Contents({outside_ + "/secret.jpg", outside_ + "/new.jpg", outside_ + "/Made"}),
+              "outside | - | -");
 }
 
 TEST_F(DeviceFsSandbox, LinksStayingInsideWorkAndDeleteRemovesTheLinkOnly) {
@@ -120,61 +215,47 @@ TEST_F(DeviceFsSandbox, LinksStayingInsideWorkAndDeleteRemovesTheLinkOnly) {
     Link("Pics", "\\Alias");                      // relative folder link
     Link(root_ + "/Pics/real.jpg", "\\abs.jpg");  // absolute, but inside the root
     Link("../Pics/./real.jpg", "\\Alias2\\up.jpg");
-    EXPECT_EQ(Names("\\"), (std::vector<std::string>{"Alias", "Alias2", "Pics", "abs.jpg"}));
-    EXPECT_EQ(Names("\\Alias"), std::vector<std::string>{"real.jpg"});
-    EXPECT_TRUE(DeviceFs::IsFolder("\\Alias"));
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\abs.jpg", &bytes));
-    EXPECT_EQ(bytes, "picture");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Alias2\\up.jpg", &bytes));
-    EXPECT_EQ(bytes, "picture");
-
-    EXPECT_TRUE(DeviceFs::Remove("\\abs.jpg"));
-    EXPECT_TRUE(DeviceFs::Remove("\\Alias"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/real.jpg"), "picture");
-    EXPECT_TRUE(DeviceFs::RemoveTree("\\Alias2"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/real.jpg"), "picture");
+    EXPECT_EQ(Names("\\"), (Strings{"Alias", "Alias2", "Pics", "abs.jpg"}));
+    EXPECT_EQ(Names("\\Alias"), Strings{"real.jpg"});
+    EXPECT_EQ(Read("\\abs.jpg") + " " + Read("\\Alias2\\up.jpg"), "picture picture");
+    EXPECT_EQ(Bits({DeviceFs::IsFolder("\\Alias"), DeviceFs::Remove("\\abs.jpg"),
+                    DeviceFs::Remove("\\Alias"), DeviceFs::RemoveTree("\\Alias2")}),
+              "1111");
+    EXPECT_EQ(Names("\\"), Strings{"Pics"});
+    EXPECT_EQ(Contents({root_ + "/Pics/real.jpg"}), "picture");
 }
 
 TEST_F(DeviceFsSandbox, OnlyRegularFilesAndFoldersWithExpressibleNamesAreListed) {
-    Put(root_ + "/Folder with a long name/ok.jpg", "x");
-    Put(root_ + "/Folder with a long name/x\\y.jpg", "backslash");
-    Put(root_ + "/Folder with a long name/tab\t.jpg", "control");
-    Put(root_ + "/Folder with a long name/" + std::string(250, 'n') + ".jpg",
-        "too long for a device path");
-    ASSERT_EQ(::mkfifo((root_ + "/Folder with a long name/pipe.jpg").c_str(), 0644), 0);
+    const std::string host = root_ + "/Folder with a long name/";
+    const std::string dev = "\\Folder with a long name\\";
     const std::string nonUtf8 = "caf\xe9.jpg";
-    Put(root_ + "/Folder with a long name/" + nonUtf8, "latin-1 name");
-    EXPECT_EQ(Names("\\Folder with a long name"), (std::vector<std::string>{nonUtf8, "ok.jpg"}));
+    Put(host + "ok.jpg", "x");
+    Put(host + "x\\y.jpg", "backslash");
+    Put(host + "tab\t.jpg", "control");
+    Put(host + std::string(250, 'n') + ".jpg", "too long for a device path");
+    Put(host + nonUtf8, "latin-1 name");
+    ASSERT_EQ(::mkfifo((host + "pipe.jpg").c_str(), 0644), 0);
+    EXPECT_EQ(Names(dev), (Strings{nonUtf8, "ok.jpg"}));
     // Never opened, so it cannot block; not deletable through the device either.
-    EXPECT_FALSE(DeviceFs::Open("\\Folder with a long name\\pipe.jpg", "rb"));
-    EXPECT_FALSE(DeviceFs::Exists("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::Remove("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_TRUE(DeviceFs::Present("\\Folder with a long name\\pipe.jpg"));
-    EXPECT_FALSE(DeviceFs::IsValidPath("\\Folder with a long name\\tab\t.jpg"));
+    EXPECT_EQ(Bits({DeviceFs::Open(dev + "pipe.jpg", "rb") != nullptr,
+                    DeviceFs::Exists(dev + "pipe.jpg"), DeviceFs::Remove(dev + "pipe.jpg"),
+                    DeviceFs::Present(dev + "pipe.jpg"), DeviceFs::IsValidPath(dev + "tab\t.jpg")}),
+              "00010");
     // The name that is not UTF-8 is reached through its real bytes.
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Folder with a long name\\" + nonUtf8, &bytes));
-    EXPECT_EQ(bytes, "latin-1 name");
-    EXPECT_TRUE(DeviceFs::Remove("\\Folder with a long name\\" + nonUtf8));
-    EXPECT_FALSE(fs::exists(root_ + "/Folder with a long name/" + nonUtf8));
-    EXPECT_TRUE(fs::exists(root_ + "/Folder with a long name/x\\y.jpg"));
+    EXPECT_EQ(Read(dev + nonUtf8), "latin-1 name");
+    EXPECT_TRUE(DeviceFs::Remove(dev + nonUtf8));
+    EXPECT_EQ(Contents({host + nonUtf8, host + "x\\y.jpg"}), "- | backslash");
 }
 
 TEST_F(DeviceFsSandbox, ExactNamesFirstThenCaseInsensitively) {
     Put(root_ + "/Pics/AB.jpg", "upper");
     Put(root_ + "/Pics/ab.jpg", "lower");
     Put(root_ + "/Pics/Only.jpg", "only");
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Pics\\AB.jpg", &bytes));
-    EXPECT_EQ(bytes, "upper");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Pics\\ab.jpg", &bytes));
-    EXPECT_EQ(bytes, "lower");
-    ASSERT_TRUE(DeviceFs::ReadAll("\\PICS\\oNLY.JPG", &bytes));
-    EXPECT_EQ(bytes, "only");
-    EXPECT_TRUE(DeviceFs::WriteAtomic("\\pics\\ONLY.jpg", "replaced"));
-    EXPECT_EQ(Slurp(root_ + "/Pics/Only.jpg"), "replaced");
-    EXPECT_FALSE(fs::exists(root_ + "/pics"));
+    EXPECT_EQ(
+        Read("\\Pics\\AB.jpg") + " " + Read("\\Pics\\ab.jpg") + " " + Read("\\PICS\\oNLY.JPG"),
+        "upper lower only");
+    ASSERT_TRUE(DeviceFs::WriteAtomic("\\pics\\ONLY.jpg", "replaced"));
+    EXPECT_EQ(Contents({root_ + "/Pics/Only.jpg", root_ + "/pics"}), "replaced | -");
 }
 
 TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
@@ -183,31 +264,27 @@ TEST_F(DeviceFsSandbox, MountedCardResolvesBeneathItsOwnFolder) {
     Put(root_ + "/Storage Card/hidden.jpg", "hidden by the mount");
     EXPECT_FALSE(DeviceFs::MountCard(card + "/DCIM/p.jpg"));
     ASSERT_TRUE(DeviceFs::MountCard(card));
-    EXPECT_TRUE(DeviceFs::IsOnCard("\\Storage Card\\DCIM"));
-    EXPECT_TRUE(DeviceFs::IsOnCard("\\storage card"));
-    EXPECT_FALSE(DeviceFs::IsOnCard("\\Windows"));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"DCIM"});
-    std::vector<plat::FileInfo> root;
-    ASSERT_TRUE(DeviceFs::List("\\", &root));
-    ASSERT_EQ(root.size(), 1u);
-    EXPECT_EQ(root[0].name, "Storage Card");
-    EXPECT_TRUE(root[0].isFolder);
-    std::string bytes;
-    ASSERT_TRUE(DeviceFs::ReadAll("\\Storage Card\\DCIM\\p.jpg", &bytes));
-    EXPECT_EQ(bytes, "photo");
+    EXPECT_EQ(Bits({DeviceFs::IsOnCard("\\Storage Card\\DCIM"),
+                    DeviceFs::IsOnCard("\\storage card"), DeviceFs::IsOnCard("\\Windows")}),
+              "110");
+    std::vector<plat::FileInfo> top;
+    ASSERT_TRUE(DeviceFs::List("\\", &top));
+    ASSERT_EQ(top.size(), 1u);
+    EXPECT_EQ(top[0].name + (top[0].isFolder ? " (folder)" : ""), "Storage Card (folder)");
+    EXPECT_EQ(Read("\\Storage Card\\DCIM\\p.jpg"), "photo");
     // Links out of the card are absent, also those into the device root.
     ::symlink(root_.c_str(), (card + "/root").c_str());
     ::symlink("../..", (card + "/DCIM/up").c_str());
-    EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\root"));
-    EXPECT_FALSE(DeviceFs::Exists("\\Storage Card\\DCIM\\up"));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"DCIM"});
-    EXPECT_FALSE(DeviceFs::Remove("\\Storage Card"));
-    EXPECT_TRUE(DeviceFs::Remove("\\Storage Card\\DCIM\\p.jpg"));
-    EXPECT_FALSE(fs::exists(card + "/DCIM/p.jpg"));
-    EXPECT_EQ(Slurp(root_ + "/Storage Card/hidden.jpg"), "hidden by the mount");
+    EXPECT_EQ(Names("\\Storage Card"), Strings{"DCIM"});
+    EXPECT_EQ(
+        Bits({DeviceFs::Exists("\\Storage Card\\root"),
+              DeviceFs::Exists("\\Storage Card\\DCIM\\up"), DeviceFs::Remove("\\Storage Card"),
+              DeviceFs::Remove("\\Storage Card\\DCIM\\p.jpg")}),
+        "0001");
+    EXPECT_EQ(Contents({card + "/DCIM/p.jpg", root_ + "/Storage Card/hidden.jpg"}),
+              "- | hidden by the mount");
     ASSERT_TRUE(DeviceFs::MountCard(""));
-    EXPECT_EQ(Names("\\Storage Card"), std::vector<std::string>{"hidden.jpg"});
-    fs::remove_all(card);
+    EXPECT_EQ(Names("\\Storage Card"), Strings{"hidden.jpg"});
 }
 
 TEST_F(DeviceFsSandbox, RemoveTreeNeverFollowsLinks) {
@@ -216,8 +293,7 @@ TEST_F(DeviceFsSandbox, RemoveTreeNeverFollowsLinks) {
     Link(root_ + "/Keep", "\\Gone\\a\\toKeep");
     ASSERT_EQ(::mkfifo((root_ + "/Gone/fifo").c_str(), 0644), 0);
     EXPECT_TRUE(DeviceFs::RemoveTree("\\Gone"));
-    EXPECT_FALSE(fs::exists(root_ + "/Gone"));
-    EXPECT_EQ(Slurp(root_ + "/Keep/k.jpg"), "keep");
+    EXPECT_EQ(Contents({root_ + "/Gone", root_ + "/Keep/k.jpg"}), "- | keep");
 }
 
 }  // namespace

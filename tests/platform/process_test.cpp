@@ -6,7 +6,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,21 +22,32 @@ using plat::Processes;
 using Strings = std::vector<std::string>;
 
 TEST(SplitCommandLine, FollowsThePhoneRuntimeRules) {
-    EXPECT_EQ(plat::SplitCommandLine(""), Strings{});
-    EXPECT_EQ(plat::SplitCommandLine("  a\t b  "), (Strings{"a", "b"}));
-    EXPECT_EQ(plat::SplitCommandLine("-attach \"\\My Documents\\a b.jpg\" x"),
-              (Strings{"-attach", "\\My Documents\\a b.jpg", "x"}));
-    EXPECT_EQ(plat::SplitCommandLine("\\Windows\\x"), Strings{"\\Windows\\x"});
-    EXPECT_EQ(plat::SplitCommandLine("a\\\"b"), Strings{"a\"b"});
-    EXPECT_EQ(plat::SplitCommandLine("\"a\\\\\" b"), (Strings{"a\\", "b"}));
-    EXPECT_EQ(plat::SplitCommandLine("\"\""), Strings{""});
-    EXPECT_EQ(plat::SplitCommandLine("\"open"), Strings{"open"});
+    const std::pair<const char*, Strings> cases[] = {
+        {"", {}},
+        {"  a\t b  ", {"a", "b"}},
+        {"-attach \"\\My Documents\\a b.jpg\" x", {"-attach", "\\My Documents\\a b.jpg", "x"}},
+        {"\\Windows\\x", {"\\Windows\\x"}},
+        {"a\\\"b", {"a\"b"}},
+        {"\"a\\\\\" b", {"a\\", "b"}},
+        {"\"\"", {""}},
+        {"\"open", {"open"}},
+    };
+    for (const auto& [line, words] : cases) {
+        EXPECT_EQ(plat::SplitCommandLine(line), words) << line;
+    }
+}
+
+// What a Processes recorded, one "program|command line" each.
+Strings Recorded(const Processes& processes) {
+    Strings out;
+    for (const plat::StartedProcess& p : processes.Started()) {
+        out.push_back(p.program + "|" + p.commandLine);
+    }
+    return out;
 }
 
 class ProcessesTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_FALSE(device_.Root().empty()); }
-
     plat_test::TempDevice device_;
     Processes processes_;
 };
@@ -47,54 +59,28 @@ TEST_F(ProcessesTest, WithLaunchingOffEverythingIsRecordedOnly) {
     EXPECT_TRUE(processes_.Start("\\Windows\\tmail.exe", "-service \"MMS\""));
     EXPECT_TRUE(processes_.ShellOpen("\\Help\\index.htm"));
     EXPECT_FALSE(processes_.ShellOpen("\\Help\\missing.htm"));
-    ASSERT_EQ(processes_.Started().size(), 2u);
-    EXPECT_EQ(processes_.Started()[0].program, "\\Windows\\tmail.exe");
-    EXPECT_EQ(processes_.Started()[0].commandLine, "-service \"MMS\"");
-    EXPECT_EQ(processes_.Started()[1].program, "\\Help\\index.htm");
+    EXPECT_EQ(Recorded(processes_),
+              (Strings{"\\Windows\\tmail.exe|-service \"MMS\"", "\\Help\\index.htm|"}));
     processes_.ClearStarted();
     EXPECT_TRUE(processes_.Started().empty());
 }
 
 TEST_F(ProcessesTest, UnmappedOrMissingProgramsFailWhenLaunching) {
     EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
-    processes_.MapProgram("\\Windows\\tmail.exe", "velloran-no-such-program --x");
-    EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
-    processes_.MapProgram("\\Windows\\tmail.exe", "/etc/passwd");  // not executable
-    EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", ""));
-    EXPECT_TRUE(processes_.Started().empty());
-}
-
-// Waits for the file a started program writes, for at most 5 seconds.
-bool WaitForFile(const std::string& path, std::string* text) {
-    for (int i = 0; i < 500; ++i) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) {
-            FILE* f = std::fopen(path.c_str(), "rb");
-            if (!f) {
-                return false;
-            }
-            char buffer[4096];
-            const size_t n = std::fread(buffer, 1, sizeof buffer, f);
-            std::fclose(f);
-            text->assign(buffer, n);
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // A program that is not there, and a file that is no program.
+    for (const char* command : {"velloran-no-such-program --x", "/etc/passwd"}) {
+        processes_.MapProgram("\\Windows\\tmail.exe", command);
+        EXPECT_FALSE(processes_.Start("\\Windows\\tmail.exe", "")) << command;
     }
-    return false;
+    EXPECT_TRUE(processes_.Started().empty());
 }
 
 TEST_F(ProcessesTest, MappedProgramRunsDetachedWithItsArgumentsUntouched) {
     const std::string out = device_.Root() + "/args.txt";
     const std::string script = device_.Root() + "/fake-mail";
-    {
-        FILE* f = std::fopen(script.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fprintf(f, "#!/bin/sh\nprintf '[%%s]\\n' \"$@\" > '%s.tmp'\nmv '%s.tmp' '%s'\n",
-                     out.c_str(), out.c_str(), out.c_str());
-        std::fclose(f);
-        ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
-    }
+    std::ofstream(script) << "#!/bin/sh\nprintf '[%s]\\n' \"$@\" > '" << out << ".tmp'\nmv '" << out
+                          << ".tmp' '" << out << "'\n";
+    ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
     ASSERT_TRUE(DeviceFs::CreateFolders("\\My Documents"));
     ASSERT_TRUE(DeviceFs::WriteAtomic("\\My Documents\\a b.jpg", "x"));
     processes_.MapProgram("\\Windows\\TMAIL.EXE", script + " -compose");
@@ -103,13 +89,17 @@ TEST_F(ProcessesTest, MappedProgramRunsDetachedWithItsArgumentsUntouched) {
         "-attach \"\\My Documents\\a b.jpg\" \"" + injection + "\" \\Nowhere\\x.jpg";
     ASSERT_TRUE(processes_.Start("\\windows\\tmail.exe", commandLine));
 
-    std::string args;
-    ASSERT_TRUE(WaitForFile(out, &args));
-    EXPECT_EQ(args, "[-compose]\n[-attach]\n[" + device_.Root() + "/My Documents/a b.jpg]\n[" +
-                        injection + "]\n[\\Nowhere\\x.jpg]\n");
+    // The program runs on its own: wait (a generous minute at most) for the file it writes.
+    struct stat st {};
+    for (int i = 0; i < 6000 && ::stat(out.c_str(), &st) != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::stringstream args;
+    args << std::ifstream(out).rdbuf();
+    EXPECT_EQ(args.str(), "[-compose]\n[-attach]\n[" + device_.Root() +
+                              "/My Documents/a b.jpg]\n[" + injection + "]\n[\\Nowhere\\x.jpg]\n");
     EXPECT_FALSE(DeviceFs::Exists("\\pwned"));
-    ASSERT_EQ(processes_.Started().size(), 1u);
-    EXPECT_EQ(processes_.Started()[0].commandLine, commandLine);
+    EXPECT_EQ(Recorded(processes_), Strings{"\\windows\\tmail.exe|" + commandLine});
 
     // Nothing is left for us to reap.
     int status = 0;
