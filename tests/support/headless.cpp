@@ -240,6 +240,9 @@ const Json& DialogControl(const Json& state, int id) {
     return NullJson();
 }
 
+namespace {
+
+// The REGEDIT4 text holding these values, grouped by section in the order they first appear.
 std::string SettingsText(const std::vector<Setting>& settings) {
     std::vector<std::string> sections;
     for (const Setting& s : settings) {
@@ -272,6 +275,8 @@ std::string SettingsText(const std::vector<Setting>& settings) {
     }
     return text;
 }
+
+}  // namespace
 
 TempDevice::TempDevice() {
     char tmpl[] = "/tmp/velloran-test-XXXXXX";

@@ -39,14 +39,13 @@ const Json& MenuItem(const Json& items, int id);
 // The control with this id in the open dialog of a state, or null.
 const Json& DialogControl(const Json& state, int id);
 
-// The text of a settings file holding these values: {section, name, value}, where a value is
-// a string or a number (written as a dword).
+// One value of the settings file: {section, name, value}, where a value is a string or a
+// number (written as a dword).
 struct Setting {
     std::string section;
     std::string name;
     std::variant<std::string, int> value;
 };
-std::string SettingsText(const std::vector<Setting>& settings);
 
 // A device root in a fresh temporary folder, removed afterwards.
 class TempDevice {
