@@ -187,6 +187,18 @@ ParseResult ParseHostOptions(int argc, char** argv, HostOptions* o, std::string*
             return true;
         });
     };
+    const auto wholeNumber = [error](const char* option, long low, long high, int* field) {
+        return Setter([option, low, high, field, error](const std::string& v) {
+            long n = 0;
+            if (!ParseNumber(v, low, high, &n)) {
+                *error = std::string(option) + " takes a whole number from " + std::to_string(low) +
+                         " to " + std::to_string(high) + ", not '" + v + "'";
+                return false;
+            }
+            *field = static_cast<int>(n);
+            return true;
+        });
+    };
     std::map<std::string, Setter> valued = {
         {"--device-root", nonEmpty("--device-root", &o->deviceRoot)},
         // An empty script starts the program and ends it.
@@ -205,16 +217,7 @@ ParseResult ParseHostOptions(int argc, char** argv, HostOptions* o, std::string*
              }
              return true;
          }},
-        {"--scale",
-         [o, error](const std::string& v) {
-             long n = 0;
-             if (!ParseNumber(v, 1, 8, &n)) {
-                 *error = "--scale takes a whole number from 1 to 8, not '" + v + "'";
-                 return false;
-             }
-             o->scale = static_cast<int>(n);
-             return true;
-         }},
+        {"--scale", wholeNumber("--scale", 1, 8, &o->scale)},
         {"--ir-peer",
          [o, error](const std::string& v) {
              if (!ValidIrPeer(v, error)) {
@@ -223,16 +226,7 @@ ParseResult ParseHostOptions(int argc, char** argv, HostOptions* o, std::string*
              o->irPeers.push_back(v);
              return true;
          }},
-        {"--decode-threads",
-         [o, error](const std::string& v) {
-             long n = 0;
-             if (!ParseNumber(v, 0, 64, &n)) {
-                 *error = "--decode-threads takes a whole number from 0 to 64, not '" + v + "'";
-                 return false;
-             }
-             o->decodeThreads = static_cast<int>(n);
-             return true;
-         }},
+        {"--decode-threads", wholeNumber("--decode-threads", 0, 64, &o->decodeThreads)},
         {"--mic",
          [o, error](const std::string& v) {
              struct stat st {};
